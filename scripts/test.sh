@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: the full build (windows on the
+# offscreen platform, the player and end-to-end tests under Xvfb), then the core tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+
+werror=()
+[ "${CI:-}" = "true" ] && werror=(-DQUORVEL_WERROR=ON)
+
+./scripts/build.sh default "${werror[@]}"
+ctest --test-dir build --output-on-failure -j 2
+
+./scripts/build.sh asan "${werror[@]}"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j 2

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Files of the program are bytes in Windows-1252; strings inside it are UTF-8.
+// The five bytes that the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
+// map to the C1 control of the same number, as Windows does, so every byte survives
+// a round trip.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// A character the code page cannot hold becomes "?"; so does a malformed UTF-8 byte.
+std::string Utf8ToWindows1252(std::string_view utf8);
+
+// Letter case folding on Windows-1252 bytes (ASCII, Latin-1 letters, Š Œ Ž Ÿ):
+// the small letter of a capital, every other byte unchanged.
+unsigned char FoldCase1252(unsigned char byte);
+
+}  // namespace quorvel

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// One row of a list view: its text (first column), a hidden tag, and sub-items
+// 1, 2, 3... for the further columns. Unset parts read as the empty text.
+struct ListRow {
+    std::string text;
+    std::string tag;
+    std::vector<std::string> subItems;  // subItems[k - 1] is sub-item k
+
+    const std::string& SubItem(int k) const;
+    void SetSubItem(int k, std::string value);
+    // Column key from 0: 0 is the row text, k is sub-item k.
+    const std::string& Column(int key) const;
+};
+
+struct ListColumn {
+    std::string text;
+    int widthTwips = 1440;
+};
+
+enum class SortOrder { Ascending = 0, Descending = 1 };
+
+// Told of every change, so that a view can follow the rows. Indexes here are 0-based,
+// as item models count; the list's own interface counts positions from 1.
+class ListRowsObserver {
+public:
+    virtual ~ListRowsObserver() = default;
+    virtual void RowsAboutToBeInserted(int first, int last) = 0;
+    virtual void RowsInserted() = 0;
+    virtual void RowsAboutToBeRemoved(int first, int last) = 0;
+    virtual void RowsRemoved() = 0;
+    virtual void AboutToReset() = 0;
+    virtual void Reset() = 0;
+    virtual void RowChanged(int index) = 0;
+    virtual void ColumnsChanged() = 0;
+    virtual void SelectionChanged() = 0;
+};
+
+// The rows of a list view in display order, with its columns, selection and sorted mode.
+class ListRows {
+public:
+    int Count() const { return static_cast<int>(m_rows.size()); }
+    bool Empty() const { return m_rows.empty(); }
+
+    // Row at a position from 1 to Count(); any other position throws std::out_of_range.
+    const ListRow& At(int position) const;
+
+    // Adds a row at the end, or at its sort position while sorted mode is on; returns
+    // its position.
+    int Add(std::string text);
+    int Add(ListRow row);
+    // Adds many rows at once (one notification); sorted mode places them too.
+    void AddRows(std::vector<ListRow> rows);
+
+    void SetText(int position, std::string text);
+    void SetTag(int position, std::string tag);
+    void SetSubItem(int position, int k, std::string value);
+
+    void Clear();
+    // The rows after it move up by one; a bad position throws std::out_of_range.
+    void RemoveAt(int position);
+
+    // The selected row's position, or nothing when no row is selected.
+    std::optional<int> SelectedPosition() const { return m_selected; }
+    // 0 (or any position out of range) clears the selection.
+    void Select(int position);
+
+    const std::vector<ListColumn>& Columns() const { return m_columns; }
+    // Appends a column after the existing ones; returns its position from 1.
+    int AddColumn(std::string text, int widthTwips);
+    void ClearColumns();
+
+    bool Sorted() const { return m_sorted; }
+    int SortKey() const { return m_sortKey; }
+    SortOrder Order() const { return m_order; }
+    // Each of these re-sorts at once while sorted mode is on.
+    void SetSorted(bool sorted);
+    void SetSortKey(int key);
+    void SetSortOrder(SortOrder order);
+
+    void SetObserver(ListRowsObserver* observer) { m_observer = observer; }
+
+private:
+    int InsertPosition(const ListRow& row) const;
+    void Resort();
+    void CheckPosition(int position) const;
+
+    std::vector<ListRow> m_rows;
+    std::vector<ListColumn> m_columns;
+    std::optional<int> m_selected;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    SortOrder m_order = SortOrder::Ascending;
+    ListRowsObserver* m_observer = nullptr;
+};
+
+// The order sorted mode uses: letter case ignored (ASCII), then the bytes as a tie-break,
+// so the order is total and the same on every run.
+int CompareListText(const std::string& a, const std::string& b);
+
+}  // namespace quorvel

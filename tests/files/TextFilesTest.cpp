@@ -1,0 +1,81 @@
+#include "TempDir.h"
+#include "files/FileIo.h"
+#include "files/TextCase.h"
+#include "files/TextLines.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace quorvel {
+namespace {
+
+using Lines = std::vector<std::string_view>;
+
+TEST(TextLines, EndAtCrLfOrLoneCrButNeverAtLoneLf) {
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c\nd"}));
+    EXPECT_EQ(SplitLines("a\r\n"), (Lines{"a"}));
+    EXPECT_EQ(SplitLines("\r\n\r\nx"), (Lines{"", "", "x"}));
+    EXPECT_EQ(SplitLines("a\r\r\n"), (Lines{"a", ""}));
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(SplitLines(std::string_view("a\0b", 3)), (Lines{std::string_view("a\0b", 3)}));
+}
+
+TEST(TextLines, JoinWritesCrLfAfterEveryLine) {
+    EXPECT_EQ(JoinLinesCrLf({"a", "", "b"}), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(JoinLinesCrLf({}), "");
+}
+
+TEST(TextCase, SearchesAndComparesWithoutLetterCase) {
+    EXPECT_TRUE(EqualsIgnoringCase("Http://", "hTTP://"));
+    EXPECT_FALSE(EqualsIgnoringCase("abc", "abcd"));
+    EXPECT_EQ(FindIgnoringCase("Old ENGLISH|", "english|"), 4u);
+    EXPECT_EQ(ReplaceAllIgnoringCase("hkey_current_user\\X\\HKEY_CURRENT_USER", "HKEY_CURRENT_USER", "HKCU"),
+              "HKCU\\X\\HKCU");
+    EXPECT_EQ(TrimBlanks("  a b  "), "a b");
+    EXPECT_EQ(TrimBlanks("   "), "");
+}
+
+TEST(FileIo, ReadsWholeFilesAndExplainsFailures) {
+    test::TempDir dir;
+    std::string bytes, error;
+    dir.Write("x.bin", std::string("\0\xFF\r\n", 4));
+    ASSERT_TRUE(ReadWholeFile(dir / "x.bin", bytes, error)) << error;
+    EXPECT_EQ(bytes, std::string("\0\xFF\r\n", 4));
+
+    EXPECT_FALSE(ReadWholeFile(dir / "missing.txt", bytes, error));
+    EXPECT_NE(error.find("missing.txt"), std::string::npos);
+    EXPECT_FALSE(ReadWholeFile(dir.Path(), bytes, error));
+    EXPECT_NE(error.find("Is a directory"), std::string::npos);
+}
+
+TEST(FileIo, AtomicRewriteReplacesContentAndKeepsPermissions) {
+    test::TempDir dir;
+    std::string error;
+    const auto path = dir.Write("Data.txt", "old");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(WriteFileAtomically(path, "new\r\n", error)) << error;
+    EXPECT_EQ(dir.Read("Data.txt"), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(FileIo, FailedRewriteLeavesTheOldFile) {
+    test::TempDir dir;
+    std::string error;
+    const auto path = dir.Write("sub/Favorites.txt", "keep me");
+    // A folder standing where the file should be cannot be replaced by a file.
+    std::filesystem::create_directory(dir / "sub/Blocked");
+    dir.Write("sub/Blocked/inside", "x");
+    EXPECT_FALSE(WriteFileAtomically(dir / "sub/Blocked", "data", error));
+    EXPECT_FALSE(error.empty());
+    // A folder that is missing cannot take the temporary file either.
+    EXPECT_FALSE(WriteFileAtomically(dir / "nowhere/Data.txt", "data", error));
+    EXPECT_EQ(dir.Read("sub/Favorites.txt"), "keep me");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "sub"), {}), 2);
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Starts or stops the Xvfb that the player and end-to-end tests draw on.
+set -u
+action=$1
+display=${2:-:77}
+number=${display#:}
+pidfile=/tmp/quorvel-xvfb-$number.pid
+case "$action" in
+  start)
+    if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then exit 0; fi
+    rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/tmp/quorvel-xvfb-$number.log 2>&1 &
+    echo $! >"$pidfile"
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$number" ] && exit 0
+      sleep 0.1
+    done
+    echo "Xvfb did not start on $display" >&2
+    cat /tmp/quorvel-xvfb-$number.log >&2
+    exit 1
+    ;;
+  stop)
+    [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
+    rm -f "$pidfile"
+    exit 0
+    ;;
+esac
+echo "usage: xvfb.sh start|stop [DISPLAY]" >&2
+exit 2
