@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/BrowsingState.h"
+#include "shell/rows/ListRows.h"
+
+namespace quorvel {
+
+inline constexpr std::string_view kCatalogueMissingMessage =
+    "TV Channel file was not found.  No channels could be loaded.  Please reinstall or repair "
+    "this program.";
+
+using MessageSink = std::function<void(const std::string& message)>;
+
+// Refills rows with the channels of state.CurrentCategory filtered by CurrentLanguage; on
+// request rebuilds combo. Every failure calls showMessage(kCatalogueMissingMessage) once and
+// ends the load (rows listed so far stay; combo untouched; RefreshLanguageList kept).
+// Returns true when the load completed.
+bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& state,
+                     ListRows& rows, ComboBoxState& combo, const MessageSink& showMessage);
+
+// The full load behind the editing button doLoad: appends every record (sub-item 3 = URL);
+// never ends the program; a missing/unreadable file or a record lacking fields is reported
+// through showMessage (naming the line). Returns the number of rows appended, or -1 when the
+// file could not be read.
+int LoadFullCatalogue(const std::filesystem::path& catalogueFile, ListRows& rows,
+                      const MessageSink& showMessage);
+
+}  // namespace quorvel
