@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev
   libmpv-dev libcurl4-openssl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth libgl1-mesa-dri ffmpeg python3
+  xvfb xauth libgl1-mesa-dri ffmpeg mpv python3
   clang-format qt6-qpa-plugins fonts-dejavu-core
 )
 
