@@ -1,0 +1,59 @@
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace quorvel::tool {
+
+CommandLine::CommandLine(const std::vector<std::string>& args,
+                         const std::vector<std::string>& known) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            m_positionals.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help") {
+            m_help = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? arg.npos : equals - 2);
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            throw UsageError("unknown option --" + name);
+        }
+        if (equals != std::string::npos) {
+            m_options[name] = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            m_options[name] = args[++i];
+        } else {
+            throw UsageError("option --" + name + " needs a value");
+        }
+    }
+}
+
+std::optional<std::string> CommandLine::Option(const std::string& name) const {
+    const auto it = m_options.find(name);
+    if (it == m_options.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void CommandLine::ExpectPositionals(std::size_t min, std::size_t max) const {
+    if (m_positionals.size() < min)
+        throw UsageError("missing FILE argument");
+    if (m_positionals.size() > max)
+        throw UsageError("unexpected argument " + m_positionals[max]);
+}
+
+bool WriteStdout(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
+}
+
+}  // namespace quorvel::tool

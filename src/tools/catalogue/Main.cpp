@@ -1,0 +1,51 @@
+// quorvel-catalogue: tools for catalogue maintainers (decode, encode, list, languages).
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quorvel-catalogue COMMAND [ARGUMENTS]\n"
+    "Commands:\n"
+    "  decode FILE                              the catalogue's lines decoded, as UTF-8\n"
+    "  encode [FILE]                            UTF-8 lines encoded as a catalogue\n"
+    "  list FILE --category C [--language L]    the channels listed for a category\n"
+    "  languages FILE --category C              the language box of a category\n"
+    "Each command explains itself with --help.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace quorvel::tool;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fprintf(stderr, "quorvel-catalogue: missing command (see --help)\n");
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    try {
+        if (command == "--help" || command == "help")
+            return WriteStdout(kUsage) ? 0 : 1;
+        if (command == "decode")
+            return RunDecode(args);
+        if (command == "encode")
+            return RunEncode(args);
+        if (command == "list")
+            return RunList(args);
+        if (command == "languages")
+            return RunLanguages(args);
+        throw UsageError("unknown command " + command);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
+        return 1;
+    }
+}
