@@ -1,0 +1,118 @@
+#include "shell/widgets/ListRowsModel.h"
+
+namespace quorvel {
+namespace {
+
+QString ToQString(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+ListRowsModel::ListRowsModel(std::shared_ptr<ListRows> rows, QObject* parent)
+    : QAbstractTableModel(parent), m_rows(rows ? std::move(rows) : std::make_shared<ListRows>()) {
+    m_columnCount = static_cast<int>(m_rows->Columns().size());
+    m_rows->SetObserver(this);
+}
+
+ListRowsModel::~ListRowsModel() {
+    m_rows->SetObserver(nullptr);
+}
+
+int ListRowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows->Count();
+}
+
+int ListRowsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columnCount;
+}
+
+QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return {};
+    }
+    const ListRow& row = m_rows->At(index.row() + 1);
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return ToQString(row.Column(index.column()));
+        case TagRole:
+            return ToQString(row.tag);
+        default:
+            return {};
+    }
+}
+
+QVariant ListRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical) {
+        return section >= 0 && section < rowCount() ? QVariant(section + 1) : QVariant();
+    }
+    if (section < 0 || section >= m_columnCount)
+        return {};
+    const auto& columns = m_rows->Columns();
+    if (section >= static_cast<int>(columns.size()))
+        return {};
+    return ToQString(columns[static_cast<std::size_t>(section)].text);
+}
+
+Qt::ItemFlags ListRowsModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void ListRowsModel::RowsAboutToBeInserted(int first, int last) {
+    beginInsertRows(QModelIndex(), first, last);
+}
+
+void ListRowsModel::RowsInserted() {
+    endInsertRows();
+}
+
+void ListRowsModel::RowsAboutToBeRemoved(int first, int last) {
+    beginRemoveRows(QModelIndex(), first, last);
+}
+
+void ListRowsModel::RowsRemoved() {
+    endRemoveRows();
+}
+
+void ListRowsModel::AboutToReset() {
+    beginResetModel();
+}
+
+void ListRowsModel::Reset() {
+    endResetModel();
+    // A reset drops the views' selection; they take it again from the rows.
+    Q_EMIT RowsSelectionChanged();
+}
+
+void ListRowsModel::RowChanged(int index) {
+    if (m_columnCount == 0)
+        return;
+    Q_EMIT dataChanged(this->index(index, 0), this->index(index, m_columnCount - 1),
+                       {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void ListRowsModel::ColumnsChanged() {
+    const int count = static_cast<int>(m_rows->Columns().size());
+    if (count > m_columnCount) {
+        beginInsertColumns(QModelIndex(), m_columnCount, count - 1);
+        m_columnCount = count;
+        endInsertColumns();
+    } else if (count < m_columnCount) {
+        beginRemoveColumns(QModelIndex(), count, m_columnCount - 1);
+        m_columnCount = count;
+        endRemoveColumns();
+    }
+    if (m_columnCount > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columnCount - 1);
+}
+
+void ListRowsModel::SelectionChanged() {
+    Q_EMIT RowsSelectionChanged();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "shell/rows/ListRows.h"
+
+#include <QAbstractTableModel>
+
+#include <memory>
+
+namespace quorvel {
+
+// A read-only table model that follows one ListRows: row text in column 0, sub-item k in
+// column k, the hidden tag under TagRole. The rows stay the store; the model only shows
+// them and forwards their change notices to the views.
+class ListRowsModel : public QAbstractTableModel, private ListRowsObserver {
+    Q_OBJECT
+public:
+    static constexpr int TagRole = Qt::UserRole + 1;
+
+    explicit ListRowsModel(std::shared_ptr<ListRows> rows, QObject* parent = nullptr);
+    ~ListRowsModel() override;
+
+    ListRows& Rows() { return *m_rows; }
+    const ListRows& Rows() const { return *m_rows; }
+    const std::shared_ptr<ListRows>& SharedRows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+Q_SIGNALS:
+    // The selected row of the ListRows changed (or may have, after a reset).
+    void RowsSelectionChanged();
+
+private:
+    void RowsAboutToBeInserted(int first, int last) override;
+    void RowsInserted() override;
+    void RowsAboutToBeRemoved(int first, int last) override;
+    void RowsRemoved() override;
+    void AboutToReset() override;
+    void Reset() override;
+    void RowChanged(int index) override;
+    void ColumnsChanged() override;
+    void SelectionChanged() override;
+
+    std::shared_ptr<ListRows> m_rows;
+    // The column count the views were last told; ListRows reports column changes only
+    // after the fact, so the model keeps its own count until it has announced the change.
+    int m_columnCount = 0;
+};
+
+}  // namespace quorvel
