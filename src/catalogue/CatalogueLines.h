@@ -1,35 +1,26 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "catalogue/LineCodec.h"
-
 namespace quorvel {
 
-// Walks the lines of an encoded catalogue held in `bytes` (CR LF or a lone CR ends a line,
-// a lone LF does not), decodes each line in place and calls fn(lineNumber, decodedLine)
-// with line numbers from 1. fn returns false to stop the walk. The buffer is left decoded
-// up to where the walk stopped.
-template <typename Fn>
-void ForEachDecodedLine(std::string& bytes, Fn&& fn) {
-    char* const begin = bytes.data();
-    const std::size_t size = bytes.size();
-    std::size_t start = 0;
-    std::size_t lineNumber = 0;
-    while (start < size) {
-        const void* cr = std::memchr(begin + start, '\r', size - start);
-        const std::size_t stop =
-            cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : size;
-        DecodeBytes(begin + start, begin + start, stop - start);
-        if (!fn(++lineNumber, std::string_view(begin + start, stop - start)))
-            return;
-        start = stop + 1;
-        if (start < size && begin[start] == '\n')
-            ++start;
-    }
-}
+enum class CatalogueReadStatus { Completed, Stopped, OpenFailed, ReadFailed };
+
+struct CatalogueReadResult {
+    CatalogueReadStatus status = CatalogueReadStatus::Completed;
+    std::string error;  // names the file and the reason when opening or reading failed
+};
+
+// Called with line numbers from 1 and each line decoded; returns false to stop the walk.
+using DecodedLineFn = std::function<bool(std::size_t lineNumber, std::string_view line)>;
+
+// Reads an encoded catalogue file piece by piece (a small buffer, grown only for a longer
+// line) and hands over every line decoded. A line ends at CR LF or at a lone CR, never at a
+// lone LF; text after the last line end is one more line. Lines of any length.
+CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& file, const DecodedLineFn& fn);
 
 }  // namespace quorvel

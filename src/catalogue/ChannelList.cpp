@@ -8,7 +8,6 @@
 #include "catalogue/FoldedText.h"
 #include "catalogue/LanguageCollector.h"
 #include "catalogue/SortValues.h"
-#include "files/FileIo.h"
 #include "files/Windows1252.h"
 
 namespace quorvel {
@@ -28,11 +27,11 @@ std::optional<std::string> ToCatalogueBytes(const std::string& utf8) {
 
 ListRow MakeRow(const RecordFields& fields, std::string categoryUtf8) {
     ListRow row;
-    row.text = Windows1252ToUtf8(fields.Name());
-    row.tag = Windows1252ToUtf8(fields.Url());
+    row.text = FieldToUtf8(fields.Name());
+    row.tag = FieldToUtf8(fields.Url());
     row.subItems.reserve(2);
     row.subItems.push_back(std::move(categoryUtf8));
-    row.subItems.push_back(Windows1252ToUtf8(fields.Type()));
+    row.subItems.push_back(FieldToUtf8(fields.Type()));
     return row;
 }
 
@@ -68,11 +67,6 @@ bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& 
         showMessage(std::string(kCatalogueMissingMessage));
         return false;
     };
-    std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(catalogueFile, bytes, error))
-        return fail();
-
     const auto category = ToCatalogueBytes(state.CurrentCategory);
     const bool allLanguages = state.CurrentLanguage == kAllLanguages;
     std::optional<std::string> language;
@@ -87,7 +81,7 @@ bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& 
     std::string foldedType;
     bool failed = false;
 
-    ForEachDecodedLine(bytes, [&](std::size_t, std::string_view line) {
+    const auto read = ForEachDecodedLine(catalogueFile, [&](std::size_t, std::string_view line) {
         const RecordFields fields = SplitRecordFields(line);
         if (fields.count == 0)
             return true;
@@ -147,35 +141,35 @@ std::string DescribeIncompleteLines(const std::vector<std::size_t>& lines, std::
 
 int LoadFullCatalogue(const std::filesystem::path& catalogueFile, ListRows& rows,
                       const MessageSink& showMessage) {
-    std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(catalogueFile, bytes, error)) {
-        showMessage("The channel file could not be loaded (" + error + ").");
-        return -1;
-    }
     constexpr std::size_t kLinesNamed = 10;
     std::vector<std::size_t> incomplete;
     std::size_t incompleteCount = 0;
     std::vector<ListRow> loaded;
-    ForEachDecodedLine(bytes, [&](std::size_t lineNumber, std::string_view line) {
-        const RecordFields fields = SplitRecordFields(line);
-        if (fields.count == 0)
+    const auto read =
+        ForEachDecodedLine(catalogueFile, [&](std::size_t lineNumber, std::string_view line) {
+            const RecordFields fields = SplitRecordFields(line);
+            if (fields.count == 0)
+                return true;
+            if (fields.count < 4) {
+                if (incomplete.size() < kLinesNamed)
+                    incomplete.push_back(lineNumber);
+                ++incompleteCount;
+            }
+            ListRow row;
+            row.text = FieldToUtf8(fields.Name());
+            row.tag = FieldToUtf8(fields.Url());
+            row.subItems.reserve(3);
+            row.subItems.push_back(FieldToUtf8(fields.Category()));
+            row.subItems.push_back(FieldToUtf8(fields.Type()));
+            row.subItems.push_back(row.tag);
+            loaded.push_back(std::move(row));
             return true;
-        if (fields.count < 4) {
-            if (incomplete.size() < kLinesNamed)
-                incomplete.push_back(lineNumber);
-            ++incompleteCount;
-        }
-        ListRow row;
-        row.text = Windows1252ToUtf8(fields.Name());
-        row.tag = Windows1252ToUtf8(fields.Url());
-        row.subItems.reserve(3);
-        row.subItems.push_back(Windows1252ToUtf8(fields.Category()));
-        row.subItems.push_back(Windows1252ToUtf8(fields.Type()));
-        row.subItems.push_back(row.tag);
-        loaded.push_back(std::move(row));
-        return true;
-    });
+        });
+    if (read.status != CatalogueReadStatus::Completed) {
+        // Nothing is listed from a file that could not be read to its end.
+        showMessage("The channel file could not be loaded (" + read.error + ").");
+        return -1;
+    }
     const int count = static_cast<int>(loaded.size());
     rows.AddRows(std::move(loaded));
     if (incompleteCount > 0)

@@ -2,11 +2,36 @@
 
 #include "files/Windows1252.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace quorvel {
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        seen |= word;
+    }
+    for (; i < n; ++i)
+        seen |= static_cast<unsigned char>(p[i]);
+    return (seen & 0x8080808080808080ull) == 0;
+}
+
+}  // namespace
+
+std::string FieldToUtf8(std::string_view bytes) {
+    return IsAscii(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+}
 
 ChannelRecord ToChannelRecord(const RecordFields& fields) {
-    return {Windows1252ToUtf8(fields.Name()), Windows1252ToUtf8(fields.Url()),
-            Windows1252ToUtf8(fields.Category()), Windows1252ToUtf8(fields.Type())};
+    return {FieldToUtf8(fields.Name()), FieldToUtf8(fields.Url()), FieldToUtf8(fields.Category()),
+            FieldToUtf8(fields.Type())};
 }
 
 }  // namespace quorvel

@@ -51,6 +51,9 @@ inline RecordFields SplitRecordFields(std::string_view line) {
     return fields;
 }
 
+// A field's Windows-1252 bytes as UTF-8 (plain ASCII, the usual case, is copied as it is).
+std::string FieldToUtf8(std::string_view bytes);
+
 // Fields of Windows-1252 bytes as UTF-8; missing fields stay empty.
 ChannelRecord ToChannelRecord(const RecordFields& fields);
 

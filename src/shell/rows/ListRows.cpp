@@ -1,7 +1,8 @@
 #include "shell/rows/ListRows.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace quorvel {
@@ -10,6 +11,20 @@ namespace {
 const std::string& EmptyText() {
     static const std::string empty;
     return empty;
+}
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+// The first eight bytes of a text with ASCII letters folded, big-endian, zero-padded: a
+// smaller number means the text sorts first under CompareListText; equal numbers decide
+// nothing.
+std::uint64_t FoldedPrefix(const std::string& text) {
+    std::uint64_t prefix = 0;
+    const std::size_t n = std::min<std::size_t>(text.size(), 8);
+    for (std::size_t i = 0; i < 8; ++i) {
+        prefix = prefix << 8 | static_cast<unsigned char>(i < n ? FoldAscii(text[i]) : '\0');
+    }
+    return prefix;
 }
 
 }  // namespace
@@ -82,8 +97,12 @@ void ListRows::AddRows(std::vector<ListRow> rows) {
     }
     const int first = Count();
     if (m_observer) m_observer->RowsAboutToBeInserted(first, first + static_cast<int>(rows.size()) - 1);
-    m_rows.reserve(m_rows.size() + rows.size());
-    std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
+    if (m_rows.empty()) {
+        m_rows = std::move(rows);  // a fresh list takes the rows as they come
+    } else {
+        m_rows.reserve(m_rows.size() + rows.size());
+        std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
+    }
     if (m_observer) m_observer->RowsInserted();
 }
 
@@ -178,14 +197,44 @@ int ListRows::InsertPosition(const ListRow& row) const {
 
 void ListRows::Resort() {
     if (!m_sorted || m_rows.size() < 2) return;
-    std::vector<std::size_t> order(m_rows.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    const bool descending = m_order == SortOrder::Descending;
-    const int key = m_sortKey;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int c = CompareListText(m_rows[a].Column(key), m_rows[b].Column(key));
-        return descending ? c > 0 : c < 0;
-    });
+    // The column texts, letter case folded and then as they are, side by side in one buffer,
+    // and their first eight folded bytes packed into one number: most comparisons end on
+    // that number, the rest on memcmp in the buffer, never chasing the rows themselves.
+    struct SortEntry {
+        std::uint64_t prefix;
+        std::size_t offset;  // the folded text at offset, the text itself right after it
+        std::size_t length;
+        std::size_t index;
+    };
+    std::vector<SortEntry> entries(m_rows.size());
+    std::size_t total = 0;
+    for (const auto& row : m_rows) total += 2 * row.Column(m_sortKey).size();
+    std::string buffer;
+    buffer.reserve(total);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const std::string& text = m_rows[i].Column(m_sortKey);
+        const std::size_t offset = buffer.size();
+        for (const char c : text) buffer.push_back(FoldAscii(c));
+        buffer.append(text);
+        entries[i] = {FoldedPrefix(text), offset, text.size(), i};
+    }
+    const char* const data = buffer.data();
+    const auto before = [data](const SortEntry& a, const SortEntry& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        const std::size_t n = std::min(a.length, b.length);
+        const int folded = std::memcmp(data + a.offset, data + b.offset, n);
+        if (folded != 0) return folded < 0;
+        if (a.length != b.length) return a.length < b.length;
+        return std::memcmp(data + a.offset + n, data + b.offset + n, n) < 0;
+    };
+    if (m_order == SortOrder::Descending) {
+        std::stable_sort(entries.begin(), entries.end(),
+                         [&](const SortEntry& a, const SortEntry& b) { return before(b, a); });
+    } else {
+        std::stable_sort(entries.begin(), entries.end(), before);
+    }
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index;
     if (m_observer) m_observer->AboutToReset();
     std::vector<ListRow> sorted;
     sorted.reserve(m_rows.size());
