@@ -1,0 +1,101 @@
+#include "registry/NameFold.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace quorvel::reg {
+namespace {
+
+locale_t Utf8Locale() {
+    static const locale_t locale = [] {
+        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        return l ? l : newlocale(LC_CTYPE_MASK, "C", nullptr);
+    }();
+    return locale;
+}
+
+// Decodes one well-formed sequence at `pos`; returns its length, or 0 for a broken one.
+std::size_t Decode(std::string_view text, std::size_t pos, char32_t& cp) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    return length;
+}
+
+void Encode(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const char c = utf8[pos];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+            ++pos;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = Decode(utf8, pos, cp);
+        if (length == 0) {
+            out.push_back(c);
+            ++pos;
+            continue;
+        }
+        const auto lower = towlower_l(static_cast<wint_t>(cp), Utf8Locale());
+        Encode(static_cast<char32_t>(lower), out);
+        pos += length;
+    }
+    return out;
+}
+
+std::size_t CountCharacters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < utf8.size(); ++count) {
+        char32_t cp = 0;
+        const std::size_t length = Decode(utf8, pos, cp);
+        pos += length == 0 ? 1 : length;
+    }
+    return count;
+}
+
+}  // namespace quorvel::reg

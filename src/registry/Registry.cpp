@@ -1,0 +1,345 @@
+#include "registry/Registry.h"
+
+#include "registry/HiveLocations.h"
+#include "registry/NameFold.h"
+
+namespace quorvel::reg {
+namespace {
+
+std::string_view ShortRootName(Hkey root) {
+    for (const RootName& name : kRootNames) {
+        if (name.handle == root)
+            return name.shortName;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool SplitSubKey(std::string_view subKey, std::vector<std::string_view>& segments) {
+    segments.clear();
+    if (!subKey.empty() && subKey.back() == '\\')
+        subKey.remove_suffix(1);
+    if (subKey.empty())
+        return true;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = subKey.find('\\', start);
+        const std::string_view name = subKey.substr(start, end - start);
+        if (name.empty() || CountCharacters(name) > kMaxKeyNameLength)
+            return false;
+        segments.push_back(name);
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+Registry& Registry::Process() {
+    static Registry registry;
+    return registry;
+}
+
+std::string Registry::LastError() const {
+    std::lock_guard lock(m_mutex);
+    return m_lastError;
+}
+
+void Registry::CloseHives() {
+    std::lock_guard lock(m_mutex);
+    m_user.Close();
+    m_machine.Close();
+}
+
+void Registry::SetDamagedUserHivePolicy(DamagedHivePolicy policy) {
+    std::lock_guard lock(m_mutex);
+    m_user.SetDamagedPolicy(policy);
+}
+
+std::vector<std::string> Registry::TakeNotices() {
+    std::lock_guard lock(m_mutex);
+    return m_user.TakeNotices();
+}
+
+Status Registry::Remember(HiveKind kind, Status status, const HiveFile* file) {
+    if (status == kErrorSuccess || status == kErrorFileNotFound || status == kErrorNoMoreItems) {
+        return status;
+    }
+    if (file) {
+        m_lastError = (kind == HiveKind::User ? UserHivePath() : MachineHivePath()).string() +
+                      ": " +
+                      (status == kErrorBusy ? "another program holds the file too long"
+                                            : file->LastMessage());
+    } else if (!Slot(kind).LastError().empty()) {
+        m_lastError = Slot(kind).LastError();
+    } else {
+        m_lastError = "registry status " + std::to_string(status);
+    }
+    return status;
+}
+
+Status Registry::Resolve(Hkey key, KeyEntry*& entry) {
+    if (IsRootKey(key)) {
+        auto [it, added] = m_roots.try_emplace(key);
+        if (added) {
+            it->second.kind = key == kHkeyCurrentUser ? HiveKind::User : HiveKind::Machine;
+            it->second.rootName = std::string(ShortRootName(key));
+            it->second.writable = true;
+        }
+        entry = &it->second;
+        return kErrorSuccess;
+    }
+    const auto it = m_keys.find(key);
+    if (it == m_keys.end())
+        return kErrorInvalidHandle;
+    entry = &it->second;
+    return kErrorSuccess;
+}
+
+Status Registry::Locate(KeyEntry& entry, bool forWrite, HiveFile*& file, KeyId& id) {
+    HiveSlot& slot = Slot(entry.kind);
+    const Status status = forWrite ? slot.ForWrite(file) : slot.ForRead(file);
+    if (status != kErrorSuccess)
+        return status;
+    if (entry.id != 0) {
+        if (!file || slot.Identity() != entry.file)
+            return kErrorKeyDeleted;
+        id = entry.id;
+        return kErrorSuccess;
+    }
+    id = 0;
+    if (!file)
+        return kErrorSuccess;
+    const Status root = file->RootId(entry.rootName, id);
+    return root == kErrorFileNotFound ? kErrorSuccess : root;
+}
+
+Hkey Registry::NewHandle(KeyEntry entry) {
+    Hkey handle = m_nextHandle++;
+    // Never 0 and never one of the root numbers.
+    while (handle == kNoKey || IsRootKey(handle) || m_keys.count(handle) != 0) {
+        handle = m_nextHandle++;
+    }
+    m_keys.emplace(handle, std::move(entry));
+    return handle;
+}
+
+Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hkey& result) {
+    std::lock_guard lock(m_mutex);
+    result = kNoKey;
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
+        return status;
+    std::vector<std::string_view> segments;
+    if (!SplitSubKey(subKey, segments))
+        return kErrorInvalidParameter;
+    const HiveKind kind = entry->kind;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
+        return Remember(kind, status);
+    }
+    if (!segments.empty()) {
+        if (id == 0)
+            return kErrorFileNotFound;
+        auto snapshot = file->ReadSnapshot();
+        for (std::string_view segment : segments) {
+            if (const Status status = file->FindChild(id, segment, id); status != kErrorSuccess) {
+                return Remember(kind, status, file);
+            }
+        }
+    }
+    const bool writable = Slot(kind).CanWrite() && (entry->writable || access == Access::Maximum);
+    if ((access == Access::Write || access == Access::All) && !writable) {
+        m_lastError = "the key cannot be opened for writing: the settings file is read-only";
+        return kErrorAccessDenied;
+    }
+    KeyEntry opened;
+    opened.kind = kind;
+    opened.rootName = entry->rootName;
+    opened.id = segments.empty() ? entry->id : id;
+    opened.file = segments.empty() ? entry->file : Slot(kind).Identity();
+    opened.writable = access != Access::Read && writable;
+    result = NewHandle(std::move(opened));
+    return kErrorSuccess;
+}
+
+Status Registry::CreateKey(Hkey parent, std::string_view subKey, Hkey& result) {
+    std::lock_guard lock(m_mutex);
+    result = kNoKey;
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
+        return status;
+    std::vector<std::string_view> segments;
+    if (!SplitSubKey(subKey, segments))
+        return kErrorInvalidParameter;
+    if (!entry->writable)
+        return kErrorAccessDenied;
+    const HiveKind kind = entry->kind;
+    HiveFile* file = nullptr;
+    KeyId start = 0;
+    if (const Status status = Locate(*entry, true, file, start); status != kErrorSuccess) {
+        return Remember(kind, status);
+    }
+    KeyId id = 0;
+    const Status status = file->CreatePath(entry->rootName, entry->id, segments, id);
+    if (status != kErrorSuccess)
+        return Remember(kind, status, file);
+    KeyEntry created;
+    created.kind = kind;
+    created.rootName = entry->rootName;
+    created.id = (entry->id == 0 && segments.empty()) ? 0 : id;
+    created.file = Slot(kind).Identity();
+    created.writable = true;
+    result = NewHandle(std::move(created));
+    return kErrorSuccess;
+}
+
+Status Registry::DeleteKey(Hkey key, std::string_view subKey) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    std::vector<std::string_view> segments;
+    if (!SplitSubKey(subKey, segments))
+        return kErrorInvalidParameter;
+    // A root is never deleted.
+    if (entry->id == 0 && segments.empty())
+        return kErrorAccessDenied;
+    const HiveKind kind = entry->kind;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(*entry, true, file, id); status != kErrorSuccess) {
+        return Remember(kind, status);
+    }
+    for (std::string_view segment : segments) {
+        if (id == 0)
+            return kErrorFileNotFound;
+        if (const Status status = file->FindChild(id, segment, id); status != kErrorSuccess) {
+            return Remember(kind, status, file);
+        }
+    }
+    return Remember(kind, file->DeleteKey(id), file);
+}
+
+Status Registry::CloseKey(Hkey key) {
+    std::lock_guard lock(m_mutex);
+    if (IsRootKey(key))
+        return kErrorSuccess;
+    return m_keys.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+Status Registry::EnumKey(Hkey key, std::uint32_t index, std::string& name) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    if (index == 0 || !entry->childrenTaken) {
+        HiveFile* file = nullptr;
+        KeyId id = 0;
+        if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
+            return Remember(entry->kind, status);
+        }
+        entry->children.clear();
+        if (id != 0) {
+            if (const Status status = file->ChildNames(id, entry->children);
+                status != kErrorSuccess) {
+                return Remember(entry->kind, status, file);
+            }
+        }
+        entry->childrenTaken = true;
+    }
+    if (index >= entry->children.size())
+        return kErrorNoMoreItems;
+    name = entry->children[index];
+    return kErrorSuccess;
+}
+
+Status Registry::EnumValue(Hkey key, std::uint32_t index, std::string& name, std::uint32_t& type,
+                           std::string& data) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    if (index == 0 || !entry->valuesTaken) {
+        HiveFile* file = nullptr;
+        KeyId id = 0;
+        if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
+            return Remember(entry->kind, status);
+        }
+        entry->values.clear();
+        if (id != 0) {
+            if (const Status status = file->Values(id, entry->values); status != kErrorSuccess) {
+                return Remember(entry->kind, status, file);
+            }
+        }
+        entry->valuesTaken = true;
+    }
+    if (index >= entry->values.size())
+        return kErrorNoMoreItems;
+    const ValueRecord& value = entry->values[index];
+    name = value.name;
+    type = value.type;
+    data = value.data;
+    return kErrorSuccess;
+}
+
+Status Registry::QueryValue(Hkey key, std::string_view name, std::uint32_t& type,
+                            std::string& data) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
+        return Remember(entry->kind, status);
+    }
+    if (id == 0)
+        return kErrorFileNotFound;
+    return Remember(entry->kind, file->GetValue(id, name, type, data), file);
+}
+
+Status Registry::SetValue(Hkey key, std::string_view name, std::uint32_t type,
+                          std::string_view data) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    if (!entry->writable)
+        return kErrorAccessDenied;
+    if (CountCharacters(name) > kMaxValueNameLength)
+        return kErrorInvalidParameter;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(*entry, true, file, id); status != kErrorSuccess) {
+        return Remember(entry->kind, status);
+    }
+    if (id == 0) {
+        // The first value on a root makes its row.
+        if (const Status status = file->CreatePath(entry->rootName, 0, {}, id);
+            status != kErrorSuccess) {
+            return Remember(entry->kind, status, file);
+        }
+    }
+    return Remember(entry->kind, file->SetValue(id, name, type, data), file);
+}
+
+Status Registry::DeleteValue(Hkey key, std::string_view name) {
+    std::lock_guard lock(m_mutex);
+    KeyEntry* entry = nullptr;
+    if (const Status status = Resolve(key, entry); status != kErrorSuccess)
+        return status;
+    if (!entry->writable)
+        return kErrorAccessDenied;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(*entry, true, file, id); status != kErrorSuccess) {
+        return Remember(entry->kind, status);
+    }
+    if (id == 0)
+        return kErrorFileNotFound;
+    return Remember(entry->kind, file->DeleteValue(id, name), file);
+}
+
+}  // namespace quorvel::reg
