@@ -109,7 +109,7 @@ bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& 
 
     // One insertion for the whole list; the rows before a failure stay listed.
     rows.AddRows(std::move(listed));
-    if (failed)
+    if (failed || read.status != CatalogueReadStatus::Completed)
         return fail();
     if (refresh)
         RebuildCombo(languages, state, combo);
