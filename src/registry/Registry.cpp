@@ -149,7 +149,9 @@ Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hk
             }
         }
     }
-    const bool writable = Slot(kind).CanWrite() && (entry->writable || access == Access::Maximum);
+    // Only a key opened for writing needs to know whether the hive takes writes.
+    const bool writable = access != Access::Read && Slot(kind).CanWrite() &&
+                          (entry->writable || access == Access::Maximum);
     if ((access == Access::Write || access == Access::All) && !writable) {
         m_lastError = "the key cannot be opened for writing: the settings file is read-only";
         return kErrorAccessDenied;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Per-user settings, kept as REG_SZ values in HKEY_CURRENT_USER\Software\<app>\<section>
+// (app name and section trimmed). A read never fails: a missing value, an empty name or an
+// unreadable settings file gives the caller's default.
+std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
+                       std::string_view defaultValue);
+// False when the value could not be stored.
+bool SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
+                 std::string_view value);
+
+// Machine-wide settings, REG_SZ values in HKEY_LOCAL_MACHINE\SOFTWARE\<company>\<app>\<section>.
+// A missing key or value gives the default; anything else wrong raises SettingsError.
+std::string GetMachineSetting(std::string_view appName, std::string_view section,
+                              std::string_view key, std::string_view defaultValue);
+// Never raises. A write the store refuses asks the permission question (unless the user
+// chose to ignore it before): Abort gives up, Retry tries the failed step again, Ignore
+// remembers "IgnorePermissionDeniedError" for this user.
+void SaveMachineSetting(std::string_view appName, std::string_view section, std::string_view key,
+                        std::string_view value);
+
+// The machine-wide key path of a setting, e.g. "SOFTWARE\Dravmont Software\Quorvel\Settings".
+std::string MachineSettingsPath(std::string_view appName, std::string_view section);
+
+}  // namespace quorvel
