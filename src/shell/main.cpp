@@ -1,9 +1,30 @@
+#include "appearance/ProductInfo.h"
+#include "shell/CatalogueWindow.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QFile>
+#include <QTimer>
+
+#include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label("Quorvel");
-    label.show();
+    // libmpv needs the C numeric locale, and QApplication has just set the user's one.
+    std::setlocale(LC_NUMERIC, "C");
+
+    quorvel::LoadProductInfo();
+    const quorvel::BrandingValues& branding = quorvel::Branding();
+    QApplication::setApplicationName(QString::fromStdString(branding.ProgramName));
+    QApplication::setOrganizationName(QString::fromStdString(branding.CompanyName));
+    QApplication::setApplicationVersion(
+        QString::fromStdString(quorvel::VersionLabel(quorvel::CurrentVersionInfo())));
+
+    // The program's own files live beside the executable.
+    const std::filesystem::path folder =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    quorvel::CatalogueWindow window(folder);
+    window.show();
+    // Listed once the window is up, so that a failure's message box has its owner on screen.
+    QTimer::singleShot(0, &window, [&window] { window.LoadChannelList(); });
     return app.exec();
 }
