@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ChildProcess.h"
+#include "TempDir.h"
+#include "catalogue/ChannelList.h"
+#include "catalogue/LineCodec.h"
+
+namespace quorvel {
+namespace {
+
+using test::ProcessResult;
+using test::TempDir;
+
+ProcessResult Tool(const std::vector<std::string>& args,
+                   const std::optional<std::string>& input = std::nullopt) {
+    return test::RunProcess(std::filesystem::path(QUORVEL_BIN_DIR) / "quorvel-catalogue", args,
+                            input);
+}
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Plain lines: accented names, a blank line, CR LF and LF mixed, no end after the last.
+const std::string kSource =
+    "Caf\xC3\xA9 TV|http://cafe|TV|Fran\xC3\xA7"
+    "ais/English\r\n"
+    "\n"
+    "BBC|http://bbc|TV|English\n"
+    "Jazz|http://jazz|Radio|Music\n"
+    "Old|http://old|TV|Old English";
+
+TEST(CatalogueToolTest, EncodeAndDecodeRoundTrip) {
+    TempDir dir;
+    const auto source = dir.Write("source.txt", kSource);
+    const ProcessResult encoded = Tool({"encode", source.string()});
+    ASSERT_EQ(encoded.exitStatus, 0) << encoded.err;
+    // Windows-1252 bytes, encoded, CR LF after every line, the blank line kept.
+    EXPECT_EQ(encoded.out.substr(0, encoded.out.find("\r\n")),
+              EncodeLine("Caf\xE9 TV|http://cafe|TV|Fran\xE7"
+                         "ais/English"));
+    EXPECT_EQ(encoded.out.find('\n'), encoded.out.find("\r\n") + 1);
+    EXPECT_EQ(encoded.out.substr(encoded.out.find("\r\n") + 2, 2), "\r\n");
+    EXPECT_EQ(encoded.out.substr(encoded.out.size() - 2), "\r\n");
+
+    // The same from standard input.
+    EXPECT_EQ(Tool({"encode"}, kSource).out, encoded.out);
+
+    const auto data = dir.Write("Data.txt", encoded.out);
+    const ProcessResult decoded = Tool({"decode", data.string()});
+    ASSERT_EQ(decoded.exitStatus, 0) << decoded.err;
+    std::string expected = kSource;
+    expected.erase(expected.find('\r'), 1);
+    EXPECT_EQ(decoded.out, expected + "\n");
+}
+
+TEST(CatalogueToolTest, EncodeRefusesCharactersACatalogueCannotHold) {
+    // É encodes to LF and Ì to CR: the record would split when read back.
+    const ProcessResult result = Tool({"encode"},
+                                      "fine|u|TV|x\n\xC3\x89"
+                                      "cole|u|TV|x\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("line 2"), std::string::npos) << result.err;
+}
+
+TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
+    TempDir dir;
+    const auto data = dir.Write("Data.txt", Tool({"encode"}, kSource).out);
+    ProcessResult list = Tool({"list", data.string(), "--category", "TV", "--language", "english"});
+    ASSERT_EQ(list.exitStatus, 0) << list.err;
+    EXPECT_EQ(list.out,
+              "Caf\xC3\xA9 TV\thttp://cafe\tTV\tFran\xC3\xA7"
+              "ais/English\n"
+              "BBC\thttp://bbc\tTV\tEnglish\n"
+              "Old\thttp://old\tTV\tOld English\n");
+    list = Tool({"list", data.string(), "--category=Radio", "--language="});
+    EXPECT_EQ(list.out, "Jazz\thttp://jazz\tRadio\tMusic\n");
+
+    const ProcessResult languages = Tool({"languages", data.string(), "--category", "TV"});
+    ASSERT_EQ(languages.exitStatus, 0) << languages.err;
+    EXPECT_EQ(languages.out,
+              "All\nEnglish\nFran\xC3\xA7"
+              "ais\nOld English\n");
+}
+
+TEST(CatalogueToolTest, ListFailurePrintsRowsSoFarAndTheMessage) {
+    TempDir dir;
+    const auto data =
+        dir.Write("Data.txt", Tool({"encode"}, "A|u|TV|x\nB|u|TV|x\nbroken|line\nC|u|TV|x\n").out);
+    const ProcessResult list = Tool({"list", data.string(), "--category", "TV"});
+    EXPECT_EQ(list.exitStatus, 1);
+    EXPECT_EQ(list.out, "A\tu\tTV\tx\nB\tu\tTV\tx\n");
+    EXPECT_EQ(list.err, std::string(kCatalogueMissingMessage) + "\n");
+    EXPECT_EQ(Tool({"languages", data.string(), "--category", "TV"}).exitStatus, 1);
+}
+
+TEST(CatalogueToolTest, HelpAndBadArguments) {
+    for (const char* command : {"decode", "encode", "list", "languages"}) {
+        const ProcessResult help = Tool({command, "--help"});
+        EXPECT_EQ(help.exitStatus, 0) << command;
+        EXPECT_NE(help.out.find(std::string("quorvel-catalogue ") + command), std::string::npos);
+    }
+    TempDir dir;
+    const auto data = dir.Write("Data.txt", "");
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"decode"},
+        {"decode", (dir / "missing.txt").string()},
+        {"decode", dir.Path().string()},
+        {"encode", (dir / "missing.txt").string()},
+        {"list", data.string()},
+        {"list", data.string(), "--category"},
+        {"list", data.string(), "--category", "TV", "--colour", "red"},
+        {"list", (dir / "missing.txt").string(), "--category", "TV"},
+        {"list", dir.Path().string(), "--category", "TV"},
+        {"languages", data.string(), "--category", "TV", "--language", "x"},
+        {"languages", data.string(), "extra", "--category", "TV"},
+    };
+    for (const auto& args : bad) {
+        const ProcessResult result = Tool(args);
+        std::string shown;
+        for (const auto& a : args)
+            shown += a + " ";
+        EXPECT_EQ(result.exitStatus, 2) << shown;
+        EXPECT_EQ(LineCount(result.err), 1u) << shown << result.err;
+        EXPECT_TRUE(result.out.empty()) << shown;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel
