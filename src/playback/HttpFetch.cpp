@@ -1,0 +1,101 @@
+#include "playback/HttpFetch.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace quorvel {
+namespace {
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+
+struct Transfer {
+    std::string body;
+    std::size_t maxBytes = 0;
+    bool tooLarge = false;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    if (transfer->body.size() + bytes > transfer->maxBytes) {
+        transfer->tooLarge = true;
+        return 0;  // makes curl stop with a write error
+    }
+    transfer->body.append(data, bytes);
+    return bytes;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* transfer = static_cast<const Transfer*>(user);
+    return transfer->cancel && transfer->cancel->load() ? 1 : 0;
+}
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+FetchResult HttpGet(const std::string& url, const FetchLimits& limits,
+                    const std::atomic<bool>* cancel) {
+    InitCurlOnce();
+    FetchResult result;
+    CurlHandle curl(curl_easy_init());
+    if (!curl) {
+        result.error = "The network library could not start.";
+        return result;
+    }
+    Transfer transfer;
+    transfer.maxBytes = limits.maxBytes;
+    transfer.cancel = cancel;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla");
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnData);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+
+    const CURLcode code = curl_easy_perform(h);
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    if (char* type = nullptr;
+        curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        result.contentType = type;
+    if (char* effective = nullptr;
+        curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+        result.finalUrl = effective;
+
+    if (transfer.tooLarge) {
+        result.error = "The answer is larger than " + std::to_string(limits.maxBytes) + " bytes.";
+    } else if (code == CURLE_ABORTED_BY_CALLBACK) {
+        result.error = "Cancelled.";
+    } else if (code != CURLE_OK) {
+        result.error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+    } else if (result.httpStatus >= 400) {
+        result.error = "HTTP error " + std::to_string(result.httpStatus);
+    } else {
+        result.ok = true;
+        result.body = std::move(transfer.body);
+    }
+    return result;
+}
+
+}  // namespace quorvel

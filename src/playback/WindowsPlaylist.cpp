@@ -1,0 +1,169 @@
+#include "playback/WindowsPlaylist.h"
+
+#include "files/TextCase.h"
+#include "playback/AddressPolicy.h"
+#include "playback/XmlTagScanner.h"
+
+#include <algorithm>
+
+namespace quorvel {
+namespace {
+
+std::string_view SkipByteOrderMarkAndSpace(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' ||
+                              bytes.front() == '\r' || bytes.front() == '\n')) {
+        bytes.remove_prefix(1);
+    }
+    return bytes;
+}
+
+std::string_view TrimAll(std::string_view text) {
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::vector<std::string> ReadReferenceEntries(std::string_view bytes) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        const std::string_view line = TrimAll(bytes.substr(start, end - start));
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view key = TrimAll(line.substr(0, equals));
+        if (key.size() < 4 || !EqualsIgnoringCase(key.substr(0, 3), "ref"))
+            continue;
+        if (!std::all_of(key.begin() + 3, key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const std::string_view value = TrimAll(line.substr(equals + 1));
+        if (!value.empty())
+            entries.emplace_back(value);
+    }
+    return entries;
+}
+
+std::vector<std::string> ReadTagEntries(std::string_view bytes, PlaylistFormat format) {
+    std::vector<std::string> entries;
+    ForEachXmlTag(bytes, [&](const XmlTag& tag) {
+        std::optional<std::string> value;
+        if (format == PlaylistFormat::Asx &&
+            (EqualsIgnoringCase(tag.name, "ref") || EqualsIgnoringCase(tag.name, "entryref"))) {
+            value = tag.Attribute("href");
+        } else if (format == PlaylistFormat::Wpl && EqualsIgnoringCase(tag.name, "media")) {
+            value = tag.Attribute("src");
+        }
+        if (value) {
+            const std::string_view trimmed = TrimAll(*value);
+            if (!trimmed.empty())
+                entries.emplace_back(trimmed);
+        }
+    });
+    return entries;
+}
+
+bool IsDriveLetterPath(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+}  // namespace
+
+PlaylistFormat DetectPlaylistFormat(std::string_view bytes) {
+    const std::string_view head = SkipByteOrderMarkAndSpace(bytes);
+    if (head.size() >= 11 && EqualsIgnoringCase(head.substr(0, 11), "[reference]")) {
+        return PlaylistFormat::Reference;
+    }
+    if (head.empty() || head.front() != '<')
+        return PlaylistFormat::NotAPlaylist;
+    const std::string_view window = head.substr(0, 4096);
+    if (ContainsIgnoringCase(window, "<asx"))
+        return PlaylistFormat::Asx;
+    if (ContainsIgnoringCase(window, "<?wpl") || ContainsIgnoringCase(window, "<smil")) {
+        return PlaylistFormat::Wpl;
+    }
+    return PlaylistFormat::NotAPlaylist;
+}
+
+bool HasWindowsPlaylistExtension(std::string_view address) {
+    std::string_view path = address;
+    if (!SchemeOf(address).empty())
+        path = path.substr(0, path.find_first_of("?#"));
+    if (path.size() < 4)
+        return false;
+    const std::string_view extension = path.substr(path.size() - 4);
+    for (const std::string_view known : {".asx", ".wax", ".wvx", ".wpl"}) {
+        if (EqualsIgnoringCase(extension, known))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> ReadPlaylistEntries(std::string_view bytes) {
+    switch (const PlaylistFormat format = DetectPlaylistFormat(bytes)) {
+        case PlaylistFormat::Reference:
+            return ReadReferenceEntries(bytes);
+        case PlaylistFormat::Asx:
+        case PlaylistFormat::Wpl:
+            return ReadTagEntries(bytes, format);
+        case PlaylistFormat::NotAPlaylist:
+            break;
+    }
+    return {};
+}
+
+std::string ResolvePlaylistEntry(std::string_view playlistAddress, std::string_view entry) {
+    if (!SchemeOf(entry).empty())
+        return std::string(entry);
+    std::string relative(entry);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    if (IsDriveLetterPath(relative))
+        return relative;  // a Windows path: nothing to join
+
+    const std::string scheme = SchemeOf(playlistAddress);
+    if (!scheme.empty()) {
+        const std::string_view url = playlistAddress.substr(0, playlistAddress.find_first_of("?#"));
+        const std::size_t authorityStart = scheme.size() + 3;
+        const std::size_t pathStart = std::min(url.find('/', authorityStart), url.size());
+        if (relative.rfind("//", 0) == 0)
+            return scheme + ":" + relative;
+        if (!relative.empty() && relative.front() == '/') {
+            return std::string(url.substr(0, pathStart)) + relative;
+        }
+        const std::size_t lastSlash = url.rfind('/');
+        if (lastSlash == std::string_view::npos || lastSlash < pathStart) {
+            return std::string(url) + "/" + relative;
+        }
+        return std::string(url.substr(0, lastSlash + 1)) + relative;
+    }
+    if (!relative.empty() && relative.front() == '/')
+        return relative;
+    const std::size_t lastSlash = playlistAddress.rfind('/');
+    if (lastSlash == std::string_view::npos)
+        return relative;
+    return std::string(playlistAddress.substr(0, lastSlash + 1)) + relative;
+}
+
+std::optional<std::string> FirstPlayableEntry(std::string_view bytes,
+                                              std::string_view playlistAddress) {
+    const PlaylistOrigin origin = CheckAddress(playlistAddress).kind == AddressKind::LocalPath
+                                      ? PlaylistOrigin::Local
+                                      : PlaylistOrigin::Network;
+    for (const auto& entry : ReadPlaylistEntries(bytes)) {
+        const AddressCheck check = CheckAddress(ResolvePlaylistEntry(playlistAddress, entry));
+        if (EntryAllowed(check, origin))
+            return check.address;
+    }
+    return std::nullopt;
+}
+
+}  // namespace quorvel

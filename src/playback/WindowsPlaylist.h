@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+// The playlist formats of Windows media that the engine cannot open itself: ASX (also
+// saved as .wax and .wvx), WPL and the "[Reference]" text that stream servers hand out.
+enum class PlaylistFormat { NotAPlaylist, Asx, Wpl, Reference };
+
+PlaylistFormat DetectPlaylistFormat(std::string_view bytes);
+
+// True when the address's file name ends in .asx, .wax, .wvx or .wpl (letter case
+// ignored; for a URL, the query and fragment do not count).
+bool HasWindowsPlaylistExtension(std::string_view address);
+
+// The entries of the playlist in the order written, entities decoded and blanks trimmed;
+// empty for anything that is not one of the formats above.
+std::vector<std::string> ReadPlaylistEntries(std::string_view bytes);
+
+// An entry made absolute against the address of the playlist it came from (a URL or a
+// local path). Entries with a scheme come back as they are.
+std::string ResolvePlaylistEntry(std::string_view playlistAddress, std::string_view entry);
+
+// The first entry, resolved, that a playlist at that address may lead to: a playlist
+// read from the network only to network streams, a local one to local files as well.
+std::optional<std::string> FirstPlayableEntry(std::string_view bytes,
+                                              std::string_view playlistAddress);
+
+}  // namespace quorvel

@@ -1,0 +1,193 @@
+#include "shell/player/PlayerEngine.h"
+
+#include "files/FileIo.h"
+#include "playback/WindowsPlaylist.h"
+#include "shell/player/MpvSession.h"
+#include "shell/player/PlaylistFetcher.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace quorvel {
+namespace {
+
+constexpr int kMaxPlaylistDepth = 4;
+constexpr std::uintmax_t kMaxPlaylistBytes = 1024 * 1024;
+
+std::string ReadHead(const std::string& path, std::size_t size) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(size, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(size));
+    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
+}
+
+// Failures where the server sent nothing worth a second look.
+bool IsNetworkFailure(const QString& reason) {
+    for (const char* marker : {"Connection refused", "HTTP error", "timed out", "Timeout",
+                               "Failed to resolve", "not known", "No route"}) {
+        if (reason.contains(QLatin1String(marker), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool IsHttp(const std::string& address) {
+    const std::string scheme = SchemeOf(address);
+    return scheme == "http" || scheme == "https";
+}
+
+}  // namespace
+
+PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
+    : QObject(parent),
+      m_options(options),
+      m_session(new MpvSession(options, this)),
+      m_fetcher(new PlaylistFetcher(this)) {
+    m_watchdog.setSingleShot(true);
+    // A little beyond the engine's own network timeout, so its reason wins when it has one.
+    m_watchdog.setInterval((options.networkTimeoutSeconds + 5) * 1000);
+    connect(&m_watchdog, &QTimer::timeout, this, [this] {
+        if (!m_opening)
+            return;
+        m_fetcher->Cancel();
+        Fail(tr("No answer within %1 seconds.").arg(m_watchdog.interval() / 1000));
+    });
+    connect(m_session, &MpvSession::Started, this, &PlayerEngine::OnSessionStarted);
+    connect(m_session, &MpvSession::Failed, this, &PlayerEngine::OnSessionFailed);
+    connect(m_session, &MpvSession::Ended, this, &PlayerEngine::Ended);
+    connect(m_fetcher, &PlaylistFetcher::Finished, this, &PlayerEngine::OnFetched);
+}
+
+PlayerEngine::~PlayerEngine() = default;
+
+void PlayerEngine::Open(const QString& address) {
+    ++m_ticket;
+    m_fetcher->Cancel();
+    m_userAddress = address;
+    m_opening = true;
+    m_fallbackTried = false;
+    m_engineReason.clear();
+    m_watchdog.start();
+    Resolve(address.toStdString(), 0);
+}
+
+void PlayerEngine::Stop() {
+    ++m_ticket;
+    m_fetcher->Cancel();
+    m_watchdog.stop();
+    m_opening = false;
+    m_session->Stop();
+}
+
+void PlayerEngine::Resolve(const std::string& address, int depth) {
+    if (depth > kMaxPlaylistDepth) {
+        Fail(tr("The playlists lead to further playlists too many times."));
+        return;
+    }
+    const AddressCheck check = CheckAddress(address);
+    if (check.kind == AddressKind::Refused) {
+        Fail(QString::fromStdString(check.reason));
+    } else if (check.kind == AddressKind::LocalPath) {
+        ResolveLocal(check.address, depth);
+    } else if (IsHttp(check.address) && HasWindowsPlaylistExtension(check.address)) {
+        StartFetch(check.address, FetchPurpose::Playlist, depth);
+    } else {
+        Play(check.address, PlaylistOrigin::Network);
+    }
+}
+
+void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
+    // A look at the first bytes tells the playlists the engine cannot read from media.
+    const bool byName = HasWindowsPlaylistExtension(path);
+    if (!byName && DetectPlaylistFormat(ReadHead(path, 1024)) == PlaylistFormat::NotAPlaylist) {
+        Play(path, PlaylistOrigin::Local);
+        return;
+    }
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    std::string bytes;
+    std::string error;
+    if (ec || size > kMaxPlaylistBytes || !ReadWholeFile(path, bytes, error) ||
+        DetectPlaylistFormat(bytes) == PlaylistFormat::NotAPlaylist) {
+        Play(path, PlaylistOrigin::Local);  // the engine will say what is wrong with it
+        return;
+    }
+    ResolvePlaylistBytes(bytes, path, depth);
+}
+
+void PlayerEngine::ResolvePlaylistBytes(std::string_view bytes, const std::string& base,
+                                        int depth) {
+    if (const auto entry = FirstPlayableEntry(bytes, base)) {
+        Resolve(*entry, depth + 1);
+    } else {
+        Fail(tr("The playlist holds no address that can be played."));
+    }
+}
+
+void PlayerEngine::StartFetch(const std::string& url, FetchPurpose purpose, int depth) {
+    m_fetchUrl = url;
+    m_fetchPurpose = purpose;
+    m_fetchDepth = depth;
+    FetchLimits limits;
+    limits.totalTimeoutMs = m_options.networkTimeoutSeconds * 1000L;
+    limits.connectTimeoutMs = std::min(limits.connectTimeoutMs, limits.totalTimeoutMs);
+    m_fetcher->Fetch(url, limits, m_ticket);
+}
+
+void PlayerEngine::OnFetched(quint64 ticket, bool ok, const QByteArray& body,
+                             const QString& finalUrl, const QString& error) {
+    if (ticket != m_ticket || !m_opening)
+        return;
+    const std::string_view bytes(body.constData(), static_cast<std::size_t>(body.size()));
+    const bool isPlaylist = ok && DetectPlaylistFormat(bytes) != PlaylistFormat::NotAPlaylist;
+    const std::string base = finalUrl.isEmpty() ? m_fetchUrl : finalUrl.toStdString();
+    if (isPlaylist) {
+        ResolvePlaylistBytes(bytes, base, m_fetchDepth);
+    } else if (m_fetchPurpose == FetchPurpose::Fallback) {
+        Fail(m_engineReason);
+    } else if (!ok) {
+        Fail(error);
+    } else {
+        // Named like a playlist but something else: let the engine try it.
+        m_fallbackTried = true;
+        Play(m_fetchUrl, PlaylistOrigin::Network);
+    }
+}
+
+void PlayerEngine::Play(const std::string& address, PlaylistOrigin origin) {
+    m_playingAddress = address;
+    m_session->Load(address, origin);
+}
+
+void PlayerEngine::OnSessionStarted() {
+    if (!m_opening)
+        return;
+    m_opening = false;
+    m_watchdog.stop();
+    Q_EMIT Started(m_userAddress);
+}
+
+void PlayerEngine::OnSessionFailed(const QString& reason) {
+    if (!m_opening)
+        return;
+    // Servers hand out "[Reference]" and ASX text under media names and types; the
+    // engine cannot read those, so look at what the server sent before giving up.
+    if (!m_fallbackTried && IsHttp(m_playingAddress) && !IsNetworkFailure(reason)) {
+        m_fallbackTried = true;
+        m_engineReason = reason;
+        StartFetch(m_playingAddress, FetchPurpose::Fallback, 0);
+        return;
+    }
+    Fail(reason);
+}
+
+void PlayerEngine::Fail(const QString& reason) {
+    ++m_ticket;
+    m_opening = false;
+    m_watchdog.stop();
+    m_session->Stop();
+    Q_EMIT Failed(m_userAddress, reason);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "playback/AddressPolicy.h"
+#include "shell/player/SessionOptions.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <string>
+
+namespace quorvel {
+
+class MpvSession;
+class PlaylistFetcher;
+
+// From an address to sound and pictures: checks the address, reads the playlist formats
+// the engine cannot open (fetched off the GUI thread), plays the first entry that passes,
+// and turns every way of failing into one Failed signal within a bounded time.
+class PlayerEngine : public QObject {
+    Q_OBJECT
+public:
+    explicit PlayerEngine(const SessionOptions& options, QObject* parent = nullptr);
+    ~PlayerEngine() override;
+
+    MpvSession& Session() const { return *m_session; }
+
+    // Returns at once; the address plays, replacing whatever played, or Failed follows.
+    void Open(const QString& address);
+    // Nothing plays afterwards; an open in progress is abandoned.
+    void Stop();
+
+    QString CurrentAddress() const { return m_userAddress; }
+    bool IsOpening() const { return m_opening; }
+    // The longest an open may take before it counts as failed.
+    int OpenTimeoutMs() const { return m_watchdog.interval(); }
+
+Q_SIGNALS:
+    void Started(const QString& address);
+    void Failed(const QString& address, const QString& reason);
+    void Ended();
+
+private:
+    enum class FetchPurpose { Playlist, Fallback };
+
+    void Resolve(const std::string& address, int depth);
+    void ResolveLocal(const std::string& path, int depth);
+    void ResolvePlaylistBytes(std::string_view bytes, const std::string& base, int depth);
+    void StartFetch(const std::string& url, FetchPurpose purpose, int depth);
+    void Play(const std::string& address, PlaylistOrigin origin);
+    void OnFetched(quint64 ticket, bool ok, const QByteArray& body, const QString& finalUrl,
+                   const QString& error);
+    void OnSessionFailed(const QString& reason);
+    void OnSessionStarted();
+    void Fail(const QString& reason);
+
+    SessionOptions m_options;
+    MpvSession* m_session = nullptr;
+    PlaylistFetcher* m_fetcher = nullptr;
+    QTimer m_watchdog;
+    quint64 m_ticket = 0;
+    QString m_userAddress;
+    std::string m_playingAddress;
+    std::string m_fetchUrl;
+    FetchPurpose m_fetchPurpose = FetchPurpose::Playlist;
+    int m_fetchDepth = 0;
+    bool m_opening = false;
+    bool m_fallbackTried = false;
+    QString m_engineReason;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace quorvel {
+
+// How the engine shows pictures: drawn by the player widget through the render API, or
+// nowhere (tests and tools with no display).
+enum class VideoOutput { Render, Null };
+
+struct SessionOptions {
+    VideoOutput video = VideoOutput::Render;
+    // The engine's audio output; empty for its default ("null" plays silently).
+    std::string audioOutput;
+    // How long a network read may stall before the address counts as dead. The engine's
+    // own default of 60 s would leave the user waiting a minute for a dead server.
+    int networkTimeoutSeconds = 8;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,226 @@
+// The player logic with the real engine and no window: no video, no audio output.
+#include "shell/player/MpvSession.h"
+#include "shell/player/PlayerEngine.h"
+
+#include "LocalHttpServer.h"
+#include "PlayerTestUtil.h"
+#include "TempDir.h"
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <memory>
+
+namespace quorvel {
+namespace {
+
+using test::MediaKind;
+using test::TestMediaFile;
+using test::WaitUntil;
+
+class PlayerEngineTest : public ::testing::Test {
+protected:
+    PlayerEngineTest() {
+        SessionOptions options;
+        options.video = VideoOutput::Null;
+        options.audioOutput = "null";
+        options.networkTimeoutSeconds = 3;
+        engine = std::make_unique<PlayerEngine>(options);
+        QObject::connect(engine.get(), &PlayerEngine::Started,
+                         [this](const QString& address) { started << address; });
+        QObject::connect(engine.get(), &PlayerEngine::Failed,
+                         [this](const QString& address, const QString& reason) {
+                             failedAddress = address;
+                             failures << reason;
+                         });
+    }
+
+    mpv_handle* Mpv() const { return engine->Session().Handle(); }
+
+    // Opens the address and waits until it starts or fails; true when it started.
+    bool OpenAndWait(const std::string& address, int timeoutMs = 8000) {
+        started.clear();
+        failures.clear();
+        engine->Open(QString::fromStdString(address));
+        const bool settled =
+            WaitUntil([&] { return !started.isEmpty() || !failures.isEmpty(); }, timeoutMs);
+        return settled && !started.isEmpty();
+    }
+
+    std::unique_ptr<PlayerEngine> engine;
+    QStringList started;
+    QStringList failures;
+    QString failedAddress;
+};
+
+TEST_F(PlayerEngineTest, PlaysLocalMediaOfEveryKindAndTimeAdvances) {
+    for (const auto kind :
+         {MediaKind::Wav, MediaKind::Mp3, MediaKind::Wma, MediaKind::Wmv, MediaKind::Mp4}) {
+        const auto path = TestMediaFile(kind);
+        ASSERT_FALSE(path.empty()) << "ffmpeg could not make test media";
+        ASSERT_TRUE(OpenAndWait(path.string())) << path << ": " << failures.join("|").toStdString();
+        EXPECT_EQ(started.front().toStdString(), path.string());
+        EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.3; }, 4000))
+            << path << " did not advance";
+        EXPECT_EQ(test::MpvString(Mpv(), "path"), path.string());
+    }
+}
+
+TEST_F(PlayerEngineTest, NewAddressReplacesAndStopLeavesNothingPlaying) {
+    const auto wav = TestMediaFile(MediaKind::Wav).string();
+    const auto mp3 = TestMediaFile(MediaKind::Mp3).string();
+    ASSERT_TRUE(OpenAndWait(wav));
+    ASSERT_TRUE(OpenAndWait(mp3));
+    EXPECT_EQ(test::MpvString(Mpv(), "path"), mp3);
+    EXPECT_EQ(test::MpvString(Mpv(), "playlist-count"), "1");
+
+    bool ended = false;
+    QObject::connect(engine.get(), &PlayerEngine::Ended, [&] { ended = true; });
+    engine->Stop();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(WaitUntil([&] { return test::MpvIdle(Mpv()); }, 3000));
+    EXPECT_EQ(test::MpvString(Mpv(), "playlist-count"), "0");
+    EXPECT_TRUE(WaitUntil([&] { return test::MpvString(Mpv(), "time-pos").empty(); }, 3000));
+    EXPECT_FALSE(engine->Session().IsActive());
+}
+
+TEST_F(PlayerEngineTest, RefusedAddressesNeverReachTheEngine) {
+    const auto wav = TestMediaFile(MediaKind::Wav).string();
+    for (const std::string& address :
+         {"file://" + wav, "FILE://" + wav, std::string("av://lavfi:sine"),
+          std::string("lavfi://sine"), std::string("fd://0"), std::string("ytdl://example"),
+          std::string("edl://" + wav), std::string("memory://abc"), std::string("-"),
+          std::string("tone.wav"), std::string("C:\\Music\\tone.wav"), std::string(""),
+          std::string("http://")}) {
+        EXPECT_FALSE(OpenAndWait(address, 2000)) << address;
+        ASSERT_EQ(failures.size(), 1) << address;
+        EXPECT_FALSE(failures.front().isEmpty());
+        EXPECT_EQ(failedAddress.toStdString(), address);
+    }
+    EXPECT_EQ(engine->Session().StartedFiles(), 0);
+    EXPECT_TRUE(test::MpvIdle(Mpv()));
+}
+
+TEST_F(PlayerEngineTest, FailuresNameTheEnginesReason) {
+    test::TempDir dir;
+    test::LocalHttpServer server;
+    const std::string mp4 = test::TestMediaBytes(MediaKind::Mp4);
+    const auto corrupt = dir.Write("broken.mp3", std::string(4000, '\x5a'));
+    const auto truncated = dir.Write("cut.mp4", mp4.substr(0, 2000));
+    // A port that was free a moment ago: nothing listens there now.
+    const int deadPort = [] {
+        test::LocalHttpServer gone;
+        return gone.Port();
+    }();
+    const std::pair<std::string, QString> cases[] = {
+        {"http://127.0.0.1:" + std::to_string(deadPort) + "/radio", "Connection refused"},
+        {server.Url("/missing.mp3"), "404"},
+        {corrupt.string(), "Failed to recognize file format"},
+        {truncated.string(), "Failed to recognize file format"},
+        {(dir / "absent.mp3").string(), "No such file"},
+    };
+    for (const auto& [address, reason] : cases) {
+        EXPECT_FALSE(OpenAndWait(address)) << address;
+        ASSERT_EQ(failures.size(), 1) << address;
+        EXPECT_TRUE(failures.front().contains(reason)) << failures.front().toStdString();
+        EXPECT_FALSE(engine->Session().IsActive());
+    }
+}
+
+TEST_F(PlayerEngineTest, PlaysStreamsAndEveryPlaylistFormatOverHttp) {
+    test::LocalHttpServer server;
+    server.Serve("/tone.mp3", test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
+    server.Serve("/tone.wma", test::TestMediaBytes(MediaKind::Wma), "audio/x-ms-wma");
+    const std::string mp3 = server.Url("/tone.mp3");
+    server.Serve("/list.m3u", "#EXTM3U\n#EXTINF:-1,Tone\n" + mp3 + "\n", "audio/x-mpegurl");
+    server.Serve("/list.pls", "[playlist]\nFile1=" + mp3 + "\nNumberOfEntries=1\n",
+                 "audio/x-scpls");
+    server.Serve("/radio.asx",
+                 "<ASX version=\"3.0\"><Entry><Ref href=\"file:///etc/passwd\"/>"
+                 "<REF HREF='" +
+                     mp3 + "?a=1&amp;b=2'/></Entry></ASX>",
+                 "video/x-ms-asf");
+    server.Serve("/radio.wax", "<asx version=\"3.0\"><entry><ref href=\"tone.wma\"/></entry></asx>",
+                 "audio/x-ms-wax");
+    server.Serve("/video.wvx", "<Asx><Entry><Ref href=\"/tone.mp3\" /></Entry></Asx>",
+                 "video/x-ms-wvx");
+    server.Serve("/list.wpl",
+                 "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"tone.mp3\"/></seq></body>"
+                 "</smil>",
+                 "application/vnd.ms-wpl");
+    // Servers hand out "[Reference]" text under a media name and type.
+    server.Serve("/live.asf", "[Reference]\r\nRef1=" + server.Url("/tone.wma") + "\r\n",
+                 "video/x-ms-asf");
+
+    for (const std::string path : {"/tone.mp3", "/list.m3u", "/list.pls", "/radio.asx",
+                                   "/radio.wax", "/video.wvx", "/list.wpl", "/live.asf"}) {
+        EXPECT_TRUE(OpenAndWait(server.Url(path)))
+            << path << ": " << failures.join("|").toStdString();
+    }
+    EXPECT_EQ(server.RequestCount("/tone.mp3?a=1&b=2"), 1);
+    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.2; }, 4000));
+}
+
+TEST_F(PlayerEngineTest, PlaysLocalPlaylistsAndTheirRelativeEntries) {
+    test::TempDir dir;
+    const auto wav = TestMediaFile(MediaKind::Wav);
+    const auto music = dir / "Music";
+    std::filesystem::create_directories(music);
+    std::filesystem::copy_file(wav, music / "tone.wav");
+    const std::pair<std::string, std::string> playlists[] = {
+        {"a.asx", "<asx version=\"3.0\"><entry><ref href=\"Music\\tone.wav\"/></entry></asx>"},
+        {"b.wpl", "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"" +
+                      (music / "tone.wav").string() + "\"/></seq></body></smil>"},
+        {"c.m3u", "Music/tone.wav\n"},
+        {"d.wmv", "[Reference]\r\nRef1=" + (music / "tone.wav").string() + "\r\n"},
+    };
+    for (const auto& [name, text] : playlists) {
+        const auto path = dir.Write(name, text);
+        EXPECT_TRUE(OpenAndWait(path.string())) << name << ": " << failures.join("|").toStdString();
+        EXPECT_EQ(test::MpvString(Mpv(), "path"), (music / "tone.wav").string()) << name;
+    }
+}
+
+TEST_F(PlayerEngineTest, PlaylistsFromTheNetworkNeverLeadToLocalFiles) {
+    test::LocalHttpServer server;
+    const std::string wav = TestMediaFile(MediaKind::Wav).string();
+    server.Serve("/local.m3u", wav + "\nfile://" + wav + "\n", "audio/x-mpegurl");
+    server.Serve("/local.asx", "<asx><entry><ref href=\"" + wav + "\"/></entry></asx>",
+                 "video/x-ms-asf");
+    server.Serve("/device.pls", "[playlist]\nFile1=av://lavfi:sine\nNumberOfEntries=1\n",
+                 "audio/x-scpls");
+    for (const std::string path : {"/local.m3u", "/local.asx", "/device.pls"}) {
+        EXPECT_FALSE(OpenAndWait(server.Url(path))) << path;
+        ASSERT_EQ(failures.size(), 1) << path;
+        EXPECT_NE(test::MpvString(Mpv(), "path"), wav);
+    }
+}
+
+TEST_F(PlayerEngineTest, StalledServerFailsInTimeWhileEventsKeepFlowing) {
+    test::LocalHttpServer server;
+    server.Stall("/stall.mp3");
+    server.Stall("/stall.asx");
+    for (const std::string path : {"/stall.mp3", "/stall.asx"}) {
+        // A timer on the GUI thread: long gaps between its ticks mean a frozen window.
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        qint64 longestGap = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+        ticker.start(20);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(OpenAndWait(server.Url(path), 15000)) << path;
+        EXPECT_EQ(failures.size(), 1) << path;
+        EXPECT_LT(clock.elapsed(), engine->OpenTimeoutMs() + 1000) << path;
+        EXPECT_LT(longestGap, 300) << path;
+        EXPECT_GE(server.RequestCount(path), 1);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel

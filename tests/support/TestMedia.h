@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace quorvel::test {
+
+enum class MediaKind { Wav, Mp3, Wma, Wmv, Mp4 };
+
+// A small media file (3 s of a sine tone, with a test picture for the video kinds) made by
+// ffmpeg once per test process in a private folder; empty path when ffmpeg failed.
+const std::filesystem::path& TestMediaFile(MediaKind kind);
+
+// The bytes of a test media file.
+std::string TestMediaBytes(MediaKind kind);
+
+}  // namespace quorvel::test
