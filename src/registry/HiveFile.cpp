@@ -29,8 +29,6 @@ CREATE TABLE IF NOT EXISTS key_values(
     seq INTEGER NOT NULL,
     PRIMARY KEY(key_id, fold)) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS key_values_order ON key_values(key_id, seq);
-PRAGMA application_id = 1364346439;
-PRAGMA user_version = 1;
 )sql";
 
 bool IsDamage(int rc) {
@@ -166,6 +164,11 @@ Status HiveFile::CreateSchema() {
     if (!tx.Active())
         return FromSqlite(tx.BeginResult());
     if (const int rc = sqlite::Execute(m_db.get(), kSchema); rc != SQLITE_OK) {
+        return FromSqlite(rc);
+    }
+    const std::string marks = "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                              "; PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    if (const int rc = sqlite::Execute(m_db.get(), marks.c_str()); rc != SQLITE_OK) {
         return FromSqlite(rc);
     }
     return FromSqlite(tx.Commit());

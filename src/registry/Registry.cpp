@@ -65,16 +65,30 @@ Status Registry::Remember(HiveKind kind, Status status, const HiveFile* file) {
     if (status == kErrorSuccess || status == kErrorFileNotFound || status == kErrorNoMoreItems) {
         return status;
     }
-    if (file) {
-        m_lastError = (kind == HiveKind::User ? UserHivePath() : MachineHivePath()).string() +
-                      ": " +
-                      (status == kErrorBusy ? "another program holds the file too long"
-                                            : file->LastMessage());
-    } else if (!Slot(kind).LastError().empty()) {
-        m_lastError = Slot(kind).LastError();
-    } else {
-        m_lastError = "registry status " + std::to_string(status);
+    if (!file) {
+        const std::string& slotError = Slot(kind).LastError();
+        m_lastError = slotError.empty() ? "registry status " + std::to_string(status) : slotError;
+        return status;
     }
+    std::string reason;
+    switch (status) {
+        case kErrorBusy:
+            reason = "another program kept the file locked too long";
+            break;
+        case kErrorAccessDenied:
+            reason = "access denied";
+            break;
+        case kErrorKeyDeleted:
+            reason = "the key has been deleted";
+            break;
+        case kErrorBadDb:
+            reason = "the file is damaged (" + file->LastMessage() + ")";
+            break;
+        default:
+            reason = file->LastMessage();
+    }
+    m_lastError =
+        (kind == HiveKind::User ? UserHivePath() : MachineHivePath()).string() + ": " + reason;
     return status;
 }
 

@@ -1,0 +1,9 @@
+#include "registry/Registry.h"
+#include "tools/reg/RegCommands.h"
+
+int main(int argc, char** argv) {
+    // A maintainer sees a damaged per-user hive as it is; only the player moves it aside.
+    quorvel::reg::Registry::Process().SetDamagedUserHivePolicy(
+        quorvel::reg::DamagedHivePolicy::Report);
+    return quorvel::regtool::RunRegTool(std::vector<std::string>(argv + 1, argv + argc));
+}
