@@ -21,8 +21,9 @@ Statement& Statement::Bind(int index, std::int64_t value) {
 }
 
 Statement& Statement::Bind(int index, std::string_view text) {
-    sqlite3_bind_text64(m_stmt.get(), index, text.data(), text.size(), SQLITE_TRANSIENT,
-                        SQLITE_UTF8);
+    // An empty text must still be a text, not NULL.
+    sqlite3_bind_text64(m_stmt.get(), index, text.data() ? text.data() : "", text.size(),
+                        SQLITE_TRANSIENT, SQLITE_UTF8);
     return *this;
 }
 
