@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -14,6 +16,7 @@ void SortValues(std::vector<std::string>& values, std::optional<std::ptrdiff_t> 
     const auto last = static_cast<std::ptrdiff_t>(values.size()) - 1;
     std::ptrdiff_t lo = 0;
     std::ptrdiff_t hi = upperIndex ? std::min(*upperIndex, last) : last;
+    const std::ptrdiff_t upperEnd = hi + 1;
     if (hi <= lo)
         return;
     // The larger part is pushed and the smaller one sorted first, so the stack holds at most
@@ -24,31 +27,48 @@ void SortValues(std::vector<std::string>& values, std::optional<std::ptrdiff_t> 
     std::size_t top = 0;
     stack[0] = {lo, hi};
     const bool descending = direction == SortDirection::Descending;
+    // With the last value as pivot, sorted or reversed input costs quadratic time: a list of
+    // 100,000 languages would freeze the window for a minute. Past a budget of n log n
+    // partition steps std::sort finishes the job; equal texts cannot be told apart, so the
+    // result is the same array.
+    const auto count = static_cast<std::size_t>(hi - lo + 1);
+    std::size_t budget = 64 + 2 * count * static_cast<std::size_t>(std::bit_width(count));
     auto v = [&](std::ptrdiff_t k) -> std::string& { return values[static_cast<std::size_t>(k)]; };
 
     for (;;) {
         while (lo < hi) {
+            const auto size = static_cast<std::size_t>(hi - lo + 1);
+            if (size > budget) {
+                const auto first = values.begin();
+                if (descending) {
+                    std::sort(first, first + upperEnd, std::greater<>());
+                } else {
+                    std::sort(first, first + upperEnd);
+                }
+                return;
+            }
+            budget -= size;
             const std::string pivot = v(hi);
             std::ptrdiff_t i = lo - 1;
             std::ptrdiff_t j = hi;
-            // Values[hi] is the pivot, so the upward scan stops at hi at the latest.
+            // The upward scan goes on past values before the pivot, the downward one past
+            // values after it; values[hi] is the pivot, so the upward scan stops there at the
+            // latest, and the downward one stops at lo.
+            const auto before = [&](const std::string& x) {
+                return descending ? x > pivot : x < pivot;
+            };
+            const auto after = [&](const std::string& x) {
+                return descending ? x < pivot : x > pivot;
+            };
             do {
-                if (descending) {
-                    do
-                        ++i;
-                    while (v(i) > pivot);
-                    do
-                        --j;
-                    while (!(v(j) >= pivot) && j != lo);
-                } else {
-                    do
-                        ++i;
-                    while (v(i) < pivot);
-                    do
-                        --j;
-                    while (!(v(j) <= pivot) && j != lo);
-                }
-                std::swap(v(i), v(j));
+                ++i;
+                while (before(v(i)))
+                    ++i;
+                --j;
+                while (after(v(j)) && j != lo)
+                    --j;
+                if (i != j)
+                    std::swap(v(i), v(j));
             } while (j > i);
             // Undo the last swap and put the pivot at i in one rotation.
             std::string t = std::move(v(j));

@@ -67,5 +67,20 @@ TEST(SortValuesTest, SortsAnyMixAscendingAndDescending) {
     }
 }
 
+TEST(SortValuesTest, SortedAndReversedInputDoNotTakeQuadraticTime) {
+    // 100,000 values in order would take a pivot-last quicksort minutes.
+    Values values(100000);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = "Lang" + std::to_string(1000000 + i);
+    const Values sorted = values;
+    SortValues(values);
+    EXPECT_EQ(values, sorted);
+    std::reverse(values.begin(), values.end());
+    SortValues(values);
+    EXPECT_EQ(values, sorted);
+    SortValues(values, {}, SortDirection::Descending);
+    EXPECT_EQ(values, Values(sorted.rbegin(), sorted.rend()));
+}
+
 }  // namespace
 }  // namespace quorvel
