@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/ChannelList.h"
+#include "catalogue/LineCodec.h"
 #include "support/GeneratedCatalogue.h"
 #include "support/TempDir.h"
 
@@ -20,12 +21,67 @@ const std::filesystem::path& CatalogueFile() {
     return file;
 }
 
+// 100,000 TV channels: every one of them is listed.
+const std::filesystem::path& AllTvFile() {
+    static quorvel::test::TempDir dir;
+    static const std::filesystem::path file = [] {
+        std::string bytes;
+        for (std::size_t i = 0; i < kChannels; ++i) {
+            bytes += quorvel::EncodeLine("Channel number " + std::to_string(i) +
+                                         "|http://stream.example.net:8000/live/" +
+                                         std::to_string(i) + ".m3u8|TV|English/Deutsch");
+            bytes += "\r\n";
+        }
+        return dir.Write("Data.txt", bytes);
+    }();
+    return file;
+}
+
+// 100,000 TV channels of 100,000 different languages, in sorted order: the worst case for
+// collecting and sorting the language list.
+const std::filesystem::path& ManyLanguagesFile() {
+    static quorvel::test::TempDir dir;
+    static const std::filesystem::path file = [] {
+        std::string bytes;
+        for (std::size_t i = 0; i < kChannels; ++i) {
+            bytes += quorvel::EncodeLine("C|u|TV|Lang" + std::to_string(1000000 + i));
+            bytes += "\r\n";
+        }
+        return dir.Write("Data.txt", bytes);
+    }();
+    return file;
+}
+
 void IgnoreMessage(const std::string&) {}
 
 double PeakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Run first, so that peak_MB is the memory of 100,000 listed rows and little else.
+void BM_ListEveryChannel(benchmark::State& state) {
+    const auto& file = AllTvFile();
+    quorvel::ListRows rows;
+    quorvel::ComboBoxState combo;
+    for (auto _ : state) {
+        quorvel::BrowsingState browsing{"TV", "All", true};
+        quorvel::LoadChannelList(file, browsing, rows, combo, IgnoreMessage);
+    }
+    state.counters["rows"] = rows.Count();
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+
+void BM_ListManyLanguages(benchmark::State& state) {
+    const auto& file = ManyLanguagesFile();
+    quorvel::ListRows rows;
+    quorvel::ComboBoxState combo;
+    for (auto _ : state) {
+        quorvel::BrowsingState browsing{"TV", "Lang1050000", true};
+        quorvel::LoadChannelList(file, browsing, rows, combo, IgnoreMessage);
+    }
+    state.counters["languages"] = static_cast<double>(combo.items.size());
 }
 
 void BM_ListCategory(benchmark::State& state) {
@@ -77,6 +133,8 @@ void BM_SortRows(benchmark::State& state) {
 
 }  // namespace
 
+BENCHMARK(BM_ListEveryChannel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListManyLanguages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListCategory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortRows)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
