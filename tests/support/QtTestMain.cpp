@@ -8,15 +8,13 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Listing tests must work without a display.
+    // Listing tests must work without a display. Look before InitGoogleTest, which takes
+    // its own flags out of argv.
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) listing = true;
-    }
-    for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--gtest_list_tests", 18) == 0) listing = true;
     }
+    ::testing::InitGoogleTest(&argc, argv);
     std::unique_ptr<QApplication> app;
     if (!listing) {
         app = std::make_unique<QApplication>(argc, argv);
