@@ -23,10 +23,11 @@ using MessageSink = std::function<void(const std::string& message)>;
 bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& state,
                      ListRows& rows, ComboBoxState& combo, const MessageSink& showMessage);
 
-// The full load behind the editing button doLoad: appends every record (sub-item 3 = URL);
-// never ends the program; a missing/unreadable file or a record lacking fields is reported
-// through showMessage (naming the line). Returns the number of rows appended, or -1 when the
-// file could not be read.
+// The full load behind the editing button doLoad: appends every record of every category
+// (sub-item 3 = URL) without clearing rows first. A record lacking the category or type is
+// loaded with those fields empty and reported once, naming its line. A file that cannot be
+// opened or read to its end is reported, appends nothing and gives -1; otherwise the number
+// of rows appended.
 int LoadFullCatalogue(const std::filesystem::path& catalogueFile, ListRows& rows,
                       const MessageSink& showMessage);
 
