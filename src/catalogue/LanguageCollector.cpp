@@ -34,10 +34,9 @@ void LanguageCollector::AddCandidate(std::string_view candidate) {
 bool LanguageCollector::EndsACollectedName(std::string_view folded) const {
     std::uint64_t node = 0;
     for (auto it = folded.rbegin(); it != folded.rend(); ++it) {
-        const auto edge = m_edges.find(node << 8 | static_cast<unsigned char>(*it));
-        if (edge == m_edges.end())
+        node = FindEdge(node << 8 | static_cast<unsigned char>(*it));
+        if (node == 0)
             return false;
-        node = edge->second;
     }
     return true;
 }
@@ -45,12 +44,59 @@ bool LanguageCollector::EndsACollectedName(std::string_view folded) const {
 void LanguageCollector::InsertReversed(std::string_view folded) {
     std::uint64_t node = 0;
     for (auto it = folded.rbegin(); it != folded.rend(); ++it) {
-        const auto [edge, added] =
-            m_edges.try_emplace(node << 8 | static_cast<unsigned char>(*it), m_nodeCount);
-        if (added)
-            ++m_nodeCount;
-        node = edge->second;
+        node = AddEdge(node << 8 | static_cast<unsigned char>(*it));
     }
+}
+
+namespace {
+
+std::size_t Slot(std::uint64_t key, std::size_t mask) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+}
+
+}  // namespace
+
+std::uint32_t LanguageCollector::FindEdge(std::uint64_t key) const {
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    for (std::size_t slot = Slot(key, mask);; slot = (slot + 1) & mask) {
+        if (m_edgeKeys[slot] == key)
+            return m_edgeChildren[slot];
+        if (m_edgeKeys[slot] == kNoEdge)
+            return 0;
+    }
+}
+
+std::uint32_t LanguageCollector::AddEdge(std::uint64_t key) {
+    if (2 * (m_edgeCount + 1) > m_edgeKeys.size())
+        GrowEdges();
+    const std::size_t mask = m_edgeKeys.size() - 1;
+    for (std::size_t slot = Slot(key, mask);; slot = (slot + 1) & mask) {
+        if (m_edgeKeys[slot] == key)
+            return m_edgeChildren[slot];
+        if (m_edgeKeys[slot] == kNoEdge) {
+            m_edgeKeys[slot] = key;
+            m_edgeChildren[slot] = m_nodeCount;
+            ++m_edgeCount;
+            return m_nodeCount++;
+        }
+    }
+}
+
+void LanguageCollector::GrowEdges() {
+    std::vector<std::uint64_t> keys(2 * m_edgeKeys.size(), kNoEdge);
+    std::vector<std::uint32_t> children(keys.size(), 0);
+    const std::size_t mask = keys.size() - 1;
+    for (std::size_t i = 0; i < m_edgeKeys.size(); ++i) {
+        if (m_edgeKeys[i] == kNoEdge)
+            continue;
+        std::size_t slot = Slot(m_edgeKeys[i], mask);
+        while (keys[slot] != kNoEdge)
+            slot = (slot + 1) & mask;
+        keys[slot] = m_edgeKeys[i];
+        children[slot] = m_edgeChildren[i];
+    }
+    m_edgeKeys = std::move(keys);
+    m_edgeChildren = std::move(children);
 }
 
 bool LanguageCollector::ContainsEntry(std::string_view text) const {

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -42,8 +41,15 @@ private:
     std::string m_collected;  // name|name|...|
     std::string m_folded;     // the same, letter case folded
     std::string m_scratch;
-    // Trie edges (node << 8 | byte) -> child; node 0 is the root.
-    std::unordered_map<std::uint64_t, std::uint32_t> m_edges;
+    // Trie edges (node << 8 | byte) -> child in an open-addressing table; node 0 is the root.
+    // A flat table, since a catalogue of many distinct languages makes millions of edges.
+    static constexpr std::uint64_t kNoEdge = ~std::uint64_t{0};
+    std::uint32_t FindEdge(std::uint64_t key) const;  // 0 when absent
+    std::uint32_t AddEdge(std::uint64_t key);         // the child, made when absent
+    void GrowEdges();
+    std::vector<std::uint64_t> m_edgeKeys = std::vector<std::uint64_t>(64, kNoEdge);
+    std::vector<std::uint32_t> m_edgeChildren = std::vector<std::uint32_t>(64, 0);
+    std::size_t m_edgeCount = 0;
     std::uint32_t m_nodeCount = 1;
     // Type fields already taken in: all their candidates are in the text since.
     std::unordered_set<std::string, TextHash, std::equal_to<>> m_seenTypes;
