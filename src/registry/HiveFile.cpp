@@ -67,7 +67,7 @@ std::string HiveFile::LastMessage() const {
 }
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::filesystem::path& path, Mode mode,
-                                         Status& status, OpenFailure& failure,
+                                         Journal journal, Status& status, OpenFailure& failure,
                                          std::string& message) {
     std::unique_ptr<HiveFile> hive(new HiveFile);
     hive->m_mode = mode;
@@ -133,9 +133,9 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::filesystem::path& path, Mode
         return nullptr;
     }
     if (mode == Mode::ReadWrite) {
-        // A rollback journal works on read-only copies and folders too; FULL makes each
-        // committed write survive a power cut as well as a killed process.
-        sqlite::Execute(db, "PRAGMA journal_mode=TRUNCATE");
+        // FULL makes each committed write survive a power cut as well as a killed process.
+        sqlite::Execute(db, journal == Journal::WriteAheadLog ? "PRAGMA journal_mode=WAL"
+                                                              : "PRAGMA journal_mode=TRUNCATE");
         sqlite::Execute(db, "PRAGMA synchronous=FULL");
         if (fresh) {
             const Status created = hive->CreateSchema();

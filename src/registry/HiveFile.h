@@ -28,11 +28,14 @@ class HiveFile {
 public:
     enum class Mode { ReadOnly, ReadWrite };
     enum class OpenFailure { None, Damaged, Other };
+    // Write-ahead log: one sync per write and readers never wait for a writer; it needs a
+    // folder the reader can write to, so a hive meant to be read-only keeps a rollback journal.
+    enum class Journal { WriteAheadLog, Rollback };
 
     // Opens and checks the file. A new or empty file gets the schema (ReadWrite only).
     // On failure returns null, with a status, the kind of failure and a message.
     static std::unique_ptr<HiveFile> Open(const std::filesystem::path& path, Mode mode,
-                                          Status& status, OpenFailure& failure,
+                                          Journal journal, Status& status, OpenFailure& failure,
                                           std::string& message);
 
     Mode GetMode() const { return m_mode; }

@@ -100,6 +100,13 @@ bool HiveSlot::SetAside(const std::filesystem::path& path, const std::string& re
     std::filesystem::path journalAside = aside;
     journalAside += "-journal";
     std::filesystem::rename(journal, journalAside, ec);
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::filesystem::path log = path;
+        log += suffix;
+        std::filesystem::path logAside = aside;
+        logAside += suffix;
+        std::filesystem::rename(log, logAside, ec);
+    }
     m_notices.push_back("The settings file " + path.string() + " was damaged (" + reason +
                         "); it was kept as " + aside.string() +
                         " and the program starts with default settings.");
@@ -127,6 +134,11 @@ Status HiveSlot::Acquire(bool forWrite, HiveFile*& file) {
             if (ec)
                 return Fail(kErrorAccessDenied, "cannot create the folder: " + ec.message());
         }
+        // A read through an open connection needs no more checks (the common case).
+        if (m_file && !forWrite && m_file->GetMode() == HiveFile::Mode::ReadWrite) {
+            file = m_file.get();
+            return kErrorSuccess;
+        }
         // The journal lives beside the file, so the folder must take writes too.
         const bool writable = (!exists || GrantsWrite(path, info)) && FolderGrantsWrite(folder);
         if (forWrite && !writable) {
@@ -143,7 +155,11 @@ Status HiveSlot::Acquire(bool forWrite, HiveFile*& file) {
         HiveFile::OpenFailure failure = HiveFile::OpenFailure::None;
         std::string message;
         const auto mode = writable ? HiveFile::Mode::ReadWrite : HiveFile::Mode::ReadOnly;
-        m_file = HiveFile::Open(path, mode, status, failure, message);
+        // The per-user hive takes the frequent writes; the machine hive must stay readable
+        // for users who cannot write its folder.
+        const auto journal = m_kind == HiveKind::User ? HiveFile::Journal::WriteAheadLog
+                                                      : HiveFile::Journal::Rollback;
+        m_file = HiveFile::Open(path, mode, journal, status, failure, message);
         if (!m_file) {
             if (failure == HiveFile::OpenFailure::Damaged && m_kind == HiveKind::User &&
                 m_policy == DamagedHivePolicy::SetAside && attempt == 0 &&
