@@ -169,6 +169,13 @@ void MpvSession::SetPaused(bool paused) {
     mpv_set_property_async(m_handle.get(), 0, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
+void MpvSession::TogglePaused() {
+    if (!m_handle)
+        return;
+    const char* argv[] = {"cycle", "pause", nullptr};
+    mpv_command_async(m_handle.get(), 0, argv);
+}
+
 void MpvSession::Seek(double seconds) {
     if (!m_handle || !std::isfinite(seconds))
         return;

@@ -32,6 +32,8 @@ public:
     void Load(const std::string& address, PlaylistOrigin origin);
     void Stop();
     void SetPaused(bool paused);
+    // Flips the engine's own state, so quick repeats never act on a stale one.
+    void TogglePaused();
     void Seek(double seconds);
     void SetVolume(int volume);
     void SetMuted(bool muted);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QComboBox>
+#include <QString>
+
+namespace quorvel {
+
+// The drive list of the local-files panel (`Drive1`): the mounted volumes, by their
+// mount point, the root first. Choosing one emits driveChanged.
+class DriveListBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveListBox(QWidget* parent = nullptr);
+
+    // The mount point of the chosen volume.
+    QString drive() const;
+    // Chooses the volume that holds the path (the deepest mount point above it); false
+    // when none does.
+    bool setDrive(const QString& path);
+    // Reads the mounted volumes again, keeping the choice when it is still there.
+    void refresh();
+
+Q_SIGNALS:
+    void driveChanged(const QString& drive);
+};
+
+}  // namespace quorvel

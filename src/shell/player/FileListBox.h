@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+
+namespace quorvel {
+
+// The file list of the local-files panel (`File1`): the files of one folder that match
+// the media file patterns, letter case ignored. A click on a file (or Enter) emits
+// fileClicked with the folder and the name joined.
+class FileListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    QString path() const { return m_path; }
+    // Shows the files of the folder; an unreadable folder shows none.
+    void setPath(const QString& path);
+    void refresh();
+    // The selected file's name, empty when none.
+    QString fileName() const;
+
+Q_SIGNALS:
+    void fileClicked(const QString& filePath);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void EmitClicked(QListWidgetItem* item);
+
+    QString m_path;
+};
+
+}  // namespace quorvel

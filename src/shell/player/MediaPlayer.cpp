@@ -1,0 +1,218 @@
+#include "shell/player/MediaPlayer.h"
+
+#include "shell/player/MpvSession.h"
+#include "shell/player/MpvVideoWidget.h"
+#include "shell/player/PlayerControlBar.h"
+#include "shell/player/PlayerEngine.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
+    : QWidget(parent), m_engine(new PlayerEngine(options, this)) {
+    m_video = new MpvVideoWidget(m_engine->Session().Handle(), this);
+    m_video->setObjectName(QStringLiteral("video"));
+    m_controls = new PlayerControlBar(*m_engine, this);
+    m_controls->setObjectName(QStringLiteral("controls"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_video, 1);
+    layout->addWidget(m_controls);
+    setAutoFillBackground(true);
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, Qt::black);
+    setPalette(dark);
+    m_controls->setAutoFillBackground(true);
+    m_controls->setPalette(QWidget::palette());
+    BuildContextMenu();
+
+    connect(m_video, &MpvVideoWidget::Ready, this, &MediaPlayer::OpenWhenReady);
+    connect(m_video, &MpvVideoWidget::DoubleClicked, this,
+            [this] { setFullScreen(!m_fullScreen); });
+    connect(m_controls, &PlayerControlBar::PlayPauseRequested, this, &MediaPlayer::togglePause);
+    connect(m_controls, &PlayerControlBar::StopRequested, this, &MediaPlayer::stop);
+    connect(m_engine, &PlayerEngine::Started, this, &MediaPlayer::playbackStarted);
+    connect(m_engine, &PlayerEngine::Ended, this, &MediaPlayer::playbackEnded);
+    connect(m_engine, &PlayerEngine::Failed, this, &MediaPlayer::OnFailed);
+    connect(&m_engine->Session(), &MpvSession::MuteChanged, m_muteAction, &QAction::setChecked);
+}
+
+MediaPlayer::~MediaPlayer() {
+    // The render context must go before the engine it draws for.
+    delete m_video;
+    m_video = nullptr;
+}
+
+int MediaPlayer::volume() const {
+    return m_engine->Session().Volume();
+}
+bool MediaPlayer::mute() const {
+    return m_engine->Session().Muted();
+}
+bool MediaPlayer::isActive() const {
+    return m_engine->IsOpening() || m_engine->Session().IsActive();
+}
+
+void MediaPlayer::setErrorPresenter(PlayerErrorPresenter presenter) {
+    m_presenter = std::move(presenter);
+}
+
+void MediaPlayer::setUrl(const QString& url) {
+    m_url = url;
+    m_pending = true;
+    OpenWhenReady();
+}
+
+void MediaPlayer::OpenWhenReady() {
+    // Video cannot open before the render context exists; the address waits for it.
+    if (!m_pending || !m_video || !m_video->IsReady())
+        return;
+    m_pending = false;
+    m_engine->Open(m_url);
+}
+
+void MediaPlayer::setVolume(int volume) {
+    m_engine->Session().SetVolume(volume);
+}
+void MediaPlayer::setMute(bool mute) {
+    m_engine->Session().SetMuted(mute);
+}
+
+void MediaPlayer::setUiMode(const QString& mode) {
+    m_uiMode = mode;
+    const bool showControls = mode.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0 &&
+                              mode.compare(QLatin1String("invisible"), Qt::CaseInsensitive) != 0;
+    m_controls->setVisible(showControls);
+}
+
+void MediaPlayer::setStretchToFit(bool on) {
+    m_stretchToFit = on;
+    if (mpv_handle* handle = m_engine->Session().Handle()) {
+        mpv_set_property_string(handle, "video-unscaled", on ? "no" : "yes");
+    }
+}
+
+void MediaPlayer::play() {
+    if (m_engine->Session().IsActive()) {
+        m_engine->Session().SetPaused(false);
+    } else if (!m_url.isEmpty()) {
+        m_engine->Session().SetPaused(false);
+        setUrl(m_url);
+    }
+}
+
+void MediaPlayer::pause() {
+    m_engine->Session().SetPaused(true);
+}
+
+void MediaPlayer::togglePause() {
+    if (m_engine->Session().IsActive()) {
+        m_engine->Session().TogglePaused();
+    } else {
+        play();
+    }
+}
+
+void MediaPlayer::stop() {
+    m_pending = false;
+    m_engine->Stop();
+}
+
+void MediaPlayer::close() {
+    stop();
+    m_url.clear();
+    setFullScreen(false);
+}
+
+void MediaPlayer::closeEvent(QCloseEvent* event) {
+    stop();
+    QWidget::closeEvent(event);
+}
+
+void MediaPlayer::OnFailed(const QString& address, const QString& reason) {
+    Q_EMIT playbackFailed(address, reason);
+    if (m_presenter) {
+        m_presenter(address, reason);
+    } else if (m_enableErrorDialogs) {
+        m_errorDialog.Present(address, reason);
+    }
+}
+
+void MediaPlayer::BuildContextMenu() {
+    m_menu = new QMenu(this);
+    m_playPauseAction = m_menu->addAction(tr("Play/Pause"), this, &MediaPlayer::togglePause);
+    m_menu->addAction(tr("Stop"), this, &MediaPlayer::stop);
+    m_muteAction = m_menu->addAction(tr("Mute"), this, [this](bool on) { setMute(on); });
+    m_muteAction->setCheckable(true);
+    m_fullScreenAction =
+        m_menu->addAction(tr("Full Screen"), this, [this](bool on) { setFullScreen(on); });
+    m_fullScreenAction->setCheckable(true);
+    auto* leave = new QAction(this);
+    leave->setShortcut(Qt::Key_Escape);
+    leave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(leave, &QAction::triggered, this, [this] { setFullScreen(false); });
+    addAction(leave);
+}
+
+void MediaPlayer::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_enableContextMenu)
+        return;
+    m_muteAction->setChecked(mute());
+    m_fullScreenAction->setChecked(m_fullScreen);
+    m_menu->popup(event->globalPos());
+}
+
+void MediaPlayer::setFullScreen(bool on) {
+    if (on == m_fullScreen)
+        return;
+    QWidget* top = window();
+    if (top == this) {
+        // Shown as a window of its own: plain full screen.
+        m_fullScreen = on;
+        on ? showFullScreen() : showNormal();
+        return;
+    }
+    // Covering the window instead of becoming one: a new top-level window would take a
+    // new GL context and the engine would drop the video.
+    m_fullScreen = on;
+    if (on) {
+        m_normalGeometry = geometry();
+        m_windowStates = top->windowState();
+        top->installEventFilter(this);
+        top->showFullScreen();
+        raise();
+        CoverWindow();
+        setFocus();
+    } else {
+        top->removeEventFilter(this);
+        top->setWindowState(m_windowStates);
+        setGeometry(m_normalGeometry);
+    }
+    m_fullScreenAction->setChecked(on);
+}
+
+void MediaPlayer::CoverWindow() {
+    if (!m_fullScreen || !parentWidget())
+        return;
+    QWidget* parent = parentWidget();
+    setGeometry(QRect(parent->mapFrom(window(), QPoint(0, 0)), window()->size()));
+}
+
+bool MediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (m_fullScreen && watched == window() && event->type() == QEvent::Resize) {
+        // After the window's own layout code has run.
+        QTimer::singleShot(0, this, &MediaPlayer::CoverWindow);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "shell/player/PlayerErrorDialog.h"
+#include "shell/player/SessionOptions.h"
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+
+namespace quorvel {
+
+class MpvVideoWidget;
+class PlayerControlBar;
+class PlayerEngine;
+
+// The embedded media player. Setting the URL plays it at once, replacing whatever played;
+// a compact control bar sits below the picture; failures show the player's own error box
+// (or go to the presenter set in its place). The window that places it gives it the
+// objectName "WindowsMediaPlayer1".
+class MediaPlayer : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString url READ url WRITE setUrl)
+    Q_PROPERTY(int volume READ volume WRITE setVolume)
+    Q_PROPERTY(bool mute READ mute WRITE setMute)
+    Q_PROPERTY(QString uiMode READ uiMode WRITE setUiMode)
+    Q_PROPERTY(bool stretchToFit READ stretchToFit WRITE setStretchToFit)
+    Q_PROPERTY(bool enableContextMenu READ enableContextMenu WRITE setEnableContextMenu)
+    Q_PROPERTY(bool enableErrorDialogs READ enableErrorDialogs WRITE setEnableErrorDialogs)
+    Q_PROPERTY(int playCount READ playCount)
+    Q_PROPERTY(double rate READ rate)
+
+public:
+    explicit MediaPlayer(QWidget* parent = nullptr, const SessionOptions& options = {});
+    ~MediaPlayer() override;
+
+    QString url() const { return m_url; }
+    int volume() const;
+    bool mute() const;
+    QString uiMode() const { return m_uiMode; }
+    bool stretchToFit() const { return m_stretchToFit; }
+    bool enableContextMenu() const { return m_enableContextMenu; }
+    bool enableErrorDialogs() const { return m_enableErrorDialogs; }
+    int playCount() const { return 1; }
+    double rate() const { return 1.0; }
+    bool isFullScreen() const { return m_fullScreen; }
+    // True while an address is opening or playing.
+    bool isActive() const;
+
+    // Where failures go instead of the error box (tests, embedding windows); an empty
+    // presenter brings the box back.
+    void setErrorPresenter(PlayerErrorPresenter presenter);
+
+    PlayerEngine& engine() const { return *m_engine; }
+    MpvVideoWidget* videoWidget() const { return m_video; }
+    PlayerControlBar* controlBar() const { return m_controls; }
+    QMenu* contextMenu() const { return m_menu; }
+    QMessageBox* errorBox() const { return m_errorDialog.Box(); }
+
+public Q_SLOTS:
+    void setUrl(const QString& url);
+    void setVolume(int volume);
+    void setMute(bool mute);
+    void setUiMode(const QString& mode);
+    void setStretchToFit(bool on);
+    void setEnableContextMenu(bool on) { m_enableContextMenu = on; }
+    void setEnableErrorDialogs(bool on) { m_enableErrorDialogs = on; }
+    void play();
+    void pause();
+    void togglePause();
+    void stop();
+    // Stops and lets go of the address, as the main window does when it closes. Hides
+    // QWidget::close on purpose: the widget stays where it is.
+    void close();
+    void setFullScreen(bool on);
+
+Q_SIGNALS:
+    void playbackStarted(const QString& url);
+    void playbackFailed(const QString& url, const QString& reason);
+    void playbackEnded();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildContextMenu();
+    void OpenWhenReady();
+    void OnFailed(const QString& address, const QString& reason);
+    void CoverWindow();
+
+    PlayerEngine* m_engine = nullptr;
+    MpvVideoWidget* m_video = nullptr;
+    PlayerControlBar* m_controls = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_playPauseAction = nullptr;
+    QAction* m_muteAction = nullptr;
+    QAction* m_fullScreenAction = nullptr;
+    PlayerErrorDialog m_errorDialog{this};
+    PlayerErrorPresenter m_presenter;
+    QString m_url;
+    bool m_pending = false;
+    QString m_uiMode = QStringLiteral("mini");
+    bool m_stretchToFit = true;
+    bool m_enableContextMenu = true;
+    bool m_enableErrorDialogs = true;
+    bool m_fullScreen = false;
+    QRect m_normalGeometry;
+    Qt::WindowStates m_windowStates;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+
+namespace quorvel {
+
+class MpvSession;
+class PlayerEngine;
+
+// The compact control bar of the "mini" mode: play/pause, stop, seek, elapsed and total
+// time, volume and mute. It shows the session's state and sends the user's wishes back.
+class PlayerControlBar : public QWidget {
+    Q_OBJECT
+public:
+    PlayerControlBar(PlayerEngine& engine, QWidget* parent = nullptr);
+
+    QToolButton* PlayPauseButton() const { return m_playPause; }
+    QToolButton* StopButton() const { return m_stop; }
+    QToolButton* MuteButton() const { return m_mute; }
+    QSlider* SeekSlider() const { return m_seek; }
+    QSlider* VolumeSlider() const { return m_volume; }
+    QLabel* ElapsedLabel() const { return m_elapsed; }
+    QLabel* TotalLabel() const { return m_total; }
+
+    // "1:05" or "1:02:03".
+    static QString FormatTime(double seconds);
+
+Q_SIGNALS:
+    void PlayPauseRequested();
+    void StopRequested();
+
+private:
+    void ShowPosition(double seconds);
+    void ShowDuration(double seconds);
+    void ShowPaused(bool paused);
+    void ShowMuted(bool muted);
+    void ShowActive(bool active);
+
+    MpvSession& m_session;
+    QToolButton* m_playPause = nullptr;
+    QToolButton* m_stop = nullptr;
+    QSlider* m_seek = nullptr;
+    QLabel* m_elapsed = nullptr;
+    QLabel* m_total = nullptr;
+    QSlider* m_volume = nullptr;
+    QToolButton* m_mute = nullptr;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace quorvel {
+
+// Shows why an address could not be played. Receives the address as the user gave it and
+// the reason the engine told.
+using PlayerErrorPresenter = std::function<void(const QString& address, const QString& reason)>;
+
+// The player's own error box: not modal, so a failing stream never stops the window; a
+// later failure replaces the text of a box still open instead of stacking boxes.
+class PlayerErrorDialog {
+public:
+    explicit PlayerErrorDialog(QWidget* parent) : m_parent(parent) {}
+
+    void Present(const QString& address, const QString& reason);
+    QMessageBox* Box() const { return m_box; }
+
+    static QString Message(const QString& address);
+
+private:
+    QWidget* m_parent = nullptr;
+    QPointer<QMessageBox> m_box;
+};
+
+}  // namespace quorvel

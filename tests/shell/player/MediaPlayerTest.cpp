@@ -1,0 +1,207 @@
+// The player widget on a real display (Xvfb), drawing through the engine's render API.
+#include "shell/player/MediaPlayer.h"
+#include "shell/player/MpvSession.h"
+#include "shell/player/MpvVideoWidget.h"
+#include "shell/player/PlayerControlBar.h"
+#include "shell/player/PlayerEngine.h"
+
+#include "LocalHttpServer.h"
+#include "PlayerTestUtil.h"
+#include "TempDir.h"
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSlider>
+#include <QToolButton>
+
+#include <memory>
+
+namespace quorvel {
+namespace {
+
+using test::MediaKind;
+using test::MpvString;
+using test::TestMediaFile;
+using test::WaitUntil;
+
+class MediaPlayerTest : public ::testing::Test {
+protected:
+    MediaPlayerTest() {
+        SessionOptions options;
+        options.audioOutput = "null";
+        options.networkTimeoutSeconds = 3;
+        window = std::make_unique<QWidget>();
+        window->resize(480, 360);
+        player = new MediaPlayer(window.get(), options);
+        player->setObjectName(QStringLiteral("WindowsMediaPlayer1"));
+        player->setGeometry(10, 10, 320, 240);
+        player->setErrorPresenter([this](const QString& address, const QString& reason) {
+            presented << (address + QLatin1Char('|') + reason);
+        });
+    }
+
+    mpv_handle* Mpv() const { return player->engine().Session().Handle(); }
+    bool Playing() const { return player->engine().Session().IsPlaying(); }
+
+    std::unique_ptr<QWidget> window;
+    MediaPlayer* player = nullptr;
+    QStringList presented;
+};
+
+TEST_F(MediaPlayerTest, UrlSetBeforeShowPlaysThroughTheRenderPathWithDesignDefaults) {
+    const auto wmv = TestMediaFile(MediaKind::Wmv);
+    ASSERT_FALSE(wmv.empty());
+    player->setUrl(QString::fromStdString(wmv.string()));
+    window->show();
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); })) << presented.join("\n").toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return player->engine().Session().Position() > 1.2; }));
+    EXPECT_GT(player->videoWidget()->FramesDrawn(), 5u);
+    EXPECT_EQ(MpvString(Mpv(), "vid"), "1");
+    EXPECT_NE(player->controlBar()->ElapsedLabel()->text(), "0:00");
+    EXPECT_EQ(player->controlBar()->TotalLabel()->text(), "0:03");
+    EXPECT_TRUE(player->controlBar()->SeekSlider()->isEnabled());
+
+    EXPECT_EQ(player->volume(), 50);
+    EXPECT_EQ(player->controlBar()->VolumeSlider()->value(), 50);
+    EXPECT_FALSE(player->mute());
+    EXPECT_EQ(player->uiMode(), "mini");
+    EXPECT_TRUE(player->stretchToFit());
+    EXPECT_TRUE(player->enableContextMenu());
+    EXPECT_TRUE(player->enableErrorDialogs());
+    EXPECT_EQ(player->playCount(), 1);
+    EXPECT_EQ(player->rate(), 1.0);
+    EXPECT_EQ(MpvString(Mpv(), "speed"), "1.000000");
+    EXPECT_EQ(MpvString(Mpv(), "keepaspect"), "yes");
+    EXPECT_EQ(MpvString(Mpv(), "loop-file"), "no");
+    for (const char* off :
+         {"ytdl", "load-scripts", "input-default-bindings", "osc", "load-unsafe-playlists"}) {
+        EXPECT_EQ(MpvString(Mpv(), off), "no") << off;
+    }
+    EXPECT_EQ(MpvString(Mpv(), "config"), "no");
+}
+
+TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
+    window->show();
+    player->setUrl(QString::fromStdString(TestMediaFile(MediaKind::Mp4).string()));
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    auto* bar = player->controlBar();
+
+    bar->PlayPauseButton()->click();
+    EXPECT_TRUE(WaitUntil([&] { return player->engine().Session().Paused(); }, 3000));
+    EXPECT_EQ(MpvString(Mpv(), "pause"), "yes");
+    bar->PlayPauseButton()->click();
+    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "pause") == "no"; }, 3000));
+    bar->MuteButton()->click();
+    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "mute") == "yes"; }, 3000));
+    bar->VolumeSlider()->setValue(20);
+    EXPECT_TRUE(WaitUntil([&] { return player->volume() == 20; }, 3000));
+
+    QStringList names;
+    for (const QAction* action : player->contextMenu()->actions())
+        names << action->text();
+    EXPECT_EQ(names, (QStringList{"Play/Pause", "Stop", "Mute", "Full Screen"}));
+
+    // Full screen covers the window; the picture keeps coming (no new GL context).
+    const QRect normal = player->geometry();
+    player->contextMenu()->actions().at(3)->trigger();
+    EXPECT_TRUE(player->isFullScreen());
+    EXPECT_TRUE(WaitUntil([&] { return player->geometry().size() == window->size(); }, 3000));
+    const quint64 frames = player->videoWidget()->FramesDrawn();
+    EXPECT_TRUE(WaitUntil([&] { return player->videoWidget()->FramesDrawn() > frames + 3; }));
+    EXPECT_EQ(MpvString(Mpv(), "vid"), "1");
+    player->setFullScreen(false);
+    EXPECT_EQ(player->geometry(), normal);
+
+    bar->StopButton()->click();
+    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "time-pos").empty(); }, 3000));
+    EXPECT_FALSE(player->isActive());
+    EXPECT_EQ(bar->ElapsedLabel()->text(), "0:00");
+    // Play after stop starts the same address again.
+    bar->PlayPauseButton()->click();
+    EXPECT_TRUE(WaitUntil([&] { return Playing(); }));
+}
+
+TEST_F(MediaPlayerTest, FailuresReachThePresenterWithAddressAndReason) {
+    window->show();
+    test::TempDir dir;
+    const auto corrupt = dir.Write("bad.wma", std::string(3000, '\x33'));
+    const int deadPort = [] {
+        test::LocalHttpServer gone;
+        return gone.Port();
+    }();
+    const QString dead = QStringLiteral("http://127.0.0.1:%1/live").arg(deadPort);
+    const QString refused = QStringLiteral("file:///etc/hostname");
+
+    player->setUrl(QString::fromStdString(corrupt.string()));
+    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 1; }));
+    EXPECT_TRUE(presented.back().startsWith(QString::fromStdString(corrupt.string()) + "|"));
+    EXPECT_TRUE(presented.back().contains("Failed to recognize file format"));
+    player->setUrl(dead);
+    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 2; }));
+    EXPECT_TRUE(presented.back().startsWith(dead + "|"));
+    EXPECT_TRUE(presented.back().contains("Connection refused"));
+    const int filesBefore = player->engine().Session().StartedFiles();
+    player->setUrl(refused);
+    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 3; }));
+    EXPECT_TRUE(presented.back().startsWith(refused + "|"));
+    EXPECT_EQ(player->engine().Session().StartedFiles(), filesBefore);
+    EXPECT_FALSE(player->isActive());
+}
+
+TEST_F(MediaPlayerTest, OwnErrorBoxDoesNotBlockAndIsReusedOrSwitchedOff) {
+    window->show();
+    player->setErrorPresenter({});
+    player->setUrl(QStringLiteral("lavfi://sine"));
+    ASSERT_TRUE(WaitUntil([&] { return player->errorBox() && player->errorBox()->isVisible(); }));
+    QMessageBox* box = player->errorBox();
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(box->text(), "Cannot play \"lavfi://sine\".");
+    EXPECT_FALSE(box->informativeText().isEmpty());
+    // Still here: the window goes on processing events while the box is open.
+    player->setUrl(QStringLiteral("ytdl://x"));
+    ASSERT_TRUE(WaitUntil([&] { return box->text().contains("ytdl://x"); }));
+    EXPECT_EQ(player->errorBox(), box);
+    box->close();
+    ASSERT_TRUE(WaitUntil([&] { return player->errorBox() == nullptr; }, 3000));
+
+    player->setEnableErrorDialogs(false);
+    QStringList failures;
+    QObject::connect(player, &MediaPlayer::playbackFailed,
+                     [&](const QString& address, const QString&) { failures << address; });
+    player->setUrl(QStringLiteral("fd://0"));
+    ASSERT_TRUE(WaitUntil([&] { return failures.size() == 1; }));
+    test::Pump(100);
+    EXPECT_EQ(player->errorBox(), nullptr);
+}
+
+TEST_F(MediaPlayerTest, CloseAndDestructionLeaveNothingPlaying) {
+    window->show();
+    const QString mp3 = QString::fromStdString(TestMediaFile(MediaKind::Mp3).string());
+    player->setUrl(mp3);
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    player->close();
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_TRUE(player->url().isEmpty());
+    EXPECT_TRUE(WaitUntil([&] { return test::MpvIdle(Mpv()); }, 3000));
+    EXPECT_EQ(MpvString(Mpv(), "playlist-count"), "0");
+
+    // Closing through the widget base and destroying while playing both stop cleanly.
+    player->setUrl(mp3);
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    static_cast<QWidget*>(player)->close();
+    EXPECT_FALSE(player->isActive());
+    player->show();
+    player->setUrl(mp3);
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    delete player;
+    player = nullptr;
+    test::Pump(50);
+}
+
+}  // namespace
+}  // namespace quorvel
