@@ -1,0 +1,272 @@
+#include "ScopedHives.h"
+#include "files/FileIo.h"
+#include "registry/Registry.h"
+#include "registry/clsRegistryAccess.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace quorvel {
+namespace {
+
+using reg::Registry;
+using Names = std::vector<std::string>;
+
+// Runs `work` in a child process with its own connections; returns the child's id.
+template <typename Fn>
+pid_t Spawn(Fn work) {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(work() ? 0 : 1);
+    return pid;
+}
+
+int WaitFor(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Long enough to span several writes of the file, short enough for the 255-character reader.
+std::string Padded(const std::string& head) {
+    return head + std::string(200, '.');
+}
+
+TEST(HiveStore, TwoProcessesWritingAtOnceLoseNothing) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    ASSERT_NE(reg.CreateKey("HKCU\\Software\\Both"), 0);
+    ASSERT_NE(reg.CreateKey("HKLM\\SOFTWARE\\Both"), 0);
+    Registry::Process().CloseHives();  // a connection must never cross a fork
+
+    constexpr int kWrites = 80;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < 2; ++w) {
+        writers.push_back(Spawn([w] {
+            clsRegistryAccess mine;
+            bool ok = true;
+            for (int i = 0; i < kWrites; ++i) {
+                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
+                const std::string root = i % 2 ? "HKCU\\Software\\Both" : "HKLM\\SOFTWARE\\Both";
+                ok = mine.WriteString(root, name, Padded(name)) != 0 && ok;
+                ok = mine.WriteDWORD(root + "\\Sub" + std::to_string(i % 5), name, i) != 0 && ok;
+            }
+            return ok;
+        }));
+    }
+    for (pid_t pid : writers)
+        EXPECT_EQ(WaitFor(pid), 0);
+
+    for (const std::string root : {"HKCU\\Software\\Both", "HKLM\\SOFTWARE\\Both"}) {
+        Names names;
+        std::vector<clsRegistryAccess::Value> values;
+        EXPECT_EQ(reg.EnumValues(root, names, values), kWrites);
+        Names keys;
+        EXPECT_EQ(reg.EnumKeys(root, keys), 5);
+        int numbers = 0;
+        for (const std::string& key : keys)
+            numbers += reg.EnumValues(root + "\\" + key, names, values);
+        EXPECT_EQ(numbers, kWrites);
+    }
+    for (int w = 0; w < 2; ++w) {
+        for (int i = 0; i < kWrites; ++i) {
+            const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
+            const std::string root = i % 2 ? "HKCU\\Software\\Both" : "HKLM\\SOFTWARE\\Both";
+            EXPECT_EQ(reg.ReadBinary(root, name, ""),
+                      clsRegistryAccess::BinToStr(Padded(name) + '\0').substr(1));
+        }
+    }
+}
+
+bool IntegrityOk(const std::filesystem::path& hive) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
+    const bool ok =
+        sqlite3_step(stmt) == SQLITE_ROW &&
+        std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) == "ok";
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ok;
+}
+
+// A long import is killed at some write; every value must be wholly old or wholly new.
+void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive,
+                       const test::TempDir& dir) {
+    constexpr int kValues = 120;
+    clsRegistryAccess reg;
+    std::string file = "REGEDIT4\r\n\r\n[" + key + "]\r\n";
+    for (int i = 0; i < kValues; ++i) {
+        const std::string name = "v" + std::to_string(i);
+        ASSERT_NE(reg.WriteString(key, name, Padded("old" + std::to_string(i))), 0);
+        file += "\"" + name + "\"=\"" + Padded("new" + std::to_string(i)) + "\"\r\n";
+        file += "\"b" + std::to_string(i) + "\"=hex:" + std::string(400, '7') + "\r\n";
+    }
+    const auto regFile = dir.Write("long.reg", file);
+    Registry::Process().CloseHives();
+
+    const pid_t child = Spawn([&] {
+        clsRegistryAccess importer;
+        return importer.ImportFromReg(regFile) == 1;
+    });
+    // Let a few writes land, then kill the importer wherever it is.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (reg.ReadString(key, "v5", "") != Padded("new5") &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(7));
+    ::kill(child, SIGKILL);
+    EXPECT_EQ(WaitFor(child), -1) << "the import ended before it was killed";
+    Registry::Process().CloseHives();
+
+    EXPECT_TRUE(IntegrityOk(hive));
+    int fresh = 0;
+    for (int i = 0; i < kValues; ++i) {
+        const std::string text = reg.ReadString(key, "v" + std::to_string(i), "");
+        const bool isNew = text == Padded("new" + std::to_string(i));
+        EXPECT_TRUE(isNew || text == Padded("old" + std::to_string(i))) << i << ": " << text;
+        fresh += isNew;
+        const std::string bytes = reg.ReadBinary(key, "b" + std::to_string(i), "none");
+        EXPECT_TRUE(bytes == "none" ||
+                    bytes == clsRegistryAccess::BinToStr(std::string(200, 'w')).substr(1))
+            << bytes;
+    }
+    EXPECT_GT(fresh, 5);
+    EXPECT_LT(fresh, kValues);
+    // And the hive takes writes again.
+    EXPECT_NE(reg.WriteString(key, "after", "1"), 0);
+    EXPECT_EQ(reg.ReadString(key, "after", ""), "1");
+}
+
+TEST(HiveStore, KilledImportLeavesEachValueOldOrNew) {
+    test::ScopedHives hives;
+    KillImportHalfWay("HKEY_CURRENT_USER\\Software\\Kill", hives.UserHive(), hives.Dir());
+    KillImportHalfWay("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kill", hives.MachineHive(), hives.Dir());
+}
+
+std::vector<std::filesystem::path> SetAsideFiles(const test::TempDir& dir) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        if (entry.path().filename().string().rfind("user.hive.damaged-", 0) == 0) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
+}
+
+TEST(HiveStore, DamagedUserHiveIsKeptAsideAndTheProgramStartsAfresh) {
+    test::ScopedHives hives;
+    const std::string garbage(5000, 'G');
+    hives.Dir().Write("user.hive", garbage);
+    Registry::Process().TakeNotices();
+    clsRegistryAccess reg;
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Quorvel\\Settings", "TVLang", "English"), "English");
+    const auto aside = SetAsideFiles(hives.Dir());
+    ASSERT_EQ(aside.size(), 1u);
+    std::string kept, error;
+    ASSERT_TRUE(ReadWholeFile(aside[0], kept, error));
+    EXPECT_EQ(kept, garbage);
+    const Names notices = Registry::Process().TakeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(aside[0].string()), std::string::npos);
+
+    EXPECT_NE(reg.WriteString("HKCU\\Software\\Quorvel\\Settings", "TVLang", "Deutsch"), 0);
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Quorvel\\Settings", "TVLang", ""), "Deutsch");
+
+    // The same when the file is damaged while the program holds it open.
+    Registry::Process().CloseHives();
+    std::filesystem::remove(hives.UserHive());
+    hives.Dir().Write("user.hive", "SQLite format 3" + std::string(200, '\x01'));
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Quorvel\\Settings", "TVLang", "English"), "English");
+    EXPECT_EQ(SetAsideFiles(hives.Dir()).size(), 2u);
+}
+
+TEST(HiveStore, DamagedHivesGiveClearErrorsWhenOnlyReported) {
+    test::ScopedHives hives;
+    Registry::Process().SetDamagedUserHivePolicy(reg::DamagedHivePolicy::Report);
+    clsRegistryAccess reg;
+
+    // A real hive cut in half, a foreign database and plain text.
+    for (int i = 0; i < 25; ++i) {
+        reg.WriteString("HKLM\\SOFTWARE\\Cut\\K" + std::to_string(i), "v", std::string(2000, 'c'));
+    }
+    Registry::Process().CloseHives();
+    std::filesystem::resize_file(hives.MachineHive(),
+                                 std::filesystem::file_size(hives.MachineHive()) / 2);
+    EXPECT_FALSE(reg.KeyExists("HKLM\\SOFTWARE\\Cut"));
+    EXPECT_EQ(reg.ReadString("HKLM\\SOFTWARE\\Cut\\K1", "v", "dflt"), "dflt");
+    EXPECT_EQ(reg.WriteString("HKLM\\SOFTWARE\\Cut", "v", "x"), 0);
+    EXPECT_NE(Registry::Process().LastError().find(hives.MachineHive().string()),
+              std::string::npos);
+
+    sqlite3* db = nullptr;
+    sqlite3_open(hives.UserHive().c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE songs(title TEXT)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    Names keys;
+    EXPECT_EQ(reg.EnumKeys("HKCU", keys), -1);
+    EXPECT_NE(Registry::Process().LastError().find("not a settings hive"), std::string::npos);
+    EXPECT_EQ(reg.CreateKey("HKCU\\Software"), 0);
+
+    std::filesystem::remove(hives.UserHive());
+    hives.Dir().Write("user.hive", "[HKEY_CURRENT_USER]\r\n");
+    EXPECT_EQ(reg.ReadDWORD("HKCU\\Software", "n", 3), 3);
+    EXPECT_EQ(reg.WriteDWORD("HKCU\\Software", "n", 4), 0);
+    EXPECT_EQ(hives.Dir().Read("user.hive"), "[HKEY_CURRENT_USER]\r\n");
+    EXPECT_TRUE(SetAsideFiles(hives.Dir()).empty());
+    Registry::Process().SetDamagedUserHivePolicy(reg::DamagedHivePolicy::SetAside);
+}
+
+// The administrator passes every permission check, so a hive is locked by its mode bits
+// (or by living on a file system that takes no new files at all).
+TEST(HiveStore, ReadOnlyHivesRefuseWritesEvenForTheAdministrator) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    ASSERT_NE(reg.WriteString("HKLM\\SOFTWARE\\Locked", "v", "before"), 0);
+    ASSERT_NE(reg.CreateKey("HKLM\\SOFTWARE\\Locked\\Sub"), 0);
+    std::filesystem::permissions(hives.MachineHive(), std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::group_read |
+                                                          std::filesystem::perms::others_read);
+    EXPECT_EQ(reg.WriteString("HKLM\\SOFTWARE\\Locked", "v", "after"), 0);
+    EXPECT_EQ(reg.WriteDWORD("HKLM\\SOFTWARE\\Other", "n", 1), 0);
+    EXPECT_EQ(reg.KillKey("HKLM\\SOFTWARE\\Locked\\Sub"), 0);
+    EXPECT_EQ(reg.KillValue("HKLM\\SOFTWARE\\Locked", "v"), 0);
+    // Reading still works; a key that cannot be opened with full access counts as absent.
+    EXPECT_EQ(reg.ReadString("HKLM\\SOFTWARE\\Locked", "v", ""), "before");
+    EXPECT_FALSE(reg.KeyExists("HKLM\\SOFTWARE\\Locked"));
+    Names keys;
+    EXPECT_EQ(reg.EnumKeys("HKLM\\SOFTWARE\\Locked", keys), 1);
+    // The lock is lifted as soon as the bits are back.
+    std::filesystem::permissions(hives.MachineHive(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_NE(reg.WriteString("HKLM\\SOFTWARE\\Locked", "v", "after"), 0);
+
+    // A folder without write bits takes no new hive file.
+    const auto folder = hives.Dir() / "locked";
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(
+        folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ::setenv("QUORVEL_MACHINE_HIVE", (folder / "machine.hive").c_str(), 1);
+    EXPECT_EQ(reg.WriteString("HKLM\\SOFTWARE\\X", "v", "1"), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "machine.hive"));
+    EXPECT_EQ(reg.ReadString("HKLM\\SOFTWARE\\X", "v", "dflt"), "dflt");
+
+    // Nor does a file system that cannot hold new files, whoever asks.
+    ::setenv("QUORVEL_MACHINE_HIVE", "/proc/quorvel-test/machine.hive", 1);
+    EXPECT_EQ(reg.WriteString("HKLM\\SOFTWARE\\X", "v", "1"), 0);
+    EXPECT_EQ(reg.CreateKey("HKLM\\SOFTWARE\\X"), 0);
+    EXPECT_EQ(reg.ReadString("HKLM\\SOFTWARE\\X", "v", "dflt"), "dflt");
+    EXPECT_TRUE(reg.KeyExists("HKLM") == false);
+}
+
+}  // namespace
+}  // namespace quorvel
