@@ -1,5 +1,6 @@
 #include "appearance/ProductInfo.h"
 #include "shell/CatalogueWindow.h"
+#include "shell/PermissionPrompt.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     quorvel::CatalogueWindow window(folder);
+    quorvel::InstallPermissionMessageBox(&window);
     window.show();
     // Listed once the window is up, so that a failure's message box has its owner on screen.
     QTimer::singleShot(0, &window, [&window] { window.LoadChannelList(); });
