@@ -101,14 +101,21 @@ bool IntegrityOk(const std::filesystem::path& hive) {
 // A long import is killed at some write; every value must be wholly old or wholly new.
 void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive,
                        const test::TempDir& dir) {
-    constexpr int kValues = 120;
+    constexpr int kValues = 120;  // overwritten by the import, one every kEvery lines
+    constexpr int kEvery = 25;    // the lines between are new byte values
     clsRegistryAccess reg;
     std::string file = "REGEDIT4\r\n\r\n[" + key + "]\r\n";
     for (int i = 0; i < kValues; ++i) {
         const std::string name = "v" + std::to_string(i);
         ASSERT_NE(reg.WriteString(key, name, Padded("old" + std::to_string(i))), 0);
-        file += "\"" + name + "\"=\"" + Padded("new" + std::to_string(i)) + "\"\r\n";
-        file += "\"b" + std::to_string(i) + "\"=hex:" + std::string(400, '7') + "\r\n";
+    }
+    for (int line = 0; line < kValues * kEvery; ++line) {
+        if (line % kEvery == 0) {
+            const std::string i = std::to_string(line / kEvery);
+            file += "\"v" + i + "\"=\"" + Padded("new" + i) + "\"\r\n";
+        } else {
+            file += "\"b" + std::to_string(line) + "\"=hex:" + std::string(400, '7') + "\r\n";
+        }
     }
     const auto regFile = dir.Write("long.reg", file);
     Registry::Process().CloseHives();
@@ -119,11 +126,11 @@ void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive
     });
     // Let a few writes land, then kill the importer wherever it is.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (reg.ReadString(key, "v5", "") != Padded("new5") &&
+    while (reg.ReadString(key, "v1", "") != Padded("new1") &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(7));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ::kill(child, SIGKILL);
     EXPECT_EQ(WaitFor(child), -1) << "the import ended before it was killed";
     Registry::Process().CloseHives();
@@ -135,12 +142,15 @@ void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive
         const bool isNew = text == Padded("new" + std::to_string(i));
         EXPECT_TRUE(isNew || text == Padded("old" + std::to_string(i))) << i << ": " << text;
         fresh += isNew;
-        const std::string bytes = reg.ReadBinary(key, "b" + std::to_string(i), "none");
-        EXPECT_TRUE(bytes == "none" ||
-                    bytes == clsRegistryAccess::BinToStr(std::string(200, 'w')).substr(1))
-            << bytes;
     }
-    EXPECT_GT(fresh, 5);
+    const std::string whole = clsRegistryAccess::BinToStr(std::string(200, 'w')).substr(1);
+    for (int line = 0; line < kValues * kEvery; ++line) {
+        if (line % kEvery == 0)
+            continue;
+        const std::string bytes = reg.ReadBinary(key, "b" + std::to_string(line), "none");
+        EXPECT_TRUE(bytes == "none" || bytes == whole) << line << ": " << bytes;
+    }
+    EXPECT_GE(fresh, 2);
     EXPECT_LT(fresh, kValues);
     // And the hive takes writes again.
     EXPECT_NE(reg.WriteString(key, "after", "1"), 0);
