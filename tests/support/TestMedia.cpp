@@ -83,6 +83,29 @@ const std::filesystem::path& TestMediaFile(MediaKind kind) {
     return it->second;
 }
 
+std::vector<std::string> MakeHlsStream(const std::filesystem::path& folder) {
+    const auto index = folder / "index.m3u8";
+    if (!RunFfmpeg({"-f",        "lavfi",
+                    "-i",        "testsrc=size=160x120:rate=25:duration=3",
+                    "-f",        "lavfi",
+                    "-i",        "sine=frequency=440:duration=3",
+                    "-c:v",      "mpeg2video",
+                    "-c:a",      "mp2",
+                    "-shortest", "-f",
+                    "hls",       "-hls_time",
+                    "1",         "-hls_list_size",
+                    "0",         "-hls_playlist_type",
+                    "vod",       index.string()})) {
+        return {};
+    }
+    std::vector<std::string> names{"index.m3u8"};
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".ts")
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
 std::string TestMediaBytes(MediaKind kind) {
     std::ifstream in(TestMediaFile(kind), std::ios::binary);
     std::ostringstream bytes;

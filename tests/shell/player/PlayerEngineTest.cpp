@@ -164,6 +164,31 @@ TEST_F(PlayerEngineTest, PlaysStreamsAndEveryPlaylistFormatOverHttp) {
     EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.2; }, 4000));
 }
 
+TEST_F(PlayerEngineTest, PlaysHlsOverHttpWithItsSegments) {
+    test::TempDir dir;
+    test::LocalHttpServer server;
+    const auto names = test::MakeHlsStream(dir.Path());
+    ASSERT_GE(names.size(), 3u) << "ffmpeg could not make the HLS stream";
+    for (const auto& name : names) {
+        server.Serve("/tv/" + name, dir.Read(name),
+                     name == "index.m3u8" ? "application/vnd.apple.mpegurl" : "video/mp2t");
+    }
+    EXPECT_TRUE(OpenAndWait(server.Url("/tv/index.m3u8"))) << failures.join("|").toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 1.2; }, 5000));
+    EXPECT_GE(server.RequestCount("/tv/" + names[1]), 1);
+
+    // The same index served with its segments named as local files must not play them.
+    std::string index = dir.Read("index.m3u8");
+    for (std::size_t at = 0; (at = index.find(".ts", at)) != std::string::npos; at += 3) {
+        const std::size_t lineStart = index.rfind('\n', at) + 1;
+        const std::string local = "file://" + (dir.Path() / "").string();
+        index.insert(lineStart, local);
+        at += local.size();
+    }
+    server.Serve("/tv/local.m3u8", index, "application/vnd.apple.mpegurl");
+    EXPECT_FALSE(OpenAndWait(server.Url("/tv/local.m3u8"))) << index;
+}
+
 TEST_F(PlayerEngineTest, PlaysLocalPlaylistsAndTheirRelativeEntries) {
     test::TempDir dir;
     const auto wav = TestMediaFile(MediaKind::Wav);
