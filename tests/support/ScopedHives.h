@@ -13,8 +13,7 @@ namespace quorvel::test {
 // for the lifetime of the object, so no test ever touches the real ones.
 class ScopedHives {
 public:
-    ScopedHives()
-        : m_oldUser(Get("QUORVEL_USER_HIVE")), m_oldMachine(Get("QUORVEL_MACHINE_HIVE")) {
+    ScopedHives() : m_oldUser(Get("QUORVEL_USER_HIVE")), m_oldMachine(Get("QUORVEL_MACHINE_HIVE")) {
         ::setenv("QUORVEL_USER_HIVE", UserHive().c_str(), 1);
         ::setenv("QUORVEL_MACHINE_HIVE", MachineHive().c_str(), 1);
     }
