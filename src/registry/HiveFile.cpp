@@ -216,8 +216,9 @@ Status HiveFile::RootId(std::string_view rootName, KeyId& id) {
 }
 
 Status HiveFile::FindChild(KeyId parent, std::string_view name, KeyId& id) {
-    if (!m_findChild.Valid())
-        return kErrorFileNotFound;  // a fresh file opened read-only
+    // A file that was still empty when it was opened read-only may have been filled since.
+    if (!m_findChild.Valid() && Prepare() != kErrorSuccess)
+        return kErrorFileNotFound;
     const int rc = m_findChild.Start().Bind(1, parent).Bind(2, FoldName(name)).Step();
     if (rc == SQLITE_ROW) {
         id = m_findChild.Int(0);

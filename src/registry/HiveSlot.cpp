@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
 #include <system_error>
 
@@ -110,6 +111,7 @@ bool HiveSlot::SetAside(const std::filesystem::path& path, const std::string& re
     m_notices.push_back("The settings file " + path.string() + " was damaged (" + reason +
                         "); it was kept as " + aside.string() +
                         " and the program starts with default settings.");
+    std::fprintf(stderr, "quorvel: %s\n", m_notices.back().c_str());
     return true;
 }
 

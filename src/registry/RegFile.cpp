@@ -85,8 +85,8 @@ std::uint32_t DwordOf(const std::string& data) {
     return bits;
 }
 
-// Creates the file; refuses one that exists, even if it appeared since the first check.
-bool WriteNewFile(const std::string& path, const std::string& bytes) {
+// Creates the file exclusively and writes it in place (file systems without hard links).
+bool WriteExclusively(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
@@ -104,6 +104,24 @@ bool WriteNewFile(const std::string& path, const std::string& bytes) {
     if (!ok)
         ::unlink(path.c_str());
     return ok;
+}
+
+// Makes a new file that appears whole or not at all, and never replaces one that exists,
+// even one that appeared since the first check: the bytes are written beside it and then
+// linked to the name, which fails when the name is taken.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    const std::string part = path + ".part-" + std::to_string(::getpid());
+    std::string error;
+    if (!WriteFileAtomically(part, bytes, error))
+        return false;
+    const int linked = ::link(part.c_str(), path.c_str());
+    const int linkError = errno;
+    ::unlink(part.c_str());
+    if (linked == 0)
+        return true;
+    if (linkError == EEXIST)
+        return false;
+    return WriteExclusively(path, bytes);
 }
 
 std::vector<std::string_view> SplitAtCrLf(std::string_view text) {

@@ -164,8 +164,7 @@ Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hk
         }
     }
     // Only a key opened for writing needs to know whether the hive takes writes.
-    const bool writable = access != Access::Read && Slot(kind).CanWrite() &&
-                          (entry->writable || access == Access::Maximum);
+    const bool writable = access != Access::Read && Slot(kind).CanWrite();
     if ((access == Access::Write || access == Access::All) && !writable) {
         m_lastError = "the key cannot be opened for writing: the settings file is read-only";
         return kErrorAccessDenied;
