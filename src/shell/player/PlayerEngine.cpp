@@ -157,6 +157,7 @@ void PlayerEngine::OnFetched(quint64 ticket, bool ok, const QByteArray& body,
 
 void PlayerEngine::Play(const std::string& address, PlaylistOrigin origin) {
     m_playingAddress = address;
+    m_sinceLoad.start();
     m_session->Load(address, origin);
 }
 
@@ -168,9 +169,20 @@ void PlayerEngine::OnSessionStarted() {
     Q_EMIT Started(m_userAddress);
 }
 
-void PlayerEngine::OnSessionFailed(const QString& reason) {
+void PlayerEngine::OnSessionFailed(const QString& engineReason) {
     if (!m_opening)
         return;
+    QString reason = engineReason;
+    // A server that let the engine wait out its whole timeout will not answer a second
+    // look either; say so, as the engine only says that it could not open the address.
+    const qint64 timeoutMs = m_options.networkTimeoutSeconds * 1000LL;
+    if (!SchemeOf(m_playingAddress).empty() && m_sinceLoad.elapsed() >= timeoutMs - 300) {
+        m_fallbackTried = true;
+        if (!IsNetworkFailure(reason)) {
+            reason += QLatin1Char('\n') + tr("The server did not answer within %1 seconds.")
+                                              .arg(m_options.networkTimeoutSeconds);
+        }
+    }
     // Servers hand out "[Reference]" and ASX text under media names and types; the
     // engine cannot read those, so look at what the server sent before giving up.
     if (!m_fallbackTried && IsHttp(m_playingAddress) && !IsNetworkFailure(reason)) {

@@ -3,6 +3,7 @@
 #include "playback/AddressPolicy.h"
 #include "shell/player/SessionOptions.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -58,6 +59,7 @@ private:
     MpvSession* m_session = nullptr;
     PlaylistFetcher* m_fetcher = nullptr;
     QTimer m_watchdog;
+    QElapsedTimer m_sinceLoad;
     quint64 m_ticket = 0;
     QString m_userAddress;
     std::string m_playingAddress;
