@@ -17,6 +17,7 @@ namespace quorvel {
 
 MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     : QWidget(parent), m_engine(new PlayerEngine(options, this)) {
+    setObjectName(QStringLiteral("WindowsMediaPlayer1"));
     m_video = new MpvVideoWidget(m_engine->Session().Handle(), this);
     m_video->setObjectName(QStringLiteral("video"));
     m_controls = new PlayerControlBar(*m_engine, this);

@@ -18,8 +18,8 @@ class PlayerEngine;
 
 // The embedded media player. Setting the URL plays it at once, replacing whatever played;
 // a compact control bar sits below the picture; failures show the player's own error box
-// (or go to the presenter set in its place). The window that places it gives it the
-// objectName "WindowsMediaPlayer1".
+// (or go to the presenter set in its place). Its objectName is "WindowsMediaPlayer1".
+// An address set before the widget is first shown waits until its picture can be drawn.
 class MediaPlayer : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString url READ url WRITE setUrl)
