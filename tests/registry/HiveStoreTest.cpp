@@ -1,5 +1,6 @@
 #include "ScopedHives.h"
 #include "files/FileIo.h"
+#include "registry/HiveLocations.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
 
@@ -276,6 +277,40 @@ TEST(HiveStore, ReadOnlyHivesRefuseWritesEvenForTheAdministrator) {
     EXPECT_EQ(reg.CreateKey("HKLM\\SOFTWARE\\X"), 0);
     EXPECT_EQ(reg.ReadString("HKLM\\SOFTWARE\\X", "v", "dflt"), "dflt");
     EXPECT_TRUE(reg.KeyExists("HKLM") == false);
+}
+
+TEST(HiveStore, HivesLiveWhereTheEnvironmentSays) {
+    test::ScopedHives hives;
+    EXPECT_EQ(reg::UserHivePath(), hives.UserHive());
+    EXPECT_EQ(reg::MachineHivePath(), hives.MachineHive());
+    ::unsetenv("QUORVEL_USER_HIVE");
+    ::unsetenv("QUORVEL_MACHINE_HIVE");
+    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedXdg = oldXdg ? oldXdg : "";
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+
+    ::setenv("XDG_CONFIG_HOME", (hives.Dir() / "config").c_str(), 1);
+    EXPECT_EQ(reg::UserHivePath(), hives.Dir() / "config" / "quorvel" / "user.hive");
+    EXPECT_EQ(reg::MachineHivePath(), "/var/lib/quorvel/machine.hive");
+    clsRegistryAccess reg;
+    EXPECT_NE(reg.WriteString("HKCU\\Software\\Quorvel", "a", "1"), 0);
+    EXPECT_TRUE(std::filesystem::exists(hives.Dir() / "config" / "quorvel" / "user.hive"));
+    // A relative XDG_CONFIG_HOME is not to be used; the home folder's .config is.
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    ::setenv("HOME", hives.Dir().Path().c_str(), 1);
+    EXPECT_EQ(reg::UserHivePath(), hives.Dir() / ".config" / "quorvel" / "user.hive");
+
+    if (oldXdg) {
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    if (oldHome) {
+        ::setenv("HOME", savedHome.c_str(), 1);
+    } else {
+        ::unsetenv("HOME");
+    }
 }
 
 }  // namespace

@@ -184,6 +184,8 @@ TEST(RegistryAccess, NumbersAndBytesReadBackWithTheirQuirks) {
     EXPECT_TRUE(reg.ValueExists(key, "none"));
     EXPECT_EQ(reg.ReadBinary(key, "none", "dflt"), "");
     EXPECT_EQ(reg.ReadBinary(key, "missing", "dflt"), "dflt");
+    EXPECT_NE(reg.WriteBinary(key, "zeros", "00 01 00"), 0);
+    EXPECT_EQ(reg.ReadBinary(key, "zeros", ""), "00 01 00");
     const std::string big(300, '\xAB');
     reg.WriteBinary(key, "big", clsRegistryAccess::BinToStr(big));
     EXPECT_EQ(clsRegistryAccess::StrToBin(reg.ReadBinary(key, "big", "")), big);
