@@ -11,12 +11,13 @@ struct MpvHandleDeleter {
 };
 using MpvHandle = std::unique_ptr<mpv_handle, MpvHandleDeleter>;
 
-struct MpvNodeDeleter {
-    void operator()(mpv_node* node) const {
-        mpv_free_node_contents(node);
-        delete node;
-    }
+// A node the engine filled in (a command's result), freed with it.
+struct MpvNodeResult {
+    mpv_node node{};
+    MpvNodeResult() = default;
+    ~MpvNodeResult() { mpv_free_node_contents(&node); }
+    MpvNodeResult(const MpvNodeResult&) = delete;
+    MpvNodeResult& operator=(const MpvNodeResult&) = delete;
 };
-using MpvNodePtr = std::unique_ptr<mpv_node, MpvNodeDeleter>;
 
 }  // namespace quorvel

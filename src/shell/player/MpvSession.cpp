@@ -133,20 +133,22 @@ void MpvSession::Load(const std::string& address, PlaylistOrigin origin) {
     m_errors.clear();
     m_refusal.clear();
     m_endError.clear();
+    // A new address plays at once, even when the last one was left paused.
+    int playing = 0;
+    mpv_set_property(m_handle.get(), "pause", MPV_FORMAT_FLAG, &playing);
     const char* argv[] = {"loadfile", address.c_str(), "replace", nullptr};
-    mpv_node result{};
-    const int error = mpv_command_ret(m_handle.get(), argv, &result);
+    MpvNodeResult result;
+    const int error = mpv_command_ret(m_handle.get(), argv, &result.node);
     m_entryId = -1;
-    if (error >= 0 && result.format == MPV_FORMAT_NODE_MAP) {
-        for (int i = 0; i < result.u.list->num; ++i) {
-            const mpv_node& value = result.u.list->values[i];
-            if (std::strcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
-                value.format == MPV_FORMAT_INT64) {
-                m_entryId = value.u.int64;
+    if (error >= 0 && result.node.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list& map = *result.node.u.list;
+        for (int i = 0; i < map.num; ++i) {
+            if (std::strcmp(map.keys[i], "playlist_entry_id") == 0 &&
+                map.values[i].format == MPV_FORMAT_INT64) {
+                m_entryId = map.values[i].u.int64;
             }
         }
     }
-    mpv_free_node_contents(&result);
     if (error < 0) {
         m_phase = Phase::Idle;
         Q_EMIT Failed(QString::fromUtf8(mpv_error_string(error)));

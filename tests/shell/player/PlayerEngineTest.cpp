@@ -73,8 +73,12 @@ TEST_F(PlayerEngineTest, NewAddressReplacesAndStopLeavesNothingPlaying) {
     const auto wav = TestMediaFile(MediaKind::Wav).string();
     const auto mp3 = TestMediaFile(MediaKind::Mp3).string();
     ASSERT_TRUE(OpenAndWait(wav));
+    // Left paused, the next address still plays at once.
+    engine->Session().SetPaused(true);
+    ASSERT_TRUE(WaitUntil([&] { return engine->Session().Paused(); }, 3000));
     ASSERT_TRUE(OpenAndWait(mp3));
     EXPECT_EQ(test::MpvString(Mpv(), "path"), mp3);
+    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.3; }, 3000));
     EXPECT_EQ(test::MpvString(Mpv(), "playlist-count"), "1");
 
     bool ended = false;
