@@ -1,6 +1,7 @@
 #include "shell/player/DriveListBox.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -37,14 +38,16 @@ void DriveListBox::refresh() {
     const QString current = drive();
     QList<QStorageInfo> volumes;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !IsSystemMount(volume.rootPath())) {
+        // Bind mounts of single files (containers do that to /etc/hosts) are no drives.
+        if (volume.isValid() && volume.isReady() && !IsSystemMount(volume.rootPath()) &&
+            QFileInfo(volume.rootPath()).isDir()) {
             volumes << volume;
         }
     }
     std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo& a, const QStorageInfo& b) {
         return a.rootPath() < b.rootPath();
     });
-    const QSignalBlocker block(this);
+    QSignalBlocker block(this);
     clear();
     for (const QStorageInfo& volume : volumes) {
         const QString root = volume.rootPath();
@@ -56,6 +59,15 @@ void DriveListBox::refresh() {
         addItem(QStringLiteral("/"), QStringLiteral("/"));
     const int keep = findData(current);
     setCurrentIndex(keep >= 0 ? keep : 0);
+    if (!current.isEmpty() && keep < 0) {
+        block.unblock();
+        Q_EMIT driveChanged(drive());  // the chosen volume went away
+    }
+}
+
+void DriveListBox::showPopup() {
+    refresh();
+    QComboBox::showPopup();
 }
 
 bool DriveListBox::setDrive(const QString& path) {

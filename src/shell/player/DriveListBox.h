@@ -22,6 +22,10 @@ public:
 
 Q_SIGNALS:
     void driveChanged(const QString& drive);
+
+protected:
+    // Volumes come and go (USB sticks): the list is read again each time it drops down.
+    void showPopup() override;
 };
 
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -93,6 +94,7 @@ TEST(LocalFilesLists, DrivesListMountedVolumesAndEachDriveKeepsItsFolder) {
     for (int i = 0; i < drives.count(); ++i) {
         const QString root = drives.itemData(i).toString();
         EXPECT_FALSE(root.startsWith("/proc") || root.startsWith("/sys")) << root.toStdString();
+        EXPECT_TRUE(QFileInfo(root).isDir()) << root.toStdString();
     }
     // The volume that holds a folder is the one chosen for it.
     test::TempDir dir;
