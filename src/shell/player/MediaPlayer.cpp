@@ -69,6 +69,11 @@ void MediaPlayer::setErrorPresenter(PlayerErrorPresenter presenter) {
 
 void MediaPlayer::setUrl(const QString& url) {
     m_url = url;
+    if (url.trimmed().isEmpty()) {
+        // No address (a catalogue line without one): nothing to play, nothing to report.
+        stop();
+        return;
+    }
     m_pending = true;
     OpenWhenReady();
 }

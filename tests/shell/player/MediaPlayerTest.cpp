@@ -184,6 +184,12 @@ TEST_F(MediaPlayerTest, CloseAndDestructionLeaveNothingPlaying) {
     const QString mp3 = QString::fromStdString(TestMediaFile(MediaKind::Mp3).string());
     player->setUrl(mp3);
     ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    // An empty address stops without a word.
+    player->setUrl(QStringLiteral("  "));
+    EXPECT_FALSE(player->isActive());
+    EXPECT_TRUE(presented.isEmpty());
+    player->setUrl(mp3);
+    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
     player->close();
     EXPECT_TRUE(player->isVisible());
     EXPECT_TRUE(player->url().isEmpty());

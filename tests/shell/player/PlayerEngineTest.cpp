@@ -226,6 +226,12 @@ TEST_F(PlayerEngineTest, PlaylistsFromTheNetworkNeverLeadToLocalFiles) {
         ASSERT_EQ(failures.size(), 1) << path;
         EXPECT_NE(test::MpvString(Mpv(), "path"), wav);
     }
+    // Refused entries are passed over; the first stream after them plays.
+    server.Serve("/tone.mp3", test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
+    server.Serve("/mixed.m3u", wav + "\nav://lavfi:sine\n" + server.Url("/tone.mp3") + "\n",
+                 "audio/x-mpegurl");
+    EXPECT_TRUE(OpenAndWait(server.Url("/mixed.m3u"))) << failures.join("|").toStdString();
+    EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3"));
 }
 
 TEST_F(PlayerEngineTest, StalledServerFailsInTimeWhileEventsKeepFlowing) {
