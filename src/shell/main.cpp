@@ -1,6 +1,7 @@
 #include "appearance/ProductInfo.h"
 #include "shell/CatalogueWindow.h"
 #include "shell/PermissionPrompt.h"
+#include "shell/StartPlayer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     quorvel::CatalogueWindow window(folder);
     quorvel::InstallPermissionMessageBox(&window);
+    quorvel::AttachPlayer(window);
     window.show();
     // Listed once the window is up, so that a failure's message box has its owner on screen.
     QTimer::singleShot(0, &window, [&window] { window.LoadChannelList(); });
