@@ -7,11 +7,10 @@ namespace quorvel {
 namespace {
 
 const VersionInfo& BuildVersionInfo() {
-    static const VersionInfo info{build::kProductName,    build::kCompanyName,
-                                  build::kComments,       build::kVersionMajor,
-                                  build::kVersionMinor,   build::kVersionRevision,
-                                  build::kFileVersionText, build::kProductUpdateHost,
-                                  build::kVendorUpdateHost};
+    static const VersionInfo info{
+        build::kProductName,     build::kCompanyName,       build::kComments,
+        build::kVersionMajor,    build::kVersionMinor,      build::kVersionRevision,
+        build::kFileVersionText, build::kProductUpdateHost, build::kVendorUpdateHost};
     return info;
 }
 
@@ -20,16 +19,22 @@ BrandingValues g_branding;
 
 }  // namespace
 
-const VersionInfo& CurrentVersionInfo() { return g_override ? *g_override : BuildVersionInfo(); }
+const VersionInfo& CurrentVersionInfo() {
+    return g_override ? *g_override : BuildVersionInfo();
+}
 
 ScopedVersionInfo::ScopedVersionInfo(VersionInfo info)
     : m_previous(g_override), m_info(std::move(info)) {
     g_override = &m_info;
 }
 
-ScopedVersionInfo::~ScopedVersionInfo() { g_override = m_previous; }
+ScopedVersionInfo::~ScopedVersionInfo() {
+    g_override = m_previous;
+}
 
-const BrandingValues& Branding() { return g_branding; }
+const BrandingValues& Branding() {
+    return g_branding;
+}
 
 void LoadProductInfo() {
     const VersionInfo& info = CurrentVersionInfo();
@@ -41,7 +46,9 @@ void LoadProductInfo() {
     g_branding.BannerUrl = "http://";
 }
 
-bool IsResellerEdition() { return CurrentVersionInfo().companyName == kResellerCompanyName; }
+bool IsResellerEdition() {
+    return CurrentVersionInfo().companyName == kResellerCompanyName;
+}
 
 std::string VersionLabel(const VersionInfo& info) {
     return std::to_string(info.major) + "." + std::to_string(info.minor);

@@ -14,7 +14,8 @@ class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : m_fd(fd) {}
     ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
@@ -39,7 +40,8 @@ bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -65,13 +67,16 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
         error = Describe(path, "cannot read", EISDIR);
         return false;
     }
-    if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-        if (n == 0) break;
+        if (n == 0)
+            break;
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             error = Describe(path, "cannot read", errno);
             bytes.clear();
             return false;
@@ -107,15 +112,21 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd.Get(), mode) != 0) return fail("cannot write");
-    if (!WriteAll(fd.Get(), bytes)) return fail("cannot write");
-    if (::fsync(fd.Get()) != 0) return fail("cannot flush");
-    if (!fd.Close()) return fail("cannot write");
-    if (::rename(temp.c_str(), path.c_str()) != 0) return fail("cannot replace");
+    if (::fchmod(fd.Get(), mode) != 0)
+        return fail("cannot write");
+    if (!WriteAll(fd.Get(), bytes))
+        return fail("cannot write");
+    if (::fsync(fd.Get()) != 0)
+        return fail("cannot flush");
+    if (!fd.Close())
+        return fail("cannot write");
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return fail("cannot replace");
 
     // Make the rename itself durable.
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid()) ::fsync(dir.Get());
+    if (dir.Valid())
+        ::fsync(dir.Get());
     return true;
 }
 

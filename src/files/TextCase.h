@@ -6,8 +6,12 @@
 namespace quorvel {
 
 // ASCII-only case helpers for UTF-8 text; bytes >= 0x80 compare as they are.
-inline char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+inline char ToUpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+inline char ToLowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 std::string ToUpperAscii(std::string_view text);
 std::string ToLowerAscii(std::string_view text);

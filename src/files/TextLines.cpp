@@ -10,10 +10,12 @@ std::vector<std::string_view> SplitLines(std::string_view bytes) {
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
     std::size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 2;
+    for (const auto& line : lines)
+        size += line.size() + 2;
     std::string out;
     out.reserve(size);
-    for (const auto& line : lines) out.append(line).append("\r\n");
+    for (const auto& line : lines)
+        out.append(line).append("\r\n");
     return out;
 }
 

@@ -21,7 +21,8 @@ void ForEachLine(std::string_view bytes, Fn&& fn) {
         }
         fn(bytes.substr(start, cr - start));
         start = cr + 1;
-        if (start < size && bytes[start] == '\n') ++start;
+        if (start < size && bytes[start] == '\n')
+            ++start;
     }
 }
 

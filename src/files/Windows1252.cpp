@@ -48,7 +48,8 @@ private:
 
 bool IsAscii(std::string_view text) {
     for (unsigned char c : text) {
-        if (c >= 0x80) return false;
+        if (c >= 0x80)
+            return false;
     }
     return true;
 }
@@ -59,16 +60,20 @@ bool IsUndefinedIn1252(unsigned char byte) {
 
 // Length of the UTF-8 sequence that starts with `lead`, or 1 for a stray byte.
 std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC2) return 2;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    if (lead >= 0xE0)
+        return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2)
+        return 2;
     return 1;
 }
 
 }  // namespace
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
-    if (IsAscii(bytes)) return std::string(bytes);
+    if (IsAscii(bytes))
+        return std::string(bytes);
     thread_local Iconv converter("UTF-8", "WINDOWS-1252");
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
@@ -87,12 +92,14 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
-    if (IsAscii(utf8)) return std::string(utf8);
+    if (IsAscii(utf8))
+        return std::string(utf8);
     thread_local Iconv converter("WINDOWS-1252", "UTF-8");
     std::string out;
     out.reserve(utf8.size());
     while (!converter.Convert(utf8, out)) {
-        if (utf8.empty()) break;
+        if (utf8.empty())
+            break;
         const auto lead = static_cast<unsigned char>(utf8.front());
         // Skip the whole broken sequence, but never a byte that starts the next one.
         const std::size_t expected = Utf8SequenceLength(lead);
@@ -115,10 +122,13 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
 unsigned char FoldCase1252(unsigned char byte) {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
-        for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i);
-        for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
+        for (int i = 0; i < 256; ++i)
+            t[i] = static_cast<unsigned char>(i);
+        for (int c = 'A'; c <= 'Z'; ++c)
+            t[c] = static_cast<unsigned char>(c + 32);
         for (int c = 0xC0; c <= 0xDE; ++c) {
-            if (c != 0xD7) t[c] = static_cast<unsigned char>(c + 32);  // not the multiplication sign
+            if (c != 0xD7)
+                t[c] = static_cast<unsigned char>(c + 32);  // not the multiplication sign
         }
         t[0x8A] = 0x9A;  // Š
         t[0x8C] = 0x9C;  // Œ

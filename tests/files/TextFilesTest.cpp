@@ -29,7 +29,8 @@ TEST(TextCase, SearchesAndComparesWithoutLetterCase) {
     EXPECT_TRUE(EqualsIgnoringCase("Http://", "hTTP://"));
     EXPECT_FALSE(EqualsIgnoringCase("abc", "abcd"));
     EXPECT_EQ(FindIgnoringCase("Old ENGLISH|", "english|"), 4u);
-    EXPECT_EQ(ReplaceAllIgnoringCase("hkey_current_user\\X\\HKEY_CURRENT_USER", "HKEY_CURRENT_USER", "HKCU"),
+    EXPECT_EQ(ReplaceAllIgnoringCase("hkey_current_user\\X\\HKEY_CURRENT_USER", "HKEY_CURRENT_USER",
+                                     "HKCU"),
               "HKCU\\X\\HKCU");
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
     EXPECT_EQ(TrimBlanks("   "), "");

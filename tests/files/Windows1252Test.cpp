@@ -7,7 +7,8 @@ namespace {
 
 TEST(Windows1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
     std::string all;
-    for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
     const std::string utf8 = Windows1252ToUtf8(all);
     EXPECT_EQ(Utf8ToWindows1252(utf8), all);
 }
@@ -22,9 +23,13 @@ TEST(Windows1252, MapsTheCodePagesOwnCharacters) {
 
 TEST(Windows1252, WritesQuestionMarksForWhatTheCodePageCannotHold) {
     EXPECT_EQ(Utf8ToWindows1252("\u4E2D\u6587 TV"), "?? TV");
-    EXPECT_EQ(Utf8ToWindows1252("\u20AC5"), "\x80" "5");
+    EXPECT_EQ(Utf8ToWindows1252("\u20AC5"),
+              "\x80"
+              "5");
     // A broken sequence costs only its own bytes, never the next character.
-    EXPECT_EQ(Utf8ToWindows1252("a\xC3" "b"), "a?b");
+    EXPECT_EQ(Utf8ToWindows1252("a\xC3"
+                                "b"),
+              "a?b");
     EXPECT_EQ(Utf8ToWindows1252("\xFF\xFE"), "??");
     EXPECT_EQ(Utf8ToWindows1252("end\xE2\x82"), "end?");
 }

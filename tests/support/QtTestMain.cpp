@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     // its own flags out of argv.
     bool listing = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--gtest_list_tests", 18) == 0) listing = true;
+        if (std::strncmp(argv[i], "--gtest_list_tests", 18) == 0)
+            listing = true;
     }
     ::testing::InitGoogleTest(&argc, argv);
     std::unique_ptr<QApplication> app;

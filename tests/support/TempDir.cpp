@@ -9,7 +9,8 @@ namespace quorvel::test {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
 }
 
@@ -29,7 +30,8 @@ std::filesystem::path TempDir::Write(std::string_view name, std::string_view byt
     std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
     return path;
 }
 

@@ -13,7 +13,9 @@ const std::string& EmptyText() {
     return empty;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 // The first eight bytes of a text with ASCII letters folded, big-endian, zero-padded: a
 // smaller number means the text sorts first under CompareListText; equal numbers decide
@@ -30,28 +32,37 @@ std::uint64_t FoldedPrefix(const std::string& text) {
 }  // namespace
 
 const std::string& ListRow::SubItem(int k) const {
-    if (k < 1 || k > static_cast<int>(subItems.size())) return EmptyText();
+    if (k < 1 || k > static_cast<int>(subItems.size()))
+        return EmptyText();
     return subItems[static_cast<std::size_t>(k - 1)];
 }
 
 void ListRow::SetSubItem(int k, std::string value) {
-    if (k < 1) throw std::out_of_range("sub-items are numbered from 1");
-    if (static_cast<int>(subItems.size()) < k) subItems.resize(static_cast<std::size_t>(k));
+    if (k < 1)
+        throw std::out_of_range("sub-items are numbered from 1");
+    if (static_cast<int>(subItems.size()) < k)
+        subItems.resize(static_cast<std::size_t>(k));
     subItems[static_cast<std::size_t>(k - 1)] = std::move(value);
 }
 
-const std::string& ListRow::Column(int key) const { return key == 0 ? text : SubItem(key); }
+const std::string& ListRow::Column(int key) const {
+    return key == 0 ? text : SubItem(key);
+}
 
 int CompareListText(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return x < y ? -1 : 1;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y + 32);
+        if (x != y)
+            return x < y ? -1 : 1;
     }
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
     return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 
@@ -74,42 +85,51 @@ int ListRows::Add(std::string text) {
 
 int ListRows::Add(ListRow row) {
     const int index = m_sorted ? InsertPosition(row) : Count();
-    if (m_observer) m_observer->RowsAboutToBeInserted(index, index);
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(index, index);
     m_rows.insert(m_rows.begin() + index, std::move(row));
-    if (m_selected && *m_selected > index) ++*m_selected;
-    if (m_observer) m_observer->RowsInserted();
+    if (m_selected && *m_selected > index)
+        ++*m_selected;
+    if (m_observer)
+        m_observer->RowsInserted();
     return index + 1;
 }
 
 void ListRows::AddRows(std::vector<ListRow> rows) {
-    if (rows.empty()) return;
+    if (rows.empty())
+        return;
     if (m_sorted) {
         // One reset instead of a notification per row.
-        if (m_observer) m_observer->AboutToReset();
+        if (m_observer)
+            m_observer->AboutToReset();
         m_rows.reserve(m_rows.size() + rows.size());
         std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
         const auto observer = m_observer;
         m_observer = nullptr;
         Resort();
         m_observer = observer;
-        if (m_observer) m_observer->Reset();
+        if (m_observer)
+            m_observer->Reset();
         return;
     }
     const int first = Count();
-    if (m_observer) m_observer->RowsAboutToBeInserted(first, first + static_cast<int>(rows.size()) - 1);
+    if (m_observer)
+        m_observer->RowsAboutToBeInserted(first, first + static_cast<int>(rows.size()) - 1);
     if (m_rows.empty()) {
         m_rows = std::move(rows);  // a fresh list takes the rows as they come
     } else {
         m_rows.reserve(m_rows.size() + rows.size());
         std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
     }
-    if (m_observer) m_observer->RowsInserted();
+    if (m_observer)
+        m_observer->RowsInserted();
 }
 
 void ListRows::SetText(int position, std::string text) {
     CheckPosition(position);
     m_rows[static_cast<std::size_t>(position - 1)].text = std::move(text);
-    if (m_observer) m_observer->RowChanged(position - 1);
+    if (m_observer)
+        m_observer->RowChanged(position - 1);
 }
 
 void ListRows::SetTag(int position, std::string tag) {
@@ -120,21 +140,26 @@ void ListRows::SetTag(int position, std::string tag) {
 void ListRows::SetSubItem(int position, int k, std::string value) {
     CheckPosition(position);
     m_rows[static_cast<std::size_t>(position - 1)].SetSubItem(k, std::move(value));
-    if (m_observer) m_observer->RowChanged(position - 1);
+    if (m_observer)
+        m_observer->RowChanged(position - 1);
 }
 
 void ListRows::Clear() {
-    if (m_observer) m_observer->AboutToReset();
+    if (m_observer)
+        m_observer->AboutToReset();
     m_rows.clear();
     m_selected.reset();
-    if (m_observer) m_observer->Reset();
-    if (m_observer) m_observer->SelectionChanged();
+    if (m_observer)
+        m_observer->Reset();
+    if (m_observer)
+        m_observer->SelectionChanged();
 }
 
 void ListRows::RemoveAt(int position) {
     CheckPosition(position);
     const int index = position - 1;
-    if (m_observer) m_observer->RowsAboutToBeRemoved(index, index);
+    if (m_observer)
+        m_observer->RowsAboutToBeRemoved(index, index);
     m_rows.erase(m_rows.begin() + index);
     bool selectionChanged = false;
     if (m_selected) {
@@ -145,27 +170,34 @@ void ListRows::RemoveAt(int position) {
             --*m_selected;
         }
     }
-    if (m_observer) m_observer->RowsRemoved();
-    if (selectionChanged && m_observer) m_observer->SelectionChanged();
+    if (m_observer)
+        m_observer->RowsRemoved();
+    if (selectionChanged && m_observer)
+        m_observer->SelectionChanged();
 }
 
 void ListRows::Select(int position) {
     std::optional<int> next;
-    if (position >= 1 && position <= Count()) next = position;
-    if (next == m_selected) return;
+    if (position >= 1 && position <= Count())
+        next = position;
+    if (next == m_selected)
+        return;
     m_selected = next;
-    if (m_observer) m_observer->SelectionChanged();
+    if (m_observer)
+        m_observer->SelectionChanged();
 }
 
 int ListRows::AddColumn(std::string text, int widthTwips) {
     m_columns.push_back({std::move(text), widthTwips});
-    if (m_observer) m_observer->ColumnsChanged();
+    if (m_observer)
+        m_observer->ColumnsChanged();
     return static_cast<int>(m_columns.size());
 }
 
 void ListRows::ClearColumns() {
     m_columns.clear();
-    if (m_observer) m_observer->ColumnsChanged();
+    if (m_observer)
+        m_observer->ColumnsChanged();
 }
 
 void ListRows::SetSorted(bool sorted) {
@@ -196,7 +228,8 @@ int ListRows::InsertPosition(const ListRow& row) const {
 }
 
 void ListRows::Resort() {
-    if (!m_sorted || m_rows.size() < 2) return;
+    if (!m_sorted || m_rows.size() < 2)
+        return;
     // The column texts, letter case folded and then as they are, side by side in one buffer,
     // and their first eight folded bytes packed into one number: most comparisons end on
     // that number, the rest on memcmp in the buffer, never chasing the rows themselves.
@@ -208,23 +241,28 @@ void ListRows::Resort() {
     };
     std::vector<SortEntry> entries(m_rows.size());
     std::size_t total = 0;
-    for (const auto& row : m_rows) total += 2 * row.Column(m_sortKey).size();
+    for (const auto& row : m_rows)
+        total += 2 * row.Column(m_sortKey).size();
     std::string buffer;
     buffer.reserve(total);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const std::string& text = m_rows[i].Column(m_sortKey);
         const std::size_t offset = buffer.size();
-        for (const char c : text) buffer.push_back(FoldAscii(c));
+        for (const char c : text)
+            buffer.push_back(FoldAscii(c));
         buffer.append(text);
         entries[i] = {FoldedPrefix(text), offset, text.size(), i};
     }
     const char* const data = buffer.data();
     const auto before = [data](const SortEntry& a, const SortEntry& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
         const std::size_t n = std::min(a.length, b.length);
         const int folded = std::memcmp(data + a.offset, data + b.offset, n);
-        if (folded != 0) return folded < 0;
-        if (a.length != b.length) return a.length < b.length;
+        if (folded != 0)
+            return folded < 0;
+        if (a.length != b.length)
+            return a.length < b.length;
         return std::memcmp(data + a.offset + n, data + b.offset + n, n) < 0;
     };
     if (m_order == SortOrder::Descending) {
@@ -234,8 +272,10 @@ void ListRows::Resort() {
         std::stable_sort(entries.begin(), entries.end(), before);
     }
     std::vector<std::size_t> order(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index;
-    if (m_observer) m_observer->AboutToReset();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        order[i] = entries[i].index;
+    if (m_observer)
+        m_observer->AboutToReset();
     std::vector<ListRow> sorted;
     sorted.reserve(m_rows.size());
     std::optional<int> selected;
@@ -247,8 +287,10 @@ void ListRows::Resort() {
     }
     m_rows = std::move(sorted);
     m_selected = selected;
-    if (m_observer) m_observer->Reset();
-    if (m_observer && m_selected) m_observer->SelectionChanged();
+    if (m_observer)
+        m_observer->Reset();
+    if (m_observer && m_selected)
+        m_observer->SelectionChanged();
 }
 
 }  // namespace quorvel

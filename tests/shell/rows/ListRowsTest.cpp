@@ -7,7 +7,8 @@ namespace {
 
 std::vector<std::string> Texts(const ListRows& rows) {
     std::vector<std::string> out;
-    for (int i = 1; i <= rows.Count(); ++i) out.push_back(rows.At(i).text);
+    for (int i = 1; i <= rows.Count(); ++i)
+        out.push_back(rows.At(i).text);
     return out;
 }
 
@@ -68,8 +69,8 @@ TEST(ListRows, SortedModeResortsOnEveryChangeAndPlacesNewRows) {
 
 TEST(ListRows, SortIgnoresLetterCaseAndKeepsEqualRowsInArrivalOrder) {
     ListRows rows;
-    rows.AddRows({Row("x", "tv"), Row("y", "Radio"), Row("z", "TV"), Row("w", "radio"),
-                  Row("v", "Radio")});
+    rows.AddRows(
+        {Row("x", "tv"), Row("y", "Radio"), Row("z", "TV"), Row("w", "radio"), Row("v", "Radio")});
     rows.SetSortKey(1);
     rows.SetSorted(true);
     // Letter case decides only between texts that are otherwise equal.
