@@ -1,53 +1,30 @@
 #include "catalogue/CatalogueLines.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "catalogue/LineCodec.h"
+#include "files/FileDescriptor.h"
 
 namespace quorvel {
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~ReadOnlyFile() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    int Fd() const { return m_fd; }
-
-private:
-    int m_fd = -1;
-};
-
 CatalogueReadResult Failure(CatalogueReadStatus status, const std::filesystem::path& path,
                             const char* what, int err) {
-    return {status, path.string() + ": " + what + ": " + std::strerror(err)};
+    return {status, DescribeFileError(path, what, err)};
 }
 
 }  // namespace
 
 CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const DecodedLineFn& fn) {
-    const ReadOnlyFile file(path);
-    if (file.Fd() < 0)
-        return Failure(CatalogueReadStatus::OpenFailed, path, "cannot open", errno);
-    struct stat st {};
-    if (::fstat(file.Fd(), &st) != 0) {
-        return Failure(CatalogueReadStatus::OpenFailed, path, "cannot open", errno);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return Failure(CatalogueReadStatus::OpenFailed, path, "cannot open", EISDIR);
-    }
+    std::string error;
+    const FileDescriptor file = OpenForReading(path, error);
+    if (!file.Valid())
+        return {CatalogueReadStatus::OpenFailed, error};
 
     std::string buffer(kChunkSize, '\0');
     std::size_t filled = 0;    // bytes of buffer holding file data
@@ -93,7 +70,7 @@ CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const 
         searched -= start;
         if (filled == buffer.size())
             buffer.resize(buffer.size() * 2);
-        const ssize_t n = ::read(file.Fd(), buffer.data() + filled, buffer.size() - filled);
+        const ssize_t n = ::read(file.Get(), buffer.data() + filled, buffer.size() - filled);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

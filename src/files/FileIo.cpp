@@ -1,5 +1,7 @@
 #include "files/FileIo.h"
 
+#include "files/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,32 +11,6 @@
 
 namespace quorvel {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    // Closes now so that a failing close is seen.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-std::string Describe(const std::filesystem::path& path, const char* what, int err) {
-    return path.string() + ": " + what + ": " + std::strerror(err);
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -53,22 +29,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.Valid()) {
-        error = Describe(path, "cannot open", errno);
+    const FileDescriptor fd = OpenForReading(path, error);
+    if (!fd.Valid())
         return false;
-    }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) {
-        error = Describe(path, "cannot read", errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = Describe(path, "cannot read", EISDIR);
-        return false;
-    }
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
@@ -77,7 +40,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = Describe(path, "cannot read", errno);
+            error = DescribeFileError(path, "cannot read", errno);
             bytes.clear();
             return false;
         }
@@ -93,11 +56,11 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkstemp(temp.data()));
     if (!fd.Valid()) {
-        error = Describe(path, "cannot write", errno);
+        error = DescribeFileError(path, "cannot write", errno);
         return false;
     }
     auto fail = [&](const char* what) {
-        error = Describe(path, what, errno);
+        error = DescribeFileError(path, what, errno);
         ::unlink(temp.c_str());
         return false;
     };

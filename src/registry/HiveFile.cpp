@@ -236,6 +236,22 @@ Status HiveFile::KeyAlive(KeyId id) {
     return rc == SQLITE_DONE ? kErrorKeyDeleted : FromSqlite(rc);
 }
 
+Status HiveFile::FindOrCreateChild(KeyId parent, std::string_view name, KeyId& id) {
+    KeyId child = 0;
+    const Status status = FindChild(parent, name, child);
+    if (status == kErrorFileNotFound) {
+        const int rc =
+            m_insertKey.Start().Bind(1, parent).Bind(2, name).Bind(3, FoldName(name)).Step();
+        if (rc != SQLITE_DONE)
+            return FromSqlite(rc);
+        id = sqlite3_last_insert_rowid(m_db.get());
+        return kErrorSuccess;
+    }
+    if (status == kErrorSuccess)
+        id = child;
+    return status;
+}
+
 Status HiveFile::CreatePath(std::string_view rootName, KeyId start,
                             const std::vector<std::string_view>& segments, KeyId& id) {
     if (m_mode != Mode::ReadWrite)
@@ -245,40 +261,15 @@ Status HiveFile::CreatePath(std::string_view rootName, KeyId start,
         return FromSqlite(tx.BeginResult());
     KeyId current = start;
     if (start == 0) {
-        Status status = FindChild(0, rootName, current);
-        if (status == kErrorFileNotFound) {
-            const int rc = m_insertKey.Start()
-                               .Bind(1, KeyId{0})
-                               .Bind(2, rootName)
-                               .Bind(3, FoldName(rootName))
-                               .Step();
-            if (rc != SQLITE_DONE)
-                return FromSqlite(rc);
-            current = sqlite3_last_insert_rowid(m_db.get());
-            status = kErrorSuccess;
-        }
-        if (status != kErrorSuccess)
+        if (const Status status = FindOrCreateChild(0, rootName, current); status != kErrorSuccess)
             return status;
     } else if (const Status alive = KeyAlive(start); alive != kErrorSuccess) {
         return alive;
     }
     for (std::string_view segment : segments) {
-        KeyId child = 0;
-        Status status = FindChild(current, segment, child);
-        if (status == kErrorFileNotFound) {
-            const int rc = m_insertKey.Start()
-                               .Bind(1, current)
-                               .Bind(2, segment)
-                               .Bind(3, FoldName(segment))
-                               .Step();
-            if (rc != SQLITE_DONE)
-                return FromSqlite(rc);
-            child = sqlite3_last_insert_rowid(m_db.get());
-            status = kErrorSuccess;
-        }
-        if (status != kErrorSuccess)
+        if (const Status status = FindOrCreateChild(current, segment, current);
+            status != kErrorSuccess)
             return status;
-        current = child;
     }
     if (const int rc = tx.Commit(); rc != SQLITE_OK)
         return FromSqlite(rc);

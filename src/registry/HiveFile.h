@@ -43,6 +43,8 @@ public:
     // Root rows are made on the first write below them; a missing one reads as empty.
     Status RootId(std::string_view rootName, KeyId& id);
     Status FindChild(KeyId parent, std::string_view name, KeyId& id);
+    // Inside a write transaction: the child, made first when it is missing.
+    Status FindOrCreateChild(KeyId parent, std::string_view name, KeyId& id);
     // Walks `segments` below `start` (0 means the root named `rootName`), creating missing keys.
     Status CreatePath(std::string_view rootName, KeyId start,
                       const std::vector<std::string_view>& segments, KeyId& id);

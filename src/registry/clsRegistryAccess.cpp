@@ -152,14 +152,9 @@ clsRegistryAccess::Handle clsRegistryAccess::WriteString(std::string_view sPath,
 
 std::string clsRegistryAccess::ReadString(std::string_view sPath, std::string_view sName,
                                           std::string_view sDefault) {
-    reg::Hkey key = reg::kNoKey;
-    if (Open(sPath, reg::Access::Read, key) != reg::kErrorSuccess)
-        return std::string(sDefault);
     std::uint32_t type = 0;
     std::string data;
-    const Status status = Registry::Process().QueryValue(key, sName, type, data);
-    Registry::Process().CloseKey(key);
-    if (status != reg::kErrorSuccess)
+    if (!QueryValue(sPath, sName, type, data))
         return std::string(sDefault);
     // The value lands in a buffer of 255 blanks; a longer one does not fit at all.
     std::string buffer = DataAsText(type, data);
@@ -184,14 +179,9 @@ clsRegistryAccess::Handle clsRegistryAccess::WriteDWORD(std::string_view sPath,
 
 std::int32_t clsRegistryAccess::ReadDWORD(std::string_view sPath, std::string_view sName,
                                           std::int32_t lDefault) {
-    reg::Hkey key = reg::kNoKey;
-    if (Open(sPath, reg::Access::Read, key) != reg::kErrorSuccess)
-        return lDefault;
     std::uint32_t type = 0;
     std::string data;
-    const Status status = Registry::Process().QueryValue(key, sName, type, data);
-    Registry::Process().CloseKey(key);
-    if (status != reg::kErrorSuccess || data.size() > 4)
+    if (!QueryValue(sPath, sName, type, data) || data.size() > 4)
         return lDefault;
     std::uint32_t bits = 0;
     for (std::size_t i = 0; i < data.size(); ++i) {
@@ -209,14 +199,9 @@ clsRegistryAccess::Handle clsRegistryAccess::WriteBinary(std::string_view sPath,
 
 std::string clsRegistryAccess::ReadBinary(std::string_view sPath, std::string_view sName,
                                           std::string_view sDefault) {
-    reg::Hkey key = reg::kNoKey;
-    if (Open(sPath, reg::Access::Read, key) != reg::kErrorSuccess)
-        return std::string(sDefault);
     std::uint32_t type = 0;
     std::string data;
-    const Status status = Registry::Process().QueryValue(key, sName, type, data);
-    Registry::Process().CloseKey(key);
-    if (status != reg::kErrorSuccess)
+    if (!QueryValue(sPath, sName, type, data))
         return std::string(sDefault);
     return std::string(TrimBlanks(BinToStr(data)));
 }
@@ -232,11 +217,16 @@ clsRegistryAccess::Handle clsRegistryAccess::KillValue(std::string_view sPath,
 }
 
 bool clsRegistryAccess::ValueExists(std::string_view sPath, std::string_view sName) {
+    std::uint32_t type = 0;
+    std::string data;
+    return QueryValue(sPath, sName, type, data);
+}
+
+bool clsRegistryAccess::QueryValue(std::string_view sPath, std::string_view sName,
+                                   std::uint32_t& type, std::string& data) {
     reg::Hkey key = reg::kNoKey;
     if (Open(sPath, reg::Access::Read, key) != reg::kErrorSuccess)
         return false;
-    std::uint32_t type = 0;
-    std::string data;
     const Status status = Registry::Process().QueryValue(key, sName, type, data);
     Registry::Process().CloseKey(key);
     return status == reg::kErrorSuccess;

@@ -73,6 +73,9 @@ private:
     };
     Parsed ParseKeyPath(std::string_view path) const;
     reg::Status Open(std::string_view sPath, reg::Access access, reg::Hkey& key);
+    // Opens the key for reading, queries one value and closes the key again.
+    bool QueryValue(std::string_view sPath, std::string_view sName, std::uint32_t& type,
+                    std::string& data);
     bool EnsureKeyForWrite(std::string_view sPath);
     Handle WriteValue(std::string_view sPath, std::string_view sName, std::uint32_t type,
                       std::string_view data);
