@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -92,6 +93,11 @@ void LocalHttpServer::Stall(const std::string& path) {
     m_routes[path] = Route{{}, {}, true};
 }
 
+void LocalHttpServer::Delay(const std::string& path, int milliseconds) {
+    std::lock_guard lock(m_mutex);
+    m_routes[path].delayMs = milliseconds;
+}
+
 std::string LocalHttpServer::Url(std::string_view path) const {
     return "http://127.0.0.1:" + std::to_string(m_port) + std::string(path);
 }
@@ -163,6 +169,11 @@ void LocalHttpServer::HandleConnection(int fd) {
                 route = it->second;
                 found = true;
             }
+        }
+        if (found && route.delayMs > 0) {
+            std::unique_lock lock(m_mutex);
+            m_stopped.wait_for(lock, std::chrono::milliseconds(route.delayMs),
+                               [this] { return m_stopping.load(); });
         }
         if (found && route.stall) {
             WaitUntilStopped();

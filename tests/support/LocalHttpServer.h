@@ -13,7 +13,8 @@ namespace quorvel::test {
 
 // A small HTTP/1.1 server on 127.0.0.1 and a free port, for tests. Serves the bytes given
 // for a path (with byte ranges, so media players can seek), answers 404 for other paths,
-// and can stall a path: the connection is accepted and read, and never answered.
+// and can stall a path: the connection is accepted and read, and never answered, or answer
+// it only after a delay.
 // Every connection closes after one answer. Stops and joins its threads when destroyed.
 class LocalHttpServer {
 public:
@@ -25,6 +26,8 @@ public:
     void Serve(const std::string& path, std::string body,
                std::string contentType = "application/octet-stream");
     void Stall(const std::string& path);
+    // The path's answer waits this long (a slow server); set after Serve.
+    void Delay(const std::string& path, int milliseconds);
 
     int Port() const { return m_port; }
     // "http://127.0.0.1:<port>" followed by the path.
@@ -38,6 +41,7 @@ private:
         std::string body;
         std::string contentType;
         bool stall = false;
+        int delayMs = 0;
     };
 
     void AcceptLoop();

@@ -66,6 +66,7 @@ void PlayerEngine::Open(const QString& address) {
     m_fetcher->Cancel();
     m_userAddress = address;
     m_opening = true;
+    m_loaded = false;
     m_fallbackTried = false;
     m_engineReason.clear();
     m_watchdog.start();
@@ -157,12 +158,13 @@ void PlayerEngine::OnFetched(quint64 ticket, bool ok, const QByteArray& body,
 
 void PlayerEngine::Play(const std::string& address, PlaylistOrigin origin) {
     m_playingAddress = address;
+    m_loaded = true;
     m_sinceLoad.start();
     m_session->Load(address, origin);
 }
 
 void PlayerEngine::OnSessionStarted() {
-    if (!m_opening)
+    if (!m_opening || !m_loaded)
         return;
     m_opening = false;
     m_watchdog.stop();
@@ -170,7 +172,7 @@ void PlayerEngine::OnSessionStarted() {
 }
 
 void PlayerEngine::OnSessionFailed(const QString& engineReason) {
-    if (!m_opening)
+    if (!m_opening || !m_loaded)
         return;
     QString reason = engineReason;
     // A server that let the engine wait out its whole timeout will not answer a second

@@ -67,6 +67,8 @@ private:
     FetchPurpose m_fetchPurpose = FetchPurpose::Playlist;
     int m_fetchDepth = 0;
     bool m_opening = false;
+    // The engine was handed this open's address: until then its news is about the last one.
+    bool m_loaded = false;
     bool m_fallbackTried = false;
     QString m_engineReason;
 };

@@ -91,6 +91,28 @@ TEST_F(PlayerEngineTest, NewAddressReplacesAndStopLeavesNothingPlaying) {
     EXPECT_FALSE(engine->Session().IsActive());
 }
 
+TEST_F(PlayerEngineTest, AddressSetWhileTheLastOneStillOpensIsTheOneThatCounts) {
+    test::TempDir dir;
+    test::LocalHttpServer server;
+    server.Serve("/tone.mp3", test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
+    server.Serve("/radio.asx", "<asx><entry><ref href=\"tone.mp3\"/></entry></asx>",
+                 "video/x-ms-asf");
+    // The playlist comes slowly: the first address settles while it is on its way.
+    server.Delay("/radio.asx", 400);
+    const auto corrupt = dir.Write("broken.mp3", std::string(4000, '\x5a'));
+    for (const std::string& first : {TestMediaFile(MediaKind::Wav).string(), corrupt.string()}) {
+        started.clear();
+        failures.clear();
+        engine->Open(QString::fromStdString(first));
+        engine->Open(QString::fromStdString(server.Url("/radio.asx")));
+        ASSERT_TRUE(WaitUntil([&] { return !started.isEmpty() || !failures.isEmpty(); }));
+        test::Pump(300);
+        EXPECT_TRUE(failures.isEmpty()) << first << ": " << failures.join("|").toStdString();
+        EXPECT_EQ(started.join("|").toStdString(), server.Url("/radio.asx")) << first;
+        EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3")) << first;
+    }
+}
+
 TEST_F(PlayerEngineTest, RefusedAddressesNeverReachTheEngine) {
     const auto wav = TestMediaFile(MediaKind::Wav).string();
     for (const std::string& address :
