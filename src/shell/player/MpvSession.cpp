@@ -132,6 +132,7 @@ void MpvSession::Load(const std::string& address, PlaylistOrigin origin) {
     m_failurePending = false;
     m_errors.clear();
     m_refusal.clear();
+    m_opened.clear();
     m_endError.clear();
     // A new address plays at once, even when the last one was left paused.
     int playing = 0;
@@ -311,7 +312,10 @@ void MpvSession::HandleLoadHook(std::uint64_t hookId) {
     char* path = mpv_get_property_string(m_handle.get(), "stream-open-filename");
     const std::string target = path ? path : "";
     mpv_free(path);
-    if (target != m_address) {
+    if (!m_opened.insert(target).second) {
+        m_refusal = "The playlist leads back to \"" + target + "\", which was opened already.";
+        Command({"playlist-remove", "current"});
+    } else if (target != m_address) {
         // An entry of a playlist: it must pass the same check as any address, and a
         // playlist from the network never leads to local files or devices.
         const AddressCheck check = CheckAddress(target);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,8 @@ private:
     bool m_failurePending = false;
     std::vector<std::string> m_errors;
     std::string m_refusal;
+    // Addresses this load has opened: a playlist naming one again would loop for ever.
+    std::set<std::string> m_opened;
     std::string m_endError;
     double m_position = 0.0;
     double m_duration = 0.0;

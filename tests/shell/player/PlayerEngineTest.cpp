@@ -256,6 +256,23 @@ TEST_F(PlayerEngineTest, PlaylistsFromTheNetworkNeverLeadToLocalFiles) {
     EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3"));
 }
 
+TEST_F(PlayerEngineTest, PlaylistsThatLeadBackToThemselvesFailAtOnce) {
+    test::LocalHttpServer server;
+    server.Serve("/self.m3u", server.Url("/self.m3u") + "\n", "audio/x-mpegurl");
+    server.Serve("/a.m3u", server.Url("/b.pls") + "\n", "audio/x-mpegurl");
+    server.Serve("/b.pls", "[playlist]\nFile1=" + server.Url("/a.m3u") + "\nNumberOfEntries=1\n",
+                 "audio/x-scpls");
+    for (const std::string path : {"/self.m3u", "/a.m3u"}) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(OpenAndWait(server.Url(path), 15000)) << path;
+        ASSERT_EQ(failures.size(), 1) << path;
+        EXPECT_TRUE(failures.front().contains("leads back")) << failures.front().toStdString();
+        EXPECT_LT(clock.elapsed(), 2000) << path;
+        EXPECT_LE(server.RequestCount(path), 3) << path;
+    }
+}
+
 TEST_F(PlayerEngineTest, StalledServerFailsInTimeWhileEventsKeepFlowing) {
     test::LocalHttpServer server;
     server.Stall("/stall.mp3");
