@@ -37,6 +37,7 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     BuildContextMenu();
 
     connect(m_video, &MpvVideoWidget::Ready, this, &MediaPlayer::OpenWhenReady);
+    connect(m_video, &MpvVideoWidget::Unavailable, this, &MediaPlayer::OpenWhenReady);
     connect(m_video, &MpvVideoWidget::DoubleClicked, this,
             [this] { setFullScreen(!m_fullScreen); });
     connect(m_controls, &PlayerControlBar::PlayPauseRequested, this, &MediaPlayer::togglePause);
@@ -79,8 +80,9 @@ void MediaPlayer::setUrl(const QString& url) {
 }
 
 void MediaPlayer::OpenWhenReady() {
-    // Video cannot open before the render context exists; the address waits for it.
-    if (!m_pending || !m_video || !m_video->IsReady())
+    // Video cannot open before the render context exists; the address waits for it, unless
+    // no picture can be drawn at all: then sound plays and video fails with a reason.
+    if (!m_pending || !m_video || !(m_video->IsReady() || m_video->IsUnavailable()))
         return;
     m_pending = false;
     m_engine->Open(m_url);

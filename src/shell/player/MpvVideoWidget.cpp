@@ -34,8 +34,12 @@ void MpvVideoWidget::FreeRenderContext() {
 }
 
 void MpvVideoWidget::initializeGL() {
-    if (!m_handle || m_render)
+    if (m_render)
         return;
+    if (!m_handle) {
+        MarkUnavailable();
+        return;
+    }
     mpv_opengl_init_params glInit{GetProcAddress, nullptr};
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -44,8 +48,10 @@ void MpvVideoWidget::initializeGL() {
     };
     if (mpv_render_context_create(&m_render, m_handle, params) < 0) {
         m_render = nullptr;
+        MarkUnavailable();
         return;
     }
+    m_unavailable = false;
     // Called on an engine thread: only ask the GUI thread to look.
     mpv_render_context_set_update_callback(
         m_render,
@@ -61,6 +67,11 @@ void MpvVideoWidget::initializeGL() {
         doneCurrent();
     });
     Q_EMIT Ready();
+}
+
+void MpvVideoWidget::MarkUnavailable() {
+    m_unavailable = true;
+    Q_EMIT Unavailable();
 }
 
 void MpvVideoWidget::OnEngineUpdate() {

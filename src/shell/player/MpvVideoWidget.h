@@ -18,11 +18,15 @@ public:
     ~MpvVideoWidget() override;
 
     bool IsReady() const { return m_render != nullptr; }
+    // The widget was set up but the engine could not draw into it (no engine, or a GL the
+    // engine cannot use): sound still plays, video fails with the engine's reason.
+    bool IsUnavailable() const { return m_unavailable; }
     // Frames drawn so far; tests use it to see pictures arrive.
     quint64 FramesDrawn() const { return m_framesDrawn; }
 
 Q_SIGNALS:
     void Ready();
+    void Unavailable();
     void DoubleClicked();
 
 protected:
@@ -33,9 +37,11 @@ protected:
 private:
     void OnEngineUpdate();
     void FreeRenderContext();
+    void MarkUnavailable();
 
     mpv_handle* m_handle = nullptr;
     mpv_render_context* m_render = nullptr;
+    bool m_unavailable = false;
     quint64 m_framesDrawn = 0;
 };
 

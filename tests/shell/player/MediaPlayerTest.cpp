@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 
 #include <memory>
@@ -83,6 +84,27 @@ TEST_F(MediaPlayerTest, UrlSetBeforeShowPlaysThroughTheRenderPathWithDesignDefau
         EXPECT_EQ(MpvString(Mpv(), off), "no") << off;
     }
     EXPECT_EQ(MpvString(Mpv(), "config"), "no");
+}
+
+TEST_F(MediaPlayerTest, WithoutAPictureSoundStillPlaysAndVideoFailsAloud) {
+    {
+        // Another view holds the engine's one render context, so the player cannot make its own.
+        MpvVideoWidget other(Mpv());
+        other.resize(40, 30);
+        other.show();
+        ASSERT_TRUE(WaitUntil([&] { return other.IsReady(); }));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        test::Pump(100);
+        EXPECT_FALSE(player->videoWidget()->IsReady());
+    }
+    // An address set now must not wait for a picture that never comes.
+    player->setUrl(QString::fromStdString(TestMediaFile(MediaKind::Wav).string()));
+    EXPECT_TRUE(WaitUntil([&] { return Playing(); })) << presented.join("\n").toStdString();
+    const QString wmv = QString::fromStdString(TestMediaFile(MediaKind::Wmv).string());
+    player->setUrl(wmv);
+    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 1; }));
+    EXPECT_TRUE(presented.front().startsWith(wmv + "|")) << presented.front().toStdString();
 }
 
 TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
