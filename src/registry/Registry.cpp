@@ -26,7 +26,8 @@ bool SplitSubKey(std::string_view subKey, std::vector<std::string_view>& segment
     while (true) {
         const std::size_t end = subKey.find('\\', start);
         const std::string_view name = subKey.substr(start, end - start);
-        if (name.empty() || CountCharacters(name) > kMaxKeyNameLength)
+        if (name.empty() || CountCharacters(name) > kMaxKeyNameLength ||
+            segments.size() == kMaxKeyDepth)
             return false;
         segments.push_back(name);
         if (end == std::string_view::npos)
@@ -145,7 +146,7 @@ Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hk
     if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
         return status;
     std::vector<std::string_view> segments;
-    if (!SplitSubKey(subKey, segments))
+    if (!SplitSubKey(subKey, segments) || entry->depth + segments.size() > kMaxKeyDepth)
         return kErrorInvalidParameter;
     const HiveKind kind = entry->kind;
     HiveFile* file = nullptr;
@@ -173,6 +174,7 @@ Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hk
     opened.kind = kind;
     opened.rootName = entry->rootName;
     opened.id = segments.empty() ? entry->id : id;
+    opened.depth = entry->depth + segments.size();
     opened.file = segments.empty() ? entry->file : Slot(kind).Identity();
     opened.writable = access != Access::Read && writable;
     result = NewHandle(std::move(opened));
@@ -186,7 +188,7 @@ Status Registry::CreateKey(Hkey parent, std::string_view subKey, Hkey& result) {
     if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
         return status;
     std::vector<std::string_view> segments;
-    if (!SplitSubKey(subKey, segments))
+    if (!SplitSubKey(subKey, segments) || entry->depth + segments.size() > kMaxKeyDepth)
         return kErrorInvalidParameter;
     if (!entry->writable)
         return kErrorAccessDenied;
@@ -204,6 +206,7 @@ Status Registry::CreateKey(Hkey parent, std::string_view subKey, Hkey& result) {
     created.kind = kind;
     created.rootName = entry->rootName;
     created.id = (entry->id == 0 && segments.empty()) ? 0 : id;
+    created.depth = entry->depth + segments.size();
     created.file = Slot(kind).Identity();
     created.writable = true;
     result = NewHandle(std::move(created));

@@ -47,8 +47,9 @@ public:
 private:
     struct KeyEntry {
         HiveKind kind = HiveKind::User;
-        std::string rootName;  // short root name, e.g. "HKCU"
-        KeyId id = 0;          // 0: the root itself
+        std::string rootName;   // short root name, e.g. "HKCU"
+        KeyId id = 0;           // 0: the root itself
+        std::size_t depth = 0;  // names below the root
         FileIdentity file;
         bool writable = false;
         bool childrenTaken = false;
@@ -75,7 +76,8 @@ private:
 };
 
 // Splits a sub-key path at "\"; false for an empty name between two separators, a leading
-// separator or a name longer than the registry allows. A trailing separator is allowed.
+// separator, a name longer than the registry allows or more names than a key can lie deep.
+// A trailing separator is allowed.
 bool SplitSubKey(std::string_view subKey, std::vector<std::string_view>& segments);
 
 }  // namespace quorvel::reg

@@ -64,5 +64,7 @@ enum class Access { Read, Write, All, Maximum };
 // Longest key name and value name the store accepts, in characters.
 inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
+// Deepest key below a root, as on Windows; also bounds the recursion of a sub-key walk.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 }  // namespace quorvel::reg

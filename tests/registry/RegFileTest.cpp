@@ -192,5 +192,55 @@ TEST(RegFile, ExportedKeysImportBackToTheSameKeysAndValues) {
     EXPECT_EQ(Snapshot(root), before);
 }
 
+// Keys lie at most 512 names below their root, as on Windows: an import or a write cannot
+// build a chain so deep that walking it for an export overflows the stack.
+TEST(RegFile, KeysDeeperThanTheRegistryAllowsAreRefused) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const auto chain = [](std::size_t depth, const std::string& name = "k") {
+        std::string path = "HKCU";
+        for (std::size_t i = 0; i < depth; ++i)
+            path += "\\" + name;
+        return path;
+    };
+    EXPECT_NE(reg.CreateKey(chain(512)), 0);
+    EXPECT_EQ(reg.CreateKey(chain(513)), 0);
+    EXPECT_EQ(reg.WriteString(chain(513), "v", "x"), 0);
+    EXPECT_FALSE(reg.KeyExists(chain(513)));
+
+    // The same bound holds below a handle that is already deep.
+    reg::Registry& registry = reg::Registry::Process();
+    ASSERT_NE(reg.CreateKey(chain(500, "h")), 0);
+    reg::Hkey deep = reg::kNoKey;
+    ASSERT_EQ(
+        registry.OpenKey(reg::kHkeyCurrentUser, chain(500, "h").substr(5), reg::Access::All, deep),
+        reg::kErrorSuccess);
+    reg::Hkey created = reg::kNoKey;
+    EXPECT_EQ(registry.CreateKey(deep, "a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l", created),
+              reg::kErrorSuccess);
+    registry.CloseKey(created);
+    EXPECT_EQ(registry.CreateKey(deep, "a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l\\m", created),
+              reg::kErrorInvalidParameter);
+    registry.CloseKey(deep);
+
+    // An import carries on past a section too deep to exist.
+    const std::string deepSection = "[HKEY_CURRENT_USER\\Imp" + chain(3000).substr(4) + "]";
+    hives.Dir().Write("deep.reg", Reg({"REGEDIT4", deepSection, "\"v\"=\"1\"",
+                                       "[HKEY_CURRENT_USER\\Imp]", "\"w\"=\"2\""}));
+    EXPECT_EQ(reg.ImportFromReg(hives.Dir() / "deep.reg"), 1);
+    EXPECT_EQ(reg.ReadString("HKCU\\Imp", "w", ""), "2");
+    EXPECT_FALSE(reg.HaveSubkey("HKCU\\Imp"));
+
+    // The deepest chain there can be exports whole.
+    const auto file = hives.Dir() / "chain.reg";
+    ASSERT_EQ(reg.ExportToReg("HKCU\\k", file, true), 1);
+    const std::string text = hives.Dir().Read("chain.reg");
+    std::size_t sections = 0;
+    for (std::size_t at = text.find("\r\n["); at != std::string::npos;
+         at = text.find("\r\n[", at + 1))
+        ++sections;
+    EXPECT_EQ(sections, 512u);
+}
+
 }  // namespace
 }  // namespace quorvel
