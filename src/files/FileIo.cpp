@@ -53,7 +53,11 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
                          std::string& error) {
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    // The temporary name must fit where the file's own name fits (255 bytes at most).
+    std::string stem = path.filename().string();
+    if (stem.size() > 200)
+        stem.resize(200);
+    std::string temp = (folder / ("." + stem + ".XXXXXX")).string();
     FileDescriptor fd(::mkstemp(temp.data()));
     if (!fd.Valid()) {
         error = DescribeFileError(path, "cannot write", errno);

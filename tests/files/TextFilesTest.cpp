@@ -63,6 +63,19 @@ TEST(FileIo, AtomicRewriteReplacesContentAndKeepsPermissions) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
+// The temporary file must not need a longer name than the file itself may have.
+TEST(FileIo, AtomicRewriteTakesTheLongestNameTheFolderAllows) {
+    test::TempDir dir;
+    std::string error;
+    for (const std::size_t length : {std::size_t{200}, std::size_t{248}, std::size_t{255}}) {
+        const std::string name(length, 'n');
+        ASSERT_TRUE(WriteFileAtomically(dir / name, "first", error)) << length << ": " << error;
+        ASSERT_TRUE(WriteFileAtomically(dir / name, "second", error)) << length << ": " << error;
+        EXPECT_EQ(dir.Read(name), "second");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+}
+
 TEST(FileIo, FailedRewriteLeavesTheOldFile) {
     test::TempDir dir;
     std::string error;
