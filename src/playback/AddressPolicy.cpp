@@ -3,6 +3,8 @@
 #include "files/TextCase.h"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 namespace quorvel {
 namespace {
@@ -91,6 +93,17 @@ AddressCheck CheckAddress(std::string_view raw) {
         return {AddressKind::LocalPath, std::string(address), {}};
     return Refuse(std::string(address),
                   "Only stream addresses and absolute file paths can be played.");
+}
+
+std::string LocalPathProblem(const std::string& path) {
+    std::error_code error;
+    const auto type = std::filesystem::status(path, error).type();
+    if (error || type == std::filesystem::file_type::not_found ||
+        type == std::filesystem::file_type::regular ||
+        type == std::filesystem::file_type::directory) {
+        return {};
+    }
+    return "This is a device, pipe or socket, not a media file.";
 }
 
 bool EntryAllowed(const AddressCheck& entry, PlaylistOrigin origin) {

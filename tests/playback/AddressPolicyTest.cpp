@@ -1,6 +1,10 @@
 #include "playback/AddressPolicy.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace quorvel {
 namespace {
@@ -69,6 +73,21 @@ TEST(AddressPolicy, PlaylistsFromTheNetworkLeadOnlyToStreams) {
     EXPECT_FALSE(EntryAllowed(local, PlaylistOrigin::Network));
     EXPECT_TRUE(EntryAllowed(local, PlaylistOrigin::Local));
     EXPECT_FALSE(EntryAllowed(refused, PlaylistOrigin::Local));
+}
+
+TEST(AddressPolicy, LocalPathsNamingDevicesOrPipesHaveAProblem) {
+    test::TempDir dir;
+    const auto fifo = dir / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path :
+         {fifo.string(), std::string("/dev/null"), std::string("/dev/zero")}) {
+        EXPECT_FALSE(LocalPathProblem(path).empty()) << path;
+    }
+    // Files, folders and missing paths are for the engine to judge.
+    for (const std::string& path :
+         {dir.Write("a.mp3", "x").string(), dir.Path().string(), (dir / "absent.mp3").string()}) {
+        EXPECT_EQ(LocalPathProblem(path), "") << path;
+    }
 }
 
 }  // namespace

@@ -325,6 +325,11 @@ void MpvSession::HandleLoadHook(std::uint64_t hookId) {
                                   "\", which a playlist from the network may not open."
                             : "The playlist leads to \"" + target + "\": " + check.reason;
             Command({"playlist-remove", "current"});
+        } else if (check.kind == AddressKind::LocalPath) {
+            if (std::string problem = LocalPathProblem(check.address); !problem.empty()) {
+                m_refusal = "The playlist leads to \"" + target + "\". " + problem;
+                Command({"playlist-remove", "current"});
+            }
         }
     }
     if (m_origin == PlaylistOrigin::Network) {

@@ -99,6 +99,11 @@ void PlayerEngine::Resolve(const std::string& address, int depth) {
 }
 
 void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
+    // Reading a pipe or a terminal to look for a playlist could stop the window for ever.
+    if (const std::string problem = LocalPathProblem(path); !problem.empty()) {
+        Fail(QString::fromStdString(problem));
+        return;
+    }
     // A look at the first bytes tells the playlists the engine cannot read from media.
     const bool byName = HasWindowsPlaylistExtension(path);
     if (!byName && DetectPlaylistFormat(ReadHead(path, 1024)) == PlaylistFormat::NotAPlaylist) {

@@ -12,7 +12,14 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace quorvel {
 namespace {
@@ -254,6 +261,35 @@ TEST_F(PlayerEngineTest, PlaylistsFromTheNetworkNeverLeadToLocalFiles) {
                  "audio/x-mpegurl");
     EXPECT_TRUE(OpenAndWait(server.Url("/mixed.m3u"))) << failures.join("|").toStdString();
     EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3"));
+}
+
+TEST_F(PlayerEngineTest, DevicesAndPipesAreNeverOpened) {
+    test::TempDir dir;
+    const std::string fifo = (dir / "pipe.mp3").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto list = dir.Write("list.m3u", fifo + "\n");
+    // Should the window read the pipe, this writer lets it go on after a while.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int waited = 0; !done; waited += 20) {
+            if (waited >= 2500) {
+                if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                    ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    engine->Open(QString::fromStdString(fifo));
+    EXPECT_LT(clock.elapsed(), 500) << "the window waited for the pipe";
+    for (const std::string& address : {fifo, std::string("/dev/zero"), list.string()}) {
+        EXPECT_FALSE(OpenAndWait(address, 15000)) << address;
+        ASSERT_EQ(failures.size(), 1) << address;
+        EXPECT_TRUE(failures.front().contains("device, pipe")) << failures.front().toStdString();
+    }
+    done = true;
+    writer.join();
 }
 
 TEST_F(PlayerEngineTest, PlaylistsThatLeadBackToThemselvesFailAtOnce) {
