@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -110,7 +111,14 @@ bool WriteExclusively(const std::string& path, const std::string& bytes) {
 // even one that appeared since the first check: the bytes are written beside it and then
 // linked to the name, which fails when the name is taken.
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
-    const std::string part = path + ".part-" + std::to_string(::getpid());
+    // A short name of its own, since the file's name may already be as long as names get.
+    static std::atomic<unsigned> serial{0};
+    const std::filesystem::path target(path);
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    const std::string part = (folder / (".export-" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(serial++) + ".part"))
+                                 .string();
     std::string error;
     if (!WriteFileAtomically(part, bytes, error))
         return false;

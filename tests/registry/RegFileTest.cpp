@@ -132,6 +132,22 @@ TEST(RegFile, ImportRefusesMissingFilesAndOtherHeaders) {
     EXPECT_EQ(reg.ImportFromReg(hives.Dir().Path()), 0);
 }
 
+// An export may go to any name the folder takes, up to 255 bytes, and leaves no helper
+// file behind.
+TEST(RegFile, ExportTakesTheLongestFileNameTheFolderAllows) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    reg.WriteString("HKCU\\Software\\Long", "a", "1");
+    const test::TempDir out;
+    for (const std::size_t length : {std::size_t{230}, std::size_t{245}, std::size_t{255}}) {
+        const std::string name(length, 'r');
+        ASSERT_EQ(reg.ExportToReg("HKCU\\Software\\Long", out / name, false), 1) << length;
+        EXPECT_EQ(out.Read(name),
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Long]\r\n\"a\"=\"1\"\r\n\r\n");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.Path()), {}), 3);
+}
+
 // Every value of a tree, read raw: name, type and bytes, keys in order.
 std::vector<std::string> Snapshot(const std::string& path) {
     clsRegistryAccess reg;
