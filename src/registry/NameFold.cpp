@@ -41,6 +41,10 @@ std::size_t Decode(std::string_view text, std::size_t pos, char32_t& cp) {
             return 0;
         cp = (cp << 6) | (next & 0x3F);
     }
+    // An over-long form would fold like the short one and so name another key or value.
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[length])
+        return 0;
     return length;
 }
 

@@ -242,5 +242,23 @@ TEST(RegistryAccess, EveryWindows1252TextComesBackUnchanged) {
     EXPECT_EQ(reg.ReadString("HKCU\\Software\\Cp", "other", ""), "Кино 東京");
 }
 
+// Bytes that are not well-formed UTF-8 never stand in for the letters they would spell if
+// decoded loosely: an over-long form of "a" is a name of its own.
+TEST(RegistryAccess, MalformedNamesDoNotAliasOtherNames) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string key = "HKCU\\Software\\Alias";
+    ASSERT_NE(reg.WriteString(key, "a", "plain"), 0);
+    ASSERT_NE(reg.CreateKey(key + "\\a"), 0);
+    for (const char* overlong : {"\xC1\xA1", "\xE0\x81\xA1", "\xF0\x80\x81\xA1"}) {
+        ASSERT_NE(reg.WriteString(key, overlong, "other"), 0);
+        EXPECT_EQ(reg.ReadString(key, "A", ""), "plain") << overlong;
+        EXPECT_EQ(reg.ReadString(key, overlong, ""), "other");
+        ASSERT_NE(reg.CreateKey(key + "\\" + std::string(overlong) + "\\x"), 0);
+        EXPECT_TRUE(reg.KeyExists(key + "\\" + std::string(overlong) + "\\x"));
+        EXPECT_FALSE(reg.KeyExists(key + "\\a\\x")) << overlong;
+    }
+}
+
 }  // namespace
 }  // namespace quorvel
