@@ -20,6 +20,9 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle* handle, QWidget* parent)
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
+    // The base class destroys the context later, when this part of the object is gone.
+    if (QOpenGLContext* current = context())
+        disconnect(current, nullptr, this, nullptr);
     makeCurrent();
     FreeRenderContext();
     doneCurrent();
