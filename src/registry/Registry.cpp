@@ -247,26 +247,35 @@ Status Registry::CloseKey(Hkey key) {
     return m_keys.erase(key) != 0 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
+template <typename Item, typename Read>
+Status Registry::Snapshot(KeyEntry& entry, std::uint32_t index, bool& taken,
+                          std::vector<Item>& items, Read read) {
+    if (index != 0 && taken)
+        return kErrorSuccess;
+    HiveFile* file = nullptr;
+    KeyId id = 0;
+    if (const Status status = Locate(entry, false, file, id); status != kErrorSuccess)
+        return Remember(entry.kind, status);
+    items.clear();
+    if (id != 0) {
+        if (const Status status = read(*file, id, items); status != kErrorSuccess)
+            return Remember(entry.kind, status, file);
+    }
+    taken = true;
+    return kErrorSuccess;
+}
+
 Status Registry::EnumKey(Hkey key, std::uint32_t index, std::string& name) {
     std::lock_guard lock(m_mutex);
     KeyEntry* entry = nullptr;
     if (const Status status = Resolve(key, entry); status != kErrorSuccess)
         return status;
-    if (index == 0 || !entry->childrenTaken) {
-        HiveFile* file = nullptr;
-        KeyId id = 0;
-        if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
-            return Remember(entry->kind, status);
-        }
-        entry->children.clear();
-        if (id != 0) {
-            if (const Status status = file->ChildNames(id, entry->children);
-                status != kErrorSuccess) {
-                return Remember(entry->kind, status, file);
-            }
-        }
-        entry->childrenTaken = true;
-    }
+    const Status read = Snapshot(*entry, index, entry->childrenTaken, entry->children,
+                                 [](HiveFile& file, KeyId id, std::vector<std::string>& names) {
+                                     return file.ChildNames(id, names);
+                                 });
+    if (read != kErrorSuccess)
+        return read;
     if (index >= entry->children.size())
         return kErrorNoMoreItems;
     name = entry->children[index];
@@ -279,20 +288,12 @@ Status Registry::EnumValue(Hkey key, std::uint32_t index, std::string& name, std
     KeyEntry* entry = nullptr;
     if (const Status status = Resolve(key, entry); status != kErrorSuccess)
         return status;
-    if (index == 0 || !entry->valuesTaken) {
-        HiveFile* file = nullptr;
-        KeyId id = 0;
-        if (const Status status = Locate(*entry, false, file, id); status != kErrorSuccess) {
-            return Remember(entry->kind, status);
-        }
-        entry->values.clear();
-        if (id != 0) {
-            if (const Status status = file->Values(id, entry->values); status != kErrorSuccess) {
-                return Remember(entry->kind, status, file);
-            }
-        }
-        entry->valuesTaken = true;
-    }
+    const Status read = Snapshot(*entry, index, entry->valuesTaken, entry->values,
+                                 [](HiveFile& file, KeyId id, std::vector<ValueRecord>& values) {
+                                     return file.Values(id, values);
+                                 });
+    if (read != kErrorSuccess)
+        return read;
     if (index >= entry->values.size())
         return kErrorNoMoreItems;
     const ValueRecord& value = entry->values[index];

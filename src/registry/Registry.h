@@ -65,6 +65,11 @@ private:
     HiveSlot& Slot(HiveKind kind) { return kind == HiveKind::User ? m_user : m_machine; }
     Hkey NewHandle(KeyEntry entry);
     Status Remember(HiveKind kind, Status status, const HiveFile* file = nullptr);
+    // An enumeration reads the key's names or values once: index 0 reads them afresh and
+    // later indexes walk what was read.
+    template <typename Item, typename Read>
+    Status Snapshot(KeyEntry& entry, std::uint32_t index, bool& taken, std::vector<Item>& items,
+                    Read read);
 
     mutable std::mutex m_mutex;
     HiveSlot m_user{HiveKind::User};
