@@ -139,15 +139,23 @@ Hkey Registry::NewHandle(KeyEntry entry) {
     return handle;
 }
 
+Status Registry::ResolveBelow(Hkey parent, std::string_view subKey, KeyEntry*& entry,
+                              std::vector<std::string_view>& segments) {
+    if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
+        return status;
+    if (!SplitSubKey(subKey, segments) || entry->depth + segments.size() > kMaxKeyDepth)
+        return kErrorInvalidParameter;
+    return kErrorSuccess;
+}
+
 Status Registry::OpenKey(Hkey parent, std::string_view subKey, Access access, Hkey& result) {
     std::lock_guard lock(m_mutex);
     result = kNoKey;
     KeyEntry* entry = nullptr;
-    if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
-        return status;
     std::vector<std::string_view> segments;
-    if (!SplitSubKey(subKey, segments) || entry->depth + segments.size() > kMaxKeyDepth)
-        return kErrorInvalidParameter;
+    if (const Status status = ResolveBelow(parent, subKey, entry, segments);
+        status != kErrorSuccess)
+        return status;
     const HiveKind kind = entry->kind;
     HiveFile* file = nullptr;
     KeyId id = 0;
@@ -185,11 +193,10 @@ Status Registry::CreateKey(Hkey parent, std::string_view subKey, Hkey& result) {
     std::lock_guard lock(m_mutex);
     result = kNoKey;
     KeyEntry* entry = nullptr;
-    if (const Status status = Resolve(parent, entry); status != kErrorSuccess)
-        return status;
     std::vector<std::string_view> segments;
-    if (!SplitSubKey(subKey, segments) || entry->depth + segments.size() > kMaxKeyDepth)
-        return kErrorInvalidParameter;
+    if (const Status status = ResolveBelow(parent, subKey, entry, segments);
+        status != kErrorSuccess)
+        return status;
     if (!entry->writable)
         return kErrorAccessDenied;
     const HiveKind kind = entry->kind;

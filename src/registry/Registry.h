@@ -60,6 +60,9 @@ private:
 
     Registry() = default;
     Status Resolve(Hkey key, KeyEntry*& entry);
+    // The parent's entry and the segments of a sub-key path below it, within the depth limit.
+    Status ResolveBelow(Hkey parent, std::string_view subKey, KeyEntry*& entry,
+                        std::vector<std::string_view>& segments);
     // The hive file and the key's id in it; `id` 0 with success means an empty root.
     Status Locate(KeyEntry& entry, bool forWrite, HiveFile*& file, KeyId& id);
     HiveSlot& Slot(HiveKind kind) { return kind == HiveKind::User ? m_user : m_machine; }
