@@ -1,6 +1,6 @@
 // Settings reads and writes on a real hive file (per-user store).
 #include "ScopedHives.h"
-#include "shell/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "catalogue/BrowsingState.h"
-#include "shell/rows/ListRows.h"
+#include "rows/ListRows.h"
 
 namespace quorvel {
 

@@ -29,9 +29,4 @@ std::string FieldToUtf8(std::string_view bytes) {
     return IsAscii(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 
-ChannelRecord ToChannelRecord(const RecordFields& fields) {
-    return {FieldToUtf8(fields.Name()), FieldToUtf8(fields.Url()), FieldToUtf8(fields.Category()),
-            FieldToUtf8(fields.Type())};
-}
-
 }  // namespace quorvel

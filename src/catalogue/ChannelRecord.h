@@ -8,14 +8,6 @@
 
 namespace quorvel {
 
-// One channel of the catalogue, as UTF-8 text.
-struct ChannelRecord {
-    std::string name;
-    std::string url;
-    std::string category;  // "TV", "Radio", "Video" or "XXX"; compared exactly
-    std::string type;      // language or type; several languages joined by "/"
-};
-
 inline constexpr char kFieldSeparator = '|';
 inline constexpr char kLanguageSeparator = '/';
 
@@ -53,8 +45,5 @@ inline RecordFields SplitRecordFields(std::string_view line) {
 
 // A field's Windows-1252 bytes as UTF-8 (plain ASCII, the usual case, is copied as it is).
 std::string FieldToUtf8(std::string_view bytes);
-
-// Fields of Windows-1252 bytes as UTF-8; missing fields stay empty.
-ChannelRecord ToChannelRecord(const RecordFields& fields);
 
 }  // namespace quorvel

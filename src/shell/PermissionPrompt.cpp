@@ -1,6 +1,6 @@
 #include "shell/PermissionPrompt.h"
 
-#include "shell/settings/PermissionQuestion.h"
+#include "settings/PermissionQuestion.h"
 
 #include <QMessageBox>
 #include <QPointer>

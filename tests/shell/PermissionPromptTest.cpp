@@ -1,5 +1,5 @@
 #include "shell/PermissionPrompt.h"
-#include "shell/settings/PermissionQuestion.h"
+#include "settings/PermissionQuestion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/rows/ListRows.h"
+#include "rows/ListRows.h"
 
 #include <QAbstractTableModel>
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <random>
 
-#include "shell/rows/ListRows.h"
+#include "rows/ListRows.h"
 
 namespace quorvel {
 namespace {

@@ -1,10 +1,10 @@
-#include "shell/settings/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include "appearance/ProductInfo.h"
 #include "files/TextCase.h"
 #include "registry/Registry.h"
-#include "shell/settings/PermissionQuestion.h"
-#include "shell/settings/SettingsError.h"
+#include "settings/PermissionQuestion.h"
+#include "settings/SettingsError.h"
 
 namespace quorvel {
 namespace {

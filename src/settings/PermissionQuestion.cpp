@@ -1,4 +1,4 @@
-#include "shell/settings/PermissionQuestion.h"
+#include "settings/PermissionQuestion.h"
 
 #include <cstdio>
 

@@ -2,9 +2,9 @@
 #include "appearance/ProductInfo.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
-#include "shell/settings/PermissionQuestion.h"
-#include "shell/settings/SettingsError.h"
-#include "shell/settings/SettingsStore.h"
+#include "settings/PermissionQuestion.h"
+#include "settings/SettingsError.h"
+#include "settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/rows/ListRows.h"
+#include "rows/ListRows.h"
 
 #include <gtest/gtest.h>
 
