@@ -194,6 +194,14 @@ int ListRows::AddColumn(std::string text, int widthTwips) {
     return static_cast<int>(m_columns.size());
 }
 
+void ListRows::SetColumnText(int position, std::string text) {
+    if (position < 1 || position > static_cast<int>(m_columns.size()))
+        throw std::out_of_range("no such column");
+    m_columns[static_cast<std::size_t>(position - 1)].text = std::move(text);
+    if (m_observer)
+        m_observer->ColumnsChanged();
+}
+
 void ListRows::ClearColumns() {
     m_columns.clear();
     if (m_observer)

@@ -74,6 +74,8 @@ public:
     const std::vector<ListColumn>& Columns() const { return m_columns; }
     // Appends a column after the existing ones; returns its position from 1.
     int AddColumn(std::string text, int widthTwips);
+    // Renames the column at a position from 1; a bad position throws std::out_of_range.
+    void SetColumnText(int position, std::string text);
     void ClearColumns();
 
     bool Sorted() const { return m_sorted; }

@@ -1,0 +1,144 @@
+#include "shell/forms/FormControl.h"
+
+#include "shell/widgets/ListView.h"
+#include "shell/widgets/Twips.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+namespace quorvel {
+
+FormControl::FormControl(QObject* object, QString typeName, int index, QObject* container)
+    : m_object(object), m_typeName(std::move(typeName)), m_index(index), m_container(container) {}
+
+QWidget* FormControl::Widget() const {
+    return qobject_cast<QWidget*>(m_object.data());
+}
+
+QString FormControl::Name() const {
+    return m_object ? m_object->objectName() : QString();
+}
+
+QString FormControl::Caption() const {
+    QObject* object = m_object.data();
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(object))
+        return label->text();
+    if (auto* frame = qobject_cast<QGroupBox*>(object))
+        return frame->title();
+    if (auto* action = qobject_cast<QAction*>(object))
+        return action->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(object))
+        return edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(object))
+        return combo->currentText();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(object))
+        return text->toPlainText();
+    return {};
+}
+
+void FormControl::SetCaption(const QString& caption) {
+    QObject* object = m_object.data();
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        button->setText(caption);
+    else if (auto* label = qobject_cast<QLabel*>(object))
+        label->setText(caption);
+    else if (auto* frame = qobject_cast<QGroupBox*>(object))
+        frame->setTitle(caption);
+    else if (auto* action = qobject_cast<QAction*>(object))
+        action->setText(caption);
+    else if (auto* edit = qobject_cast<QLineEdit*>(object))
+        edit->setText(caption);
+    else if (auto* combo = qobject_cast<QComboBox*>(object))
+        combo->setEditText(caption);
+    else if (auto* text = qobject_cast<QPlainTextEdit*>(object))
+        text->setPlainText(caption);
+}
+
+int FormControl::ColumnCount() const {
+    auto* list = qobject_cast<ListView*>(m_object.data());
+    return list ? static_cast<int>(list->Rows().Columns().size()) : 0;
+}
+
+QString FormControl::ColumnText(int column) const {
+    if (column < 1 || column > ColumnCount())
+        return {};
+    const auto& columns = qobject_cast<ListView*>(m_object.data())->Rows().Columns();
+    return QString::fromStdString(columns[static_cast<std::size_t>(column - 1)].text);
+}
+
+void FormControl::SetColumnText(int column, const QString& text) {
+    if (column < 1 || column > ColumnCount())
+        return;
+    qobject_cast<ListView*>(m_object.data())->Rows().SetColumnText(column, text.toStdString());
+}
+
+QFont FormControl::Font() const {
+    if (QWidget* widget = Widget())
+        return widget->font();
+    if (auto* action = qobject_cast<QAction*>(m_object.data()))
+        return action->font();
+    return {};
+}
+
+void FormControl::SetFont(const QFont& font) {
+    if (QWidget* widget = Widget())
+        widget->setFont(font);
+    else if (auto* action = qobject_cast<QAction*>(m_object.data()))
+        action->setFont(font);
+}
+
+bool FormControl::Visible() const {
+    // Visible as designed, whether or not the window itself is shown yet.
+    if (QWidget* widget = Widget())
+        return !widget->isHidden();
+    if (auto* action = qobject_cast<QAction*>(m_object.data()))
+        return action->isVisible();
+    return false;
+}
+
+void FormControl::SetVisible(bool visible) {
+    if (QWidget* widget = Widget())
+        widget->setVisible(visible);
+    else if (auto* action = qobject_cast<QAction*>(m_object.data()))
+        action->setVisible(visible);
+}
+
+int FormControl::Left() const {
+    QWidget* widget = Widget();
+    return widget ? PixelsToTwips(widget->x()) : 0;
+}
+
+int FormControl::Top() const {
+    QWidget* widget = Widget();
+    return widget ? PixelsToTwips(widget->y()) : 0;
+}
+
+int FormControl::Width() const {
+    QWidget* widget = Widget();
+    return widget ? PixelsToTwips(widget->width()) : 0;
+}
+
+int FormControl::Height() const {
+    QWidget* widget = Widget();
+    return widget ? PixelsToTwips(widget->height()) : 0;
+}
+
+void FormControl::Move(int left, int top, int width, int height) {
+    if (QWidget* widget = Widget())
+        SetTwipsGeometry(widget, left, top, width, height);
+}
+
+void SetTwipsGeometry(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                        TwipsToPixels(height));
+}
+
+}  // namespace quorvel
