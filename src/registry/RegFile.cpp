@@ -3,6 +3,8 @@
 #include "files/TextCase.h"
 #include "files/Windows1252.h"
 #include "registry/KeyPath.h"
+#include "registry/NameFold.h"
+#include "registry/RegLine.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
 
@@ -13,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace quorvel {
 namespace {
@@ -26,14 +29,12 @@ struct KeyContents {
 
 // Everything of one key, read in full: the file carries texts of any length and with
 // blanks at either end, so nothing is cut to a read buffer here.
-bool ReadKey(std::string_view path, bool withChildren, KeyContents& contents) {
-    const reg::ParsedKeyPath parsed = reg::ParseKeyPath(path);
-    if (parsed.root == reg::kNoKey)
+bool ReadKey(reg::Hkey root, const std::string& subKey, bool withChildren, KeyContents& contents) {
+    if (root == reg::kNoKey)
         return false;
     Registry& registry = Registry::Process();
     reg::Hkey key = reg::kNoKey;
-    if (registry.OpenKey(parsed.root, parsed.subKey, reg::Access::Maximum, key) !=
-        reg::kErrorSuccess) {
+    if (registry.OpenKey(root, subKey, reg::Access::Maximum, key) != reg::kErrorSuccess) {
         return false;
     }
     bool ok = true;
@@ -55,6 +56,75 @@ bool ReadKey(std::string_view path, bool withChildren, KeyContents& contents) {
     ok = ok && (!withChildren || status == reg::kErrorNoMoreItems);
     registry.CloseKey(key);
     return ok;
+}
+
+bool IsTextType(std::uint32_t type) {
+    return type == reg::kRegSz || type == reg::kRegExpandSz || type == reg::kRegMultiSz;
+}
+
+std::string DwordBytes(std::uint32_t bits) {
+    return {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+            static_cast<char>((bits >> 16) & 0xFF), static_cast<char>((bits >> 24) & 0xFF)};
+}
+
+// The line as the import will read it from the file, or nothing when the file's code page
+// cannot hold it or it would break into several lines.
+std::optional<reg::RegLine> AsReadBack(const std::string& line) {
+    const std::string bytes = Utf8ToWindows1252(line);
+    if (bytes.find("\r\n") != std::string::npos || Windows1252ToUtf8(bytes) != line)
+        return std::nullopt;
+    return reg::ReadRegLine(line);
+}
+
+// Whether the import turns `line` back into this very value: same name, type and bytes. A
+// default value of another text type comes back as plain text, as the format has it.
+bool ReadsBackAs(const std::string& line, const reg::ValueRecord& value) {
+    const std::optional<reg::RegLine> read = AsReadBack(line);
+    if (!read || read->kind != reg::RegLine::Kind::Value)
+        return false;
+    std::string name = read->name;
+    std::uint32_t type = reg::kRegNone;
+    std::string data;
+    switch (read->action) {
+        case reg::RegLine::Action::Text:
+            if (name == "@") {
+                if (read->data.empty())
+                    return false;  // "@=" deletes the default value
+                name.clear();
+            }
+            type = name.empty() && IsTextType(value.type) ? value.type : reg::kRegSz;
+            data = read->data + '\0';
+            break;
+        case reg::RegLine::Action::Binary:
+            type = reg::kRegBinary;
+            data = clsRegistryAccess::StrToBin(std::string_view(read->data));
+            break;
+        case reg::RegLine::Action::Dword:
+            type = reg::kRegDword;
+            data = DwordBytes(read->number);
+            break;
+        case reg::RegLine::Action::DeleteValue:
+            return false;
+    }
+    return name == value.name && type == value.type && data == value.data;
+}
+
+// Whether the import opens the same key from this key line.
+bool ReadsBackAsKey(const std::string& line, reg::Hkey root, const std::string& subKey) {
+    const std::optional<reg::RegLine> read = AsReadBack(line);
+    if (!read || read->kind != reg::RegLine::Kind::Key)
+        return false;
+    const reg::ParsedKeyPath parsed = reg::ParseKeyPath(read->path);
+    std::vector<std::string_view> written, wanted;
+    if (parsed.root != root || !reg::SplitSubKey(parsed.subKey, written) ||
+        !reg::SplitSubKey(subKey, wanted) || written.size() != wanted.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (reg::FoldName(written[i]) != reg::FoldName(wanted[i]))
+            return false;
+    }
+    return true;
 }
 
 // A text value up to its terminating zero.
@@ -143,81 +213,82 @@ std::vector<std::string_view> SplitAtCrLf(std::string_view text) {
     return lines;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-// Leading hexadecimal digits; reading stops at the first other character.
-std::int32_t LeadingHex(std::string_view text) {
-    std::uint32_t value = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else {
-            break;
-        }
-        value = (value << 4) | static_cast<std::uint32_t>(digit);
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 }  // namespace
 
 int clsRegistryAccess::ExportToReg(std::string_view sPath, const std::string& sRegFile,
                                    bool IncludeSubkeys, const Progress& Output) {
+    m_notices.clear();
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::symlink_status(sRegFile, ec)))
         return 0;
     // The file is made only once the whole export is known, so a failure leaves no half file.
     std::string text = "REGEDIT4\r\n\r\n";
-    if (!ExportKey(std::string(sPath), text, IncludeSubkeys, Output))
+    const reg::ParsedKeyPath parsed = reg::ParseKeyPath(sPath);
+    if (!ExportKey(std::string(sPath), parsed.subKey, text, IncludeSubkeys, Output))
         return 0;
-    return WriteNewFile(sRegFile, Utf8ToWindows1252(text)) ? 1 : 0;
+    if (!WriteNewFile(sRegFile, Utf8ToWindows1252(text)))
+        return 0;
+    // The file holds everything else; what was left out makes the export incomplete.
+    return m_notices.empty() ? 1 : 0;
 }
 
-bool clsRegistryAccess::ExportKey(const std::string& path, std::string& file, bool IncludeSubkeys,
-                                  const Progress& Output) {
+bool clsRegistryAccess::ExportKey(const std::string& path, const std::string& subKey,
+                                  std::string& file, bool IncludeSubkeys, const Progress& Output) {
     const std::string longPath = reg::WithLongRootNames(path);
     if (Output)
         Output(longPath);
+    const reg::Hkey root = reg::ParseKeyPath(path).root;
     KeyContents contents;
-    if (!ReadKey(longPath, IncludeSubkeys, contents))
+    if (!ReadKey(root, subKey, IncludeSubkeys, contents))
         return false;
 
-    file += "[" + longPath + "]\r\n";
-    for (const reg::ValueRecord& value : contents.values) {
-        if (value.name.empty() && value.type == reg::kRegSz) {
-            file += "@=\"" + std::string(StoredText(value.data)) + "\"\r\n";
+    const auto leaveOut = [&](const std::string& notice) {
+        m_notices.push_back(notice);
+        if (Output)
+            Output(notice);
+    };
+    const std::string keyLine = "[" + longPath + "]";
+    if (!ReadsBackAsKey(keyLine, root, subKey)) {
+        leaveOut("Left out " + longPath +
+                 " and the keys below it: a REGEDIT4 file cannot name this key so that it "
+                 "reads back the same.");
+        return true;
+    }
+    // Each value's line, or a notice when the file would give back something else.
+    const auto write = [&](const reg::ValueRecord& value, const std::string& line) {
+        if (ReadsBackAs(line, value)) {
+            file += line + "\r\n";
+        } else {
+            leaveOut("Left out the value \"" + value.name + "\" of " + longPath +
+                     ": a REGEDIT4 file cannot hold it so that it reads back the same.");
         }
+    };
+    file += keyLine + "\r\n";
+    for (const reg::ValueRecord& value : contents.values) {
+        if (value.name.empty() && IsTextType(value.type))
+            write(value, "@=\"" + std::string(StoredText(value.data)) + "\"");
     }
     for (const reg::ValueRecord& value : contents.values) {
-        if (!value.name.empty() && value.type == reg::kRegSz) {
-            file += "\"" + value.name + "\"=\"" + std::string(StoredText(value.data)) + "\"\r\n";
-        }
+        if (!value.name.empty() && value.type == reg::kRegSz)
+            write(value, "\"" + value.name + "\"=\"" + std::string(StoredText(value.data)) + "\"");
     }
     for (const reg::ValueRecord& value : contents.values) {
-        if (value.type == reg::kRegBinary) {
-            file += "\"" + value.name + "\"=hex:" + HexBytes(value.data) + "\r\n";
-        }
+        if (value.type == reg::kRegBinary)
+            write(value, "\"" + value.name + "\"=hex:" + HexBytes(value.data));
     }
     for (const reg::ValueRecord& value : contents.values) {
         if (value.type == reg::kRegDword) {
             char digits[16];
             std::snprintf(digits, sizeof digits, "%08X", DwordOf(value.data));
-            file += "\"" + value.name + "\"=dword:" + digits + "\r\n";
+            write(value, "\"" + value.name + "\"=dword:" + digits);
         }
     }
     file += "\r\n";
 
     if (IncludeSubkeys) {
         for (const std::string& child : contents.children) {
-            if (!ExportKey(longPath + "\\" + child, file, IncludeSubkeys, Output))
+            if (!ExportKey(path + "\\" + child, subKey + "\\" + child, file, IncludeSubkeys,
+                           Output))
                 return false;
         }
     }
@@ -225,6 +296,7 @@ bool clsRegistryAccess::ExportKey(const std::string& path, std::string& file, bo
 }
 
 int clsRegistryAccess::ImportFromReg(const std::string& sRegFile) {
+    m_notices.clear();
     m_createKeyIfDoesntExists = true;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(sRegFile, ec))
@@ -240,48 +312,44 @@ int clsRegistryAccess::ImportFromReg(const std::string& sRegFile) {
     bool inSection = false;
     std::string keyPath;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::string line;
-        for (char c : TrimBlanks(lines[i])) {
-            if (c != '"')
-                line.push_back(c);
-        }
-        if (!line.empty() && line.front() == '[') {
-            const std::string path = line.size() >= 2 ? line.substr(1, line.size() - 2) : "";
-            if (!path.empty() && path.front() == '-') {
-                KillKey(std::string_view(path).substr(1));
-                inSection = false;
-            } else {
-                keyPath = path;
+        const reg::RegLine line = reg::ReadRegLine(lines[i]);
+        switch (line.kind) {
+            case reg::RegLine::Kind::Ignored:
+                break;
+            case reg::RegLine::Kind::Key:
+                keyPath = line.path;
                 inSection = true;
-            }
-            continue;
-        }
-        if (!inSection || line.empty() || line.front() == ';')
-            continue;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        const std::string name = line.substr(0, equals);
-        const std::size_t next = line.find('=', equals + 1);
-        // Text after a second "=" is not part of the value.
-        const std::string value = line.substr(
-            equals + 1, next == std::string::npos ? std::string::npos : next - equals - 1);
-
-        if (TrimBlanks(value) == "-") {
-            KillValue(keyPath, name);
-        } else if (StartsWithIgnoringCase(value, "hex:")) {
-            std::string hex = value.substr(4);
-            for (char& c : hex) {
-                if (c == ',')
-                    c = ' ';
-            }
-            WriteBinary(keyPath, name, hex);
-        } else if (StartsWithIgnoringCase(value, "dword:")) {
-            WriteDWORD(keyPath, name, LeadingHex(std::string_view(value).substr(6)));
-        } else {
-            WriteString(keyPath, name, value);
-            if (name == "@" && value.empty())
-                KillValue(keyPath, "");
+                break;
+            case reg::RegLine::Kind::DeleteKey:
+                KillKey(line.path);
+                inSection = false;
+                break;
+            case reg::RegLine::Kind::Invalid:
+                if (!inSection)
+                    break;
+                m_notices.push_back("Line " + std::to_string(i + 1) + ": " + line.problem +
+                                    "; the import stopped there.");
+                return 0;
+            case reg::RegLine::Kind::Value:
+                if (!inSection)
+                    break;
+                switch (line.action) {
+                    case reg::RegLine::Action::DeleteValue:
+                        KillValue(keyPath, line.name);
+                        break;
+                    case reg::RegLine::Action::Binary:
+                        WriteBinary(keyPath, line.name, line.data);
+                        break;
+                    case reg::RegLine::Action::Dword:
+                        WriteDWORD(keyPath, line.name, static_cast<std::int32_t>(line.number));
+                        break;
+                    case reg::RegLine::Action::Text:
+                        WriteString(keyPath, line.name, line.data);
+                        if (line.name == "@" && line.data.empty())
+                            KillValue(keyPath, "");
+                        break;
+                }
+                break;
         }
     }
     return 1;

@@ -52,12 +52,17 @@ public:
                     std::vector<Value>& sValue, long OnlyType = -1,
                     std::vector<std::uint32_t>* types = nullptr);
 
-    // 1 when the key (and, if asked, its sub-keys) went to the new file; 0 otherwise, also
-    // when the file exists already.
+    // 1 when the key (and, if asked, its sub-keys) went whole to the new file; 0 otherwise,
+    // also when the file exists already. A value (or key) that the file cannot hold so that
+    // the import gives it back unchanged is left out of the file, with a notice through
+    // Output and in Notices(), and the result is 0.
     int ExportToReg(std::string_view sPath, const std::string& sRegFile, bool IncludeSubkeys,
                     const Progress& Output = {});
-    // 1 when the whole file was applied; 0 for a missing file or another header.
+    // 1 when the whole file was applied; 0 for a missing file or another header, and for a
+    // line that cannot be applied as written (the import stops there, with a notice).
     int ImportFromReg(const std::string& sRegFile);
+    // What the last export left out, or why the last import stopped.
+    const std::vector<std::string>& Notices() const { return m_notices; }
 
     // Hex text ("41 42" or "4142") to raw bytes; the cleaned text goes back into sBin.
     static std::string StrToBin(std::string& sBin);
@@ -79,10 +84,12 @@ private:
     bool EnsureKeyForWrite(std::string_view sPath);
     Handle WriteValue(std::string_view sPath, std::string_view sName, std::uint32_t type,
                       std::string_view data);
-    bool ExportKey(const std::string& path, std::string& file, bool IncludeSubkeys,
-                   const Progress& Output);
+    // `path` as the caller wrote it (it gives the key line), `subKey` the key really read.
+    bool ExportKey(const std::string& path, const std::string& subKey, std::string& file,
+                   bool IncludeSubkeys, const Progress& Output);
 
     bool m_createKeyIfDoesntExists = true;
+    std::vector<std::string> m_notices;
 };
 
 }  // namespace quorvel

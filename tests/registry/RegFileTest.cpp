@@ -258,5 +258,80 @@ TEST(RegFile, KeysDeeperThanTheRegistryAllowsAreRefused) {
     EXPECT_EQ(sections, 512u);
 }
 
+// A text or name that the file cannot hold as itself is left out with a notice: read back,
+// it would delete another key, delete itself or change type.
+TEST(RegFile, NoValueComesBackAsAnotherStatement) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string app = "HKCU\\Software\\App";
+    ASSERT_NE(reg.WriteString("HKCU\\Software\\Victim", "keep", "1"), 0);
+    reg.WriteString(app, "note", "line1\r\n[-HKEY_CURRENT_USER\\Software\\Victim]");
+    reg.WriteString(app, "x\r\n[-HKEY_CURRENT_USER\\Software\\Victim]\r\n", "1");
+    reg.WriteString(app, "dash", "-");
+    reg.WriteString(app, "hexy", "hex:01,02");
+    reg.WriteString(app, "number", "dword:5");
+    reg.WriteString(app, "zero", std::string("-\0x", 3));
+    reg.WriteString(app, "quoted", "say \"hi\"");
+    reg.WriteString(app, "equals", "a=b");
+    reg.WriteString(app, "@", "");
+    reg.WriteBinary(app, "[-HKEY_CURRENT_USER\\Software\\Victim]", "01");
+    reg.WriteString(app, "far", "日本");
+    reg.WriteString(app, "ok", "fine");
+    reg.WriteDWORD(app, "n", 7);
+
+    std::vector<std::string> shown;
+    const auto file = hives.Dir() / "app.reg";
+    EXPECT_EQ(reg.ExportToReg(app, file, false, [&](const std::string& t) { shown.push_back(t); }),
+              0);
+    EXPECT_EQ(reg.Notices().size(), 11u);
+    EXPECT_EQ(shown.size(), 12u);  // the key's path, then each notice
+    EXPECT_EQ(hives.Dir().Read("app.reg"),
+              Reg({"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\App]", "\"ok\"=\"fine\"",
+                   "\"n\"=dword:00000007", ""}));
+
+    // A hand-made file cannot smuggle a line break into a value either.
+    reg.KillKey(app);
+    hives.Dir().Write("crlf.reg",
+                      "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\App]\r\n"
+                      "\"first\"=\"1\"\r\n\"v\"=\"a\r\"\n[-HKCU\\Software\\Victim]\"\r\n"
+                      "\"after\"=\"2\"\r\n");
+    EXPECT_EQ(reg.ImportFromReg(hives.Dir() / "crlf.reg"), 0);
+    EXPECT_EQ(reg.Notices().size(), 1u);
+    EXPECT_EQ(reg.ReadString(app, "first", ""), "1");
+    EXPECT_FALSE(reg.ValueExists(app, "v"));
+    EXPECT_FALSE(reg.ValueExists(app, "after"));
+    EXPECT_TRUE(reg.KeyExists("HKCU\\Software\\Victim"));
+}
+
+TEST(RegFile, NumbersThatDoNotFitStopTheImport) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string key = "HKCU\\Software\\Num";
+    hives.Dir().Write("n.reg", Reg({"REGEDIT4", "[" + key + "]", "\"lead\"=dword:000000002a",
+                                    "\"wide\"=dword:123456789", "\"after\"=dword:1"}));
+    EXPECT_EQ(reg.ImportFromReg(hives.Dir() / "n.reg"), 0);
+    EXPECT_EQ(reg.ReadDWORD(key, "lead", 0), 42);
+    EXPECT_FALSE(reg.ValueExists(key, "wide"));
+    EXPECT_FALSE(reg.ValueExists(key, "after"));
+    ASSERT_EQ(reg.Notices().size(), 1u);
+    EXPECT_NE(reg.Notices()[0].find("Line 4"), std::string::npos);
+}
+
+// The default value is written whatever its text type; it comes back as plain text.
+TEST(RegFile, DefaultValueOfExpandableTextIsExported) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    ASSERT_NE(reg.CreateKey("HKCU\\Software\\Exp"), 0);
+    reg::Hkey key = reg::kNoKey;
+    auto& registry = reg::Registry::Process();
+    ASSERT_EQ(registry.OpenKey(reg::kHkeyCurrentUser, "Software\\Exp", reg::Access::All, key),
+              reg::kErrorSuccess);
+    registry.SetValue(key, "", reg::kRegExpandSz, std::string("%HOME%\\x\0", 9));
+    registry.CloseKey(key);
+    ASSERT_EQ(reg.ExportToReg("HKCU\\Software\\Exp", hives.Dir() / "e.reg", false), 1);
+    EXPECT_EQ(hives.Dir().Read("e.reg"),
+              Reg({"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\Exp]", "@=\"%HOME%\\x\"", ""}));
+}
+
 }  // namespace
 }  // namespace quorvel
