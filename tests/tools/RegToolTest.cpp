@@ -112,5 +112,35 @@ TEST(RegToolTest, BadArgumentsAndFailuresHaveTheirOwnExitStatus) {
     EXPECT_EQ(hives.Dir().Read("user.hive"), "garbage, not a hive");
 }
 
+// get prints the named value itself, whole; set refuses what it would store wrongly; "-h"
+// is a help request only where an option may stand.
+TEST(RegToolTest, GetAndSetTellTheTruth) {
+    test::ScopedHives hives;
+    const std::string key = "HKCU\\Software\\Quorvel";
+    const std::string longText(300, 'x');
+    ASSERT_EQ(Reg({"set", key, "long", "sz", longText}).exitStatus, 0);
+    ASSERT_EQ(Reg({"set", key, "a", "sz", "plain"}).exitStatus, 0);
+    ASSERT_EQ(Reg({"set", key, " a ", "sz", "blanks"}).exitStatus, 0);
+    EXPECT_EQ(Reg({"get", key, "long"}).out, longText + "\n");
+    EXPECT_EQ(Reg({"get", key, " a "}).out, "blanks\n");
+    EXPECT_EQ(Reg({"get", key, "a"}).out, "plain\n");
+    EXPECT_EQ(Reg({"get", key, "a "}).exitStatus, 1);
+
+    const ProcessResult bad = Reg({"set", key, "bytes", "binary", "hello world"});
+    EXPECT_EQ(bad.exitStatus, 2);
+    EXPECT_EQ(Reg({"get", key, "bytes"}).exitStatus, 1);
+
+    EXPECT_EQ(Reg({"set", key, "-h", "sz", "--help"}).exitStatus, 0);
+    EXPECT_EQ(Reg({"get", key, "-h"}).out, "--help\n");
+    EXPECT_NE(Reg({"set", "-h"}).out.find("quorvel-reg set"), std::string::npos);
+
+    // An export that has to leave a value out says so and fails.
+    ASSERT_EQ(Reg({"set", key, "dash", "sz", "-"}).exitStatus, 0);
+    const ProcessResult partial = Reg({"export", key, (hives.Dir() / "q.reg").string()});
+    EXPECT_EQ(partial.exitStatus, 1);
+    EXPECT_NE(partial.err.find("\"dash\""), std::string::npos) << partial.err;
+    EXPECT_EQ(hives.Dir().Read("q.reg").find("dash"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quorvel

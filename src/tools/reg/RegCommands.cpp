@@ -2,7 +2,6 @@
 
 #include "files/TextCase.h"
 #include "registry/KeyPath.h"
-#include "registry/NameFold.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
 
@@ -110,21 +109,40 @@ int Values(const Args& a) {
     return kExitOk;
 }
 
+// The value named exactly so, read whole: the listing's reader cuts texts to 255 characters
+// and trims names, so it cannot stand in for it.
 int Get(const Args& a) {
-    clsRegistryAccess registry;
-    std::vector<std::string> names;
-    std::vector<clsRegistryAccess::Value> values;
-    if (registry.EnumValues(a[0], names, values) < 0)
+    const reg::ParsedKeyPath path = reg::ParseKeyPath(a[0]);
+    reg::Registry& registry = reg::Registry::Process();
+    reg::Hkey key = reg::kNoKey;
+    if (registry.OpenKey(path.root, path.subKey, reg::Access::Read, key) != reg::kErrorSuccess)
         return Failed("cannot open key " + a[0]);
-    const std::string wanted = reg::FoldName(TrimBlanks(a[1]));
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (reg::FoldName(names[i]) == wanted) {
-            std::printf("%s\n", ValueText(values[i]).c_str());
-            return kExitOk;
-        }
+    std::uint32_t type = 0;
+    std::string data;
+    const reg::Status status = registry.QueryValue(key, a[1], type, data);
+    registry.CloseKey(key);
+    if (status == reg::kErrorFileNotFound) {
+        std::fprintf(stderr, "quorvel-reg: no value \"%s\" in %s\n", a[1].c_str(), a[0].c_str());
+        return kExitFailed;
     }
-    std::fprintf(stderr, "quorvel-reg: no value \"%s\" in %s\n", a[1].c_str(), a[0].c_str());
-    return kExitFailed;
+    if (status != reg::kErrorSuccess)
+        return Failed("cannot read \"" + a[1] + "\" in " + a[0]);
+    std::string text;
+    if (type == reg::kRegSz || type == reg::kRegExpandSz) {
+        text = data;
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+    } else if (type == reg::kRegDword && data.size() == 4) {
+        std::uint32_t bits = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            bits |= std::uint32_t{static_cast<unsigned char>(data[i])} << (8 * i);
+        text = std::to_string(static_cast<std::int32_t>(bits));
+    } else {
+        text = TrimBlanks(clsRegistryAccess::BinToStr(data));
+    }
+    text.push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kExitOk;
 }
 
 int Set(const Args& a) {
@@ -140,6 +158,9 @@ int Set(const Args& a) {
         }
         result = registry.WriteDWORD(a[0], a[1], number);
     } else if (type == "binary") {
+        // An empty text stands for no bytes at all.
+        if (!a[3].empty() && !clsRegistryAccess::isBinValid(a[3]))
+            return Usage("not hex text (such as \"01 FF\"): " + a[3]);
         result = registry.WriteBinary(a[0], a[1], a[3]);
     } else {
         return Usage("unknown value type \"" + type + "\" (sz, dword or binary)");
@@ -190,16 +211,26 @@ int Export(const Args& a) {
         return kExitFailed;
     }
     clsRegistryAccess registry;
-    if (registry.ExportToReg(positional[0], positional[1], subkeys) != 1) {
+    if (registry.ExportToReg(positional[0], positional[1], subkeys) == 1)
+        return kExitOk;
+    if (registry.Notices().empty())
         return Failed("cannot export " + positional[0] + " to " + positional[1]);
-    }
-    return kExitOk;
+    for (const std::string& notice : registry.Notices())
+        std::fprintf(stderr, "quorvel-reg: %s\n", notice.c_str());
+    std::fprintf(stderr, "quorvel-reg: %s was written without what is listed above\n",
+                 positional[1].c_str());
+    return kExitFailed;
 }
 
 int Import(const Args& a) {
     clsRegistryAccess registry;
     if (registry.ImportFromReg(a[0]) != 1) {
-        std::fprintf(stderr, "quorvel-reg: %s is missing or not a REGEDIT4 file\n", a[0].c_str());
+        if (registry.Notices().empty()) {
+            std::fprintf(stderr, "quorvel-reg: %s is missing or not a REGEDIT4 file\n",
+                         a[0].c_str());
+        }
+        for (const std::string& notice : registry.Notices())
+            std::fprintf(stderr, "quorvel-reg: %s: %s\n", a[0].c_str(), notice.c_str());
         return kExitFailed;
     }
     return kExitOk;
@@ -261,11 +292,10 @@ int RunRegTool(const Args& args) {
         return Usage("unknown command \"" + args[0] + "\"");
     const Command& command = found->second;
     const Args rest(args.begin() + 1, args.end());
-    for (const std::string& arg : rest) {
-        if (arg == "--help" || arg == "-h") {
-            std::printf("Usage: quorvel-reg %s\n%s\n", command.usage, command.help);
-            return kExitOk;
-        }
+    // Only right after the command: anywhere else "-h" is a name or data like any other.
+    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+        std::printf("Usage: quorvel-reg %s\n%s\n", command.usage, command.help);
+        return kExitOk;
     }
     if (rest.size() < command.minArgs || rest.size() > command.maxArgs) {
         return Usage("usage: quorvel-reg " + std::string(command.usage));
