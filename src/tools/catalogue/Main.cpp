@@ -16,6 +16,8 @@ constexpr const char* kUsage =
     "  encode [FILE]                            UTF-8 lines encoded as a catalogue\n"
     "  list FILE --category C [--language L]    the channels listed for a category\n"
     "  languages FILE --category C              the language box of a category\n"
+    "  import-m3u FILE [--category C]           an M3U playlist as plain catalogue lines\n"
+    "  export-m3u FILE                          the catalogue as an extended M3U playlist\n"
     "Each command explains itself with --help.\n";
 
 }  // namespace
@@ -40,6 +42,10 @@ int main(int argc, char** argv) {
             return RunList(args);
         if (command == "languages")
             return RunLanguages(args);
+        if (command == "import-m3u")
+            return RunImportM3u(args);
+        if (command == "export-m3u")
+            return RunExportM3u(args);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());

@@ -1,0 +1,40 @@
+#include "catalogue/CatalogueEntries.h"
+
+#include "catalogue/CatalogueLines.h"
+#include "catalogue/ChannelRecord.h"
+
+namespace quorvel {
+
+std::string CatalogueLineOf(const CatalogueEntry& entry) {
+    std::string line;
+    line.reserve(entry.name.size() + entry.url.size() + entry.category.size() + entry.type.size() +
+                 3);
+    line.append(entry.name).push_back(kFieldSeparator);
+    line.append(entry.url).push_back(kFieldSeparator);
+    line.append(entry.category).push_back(kFieldSeparator);
+    line.append(entry.type);
+    return line;
+}
+
+bool ReadCatalogueEntries(const std::filesystem::path& file, std::vector<CatalogueEntry>& entries,
+                          std::string& error) {
+    std::vector<CatalogueEntry> read;
+    const CatalogueReadResult result =
+        ForEachDecodedLine(file, [&](std::size_t, std::string_view line) {
+            const RecordFields fields = SplitRecordFields(line);
+            if (fields.count == 0)
+                return true;
+            read.push_back({FieldToUtf8(fields.Name()), FieldToUtf8(fields.Url()),
+                            FieldToUtf8(fields.Category()), FieldToUtf8(fields.Type())});
+            return true;
+        });
+    if (result.status != CatalogueReadStatus::Completed) {
+        error = result.error;
+        return false;
+    }
+    entries.insert(entries.end(), std::make_move_iterator(read.begin()),
+                   std::make_move_iterator(read.end()));
+    return true;
+}
+
+}  // namespace quorvel

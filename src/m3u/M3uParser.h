@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+
+// Playlists come from the web; bigger files are refused before they are read.
+inline constexpr std::size_t kMaxM3uBytes = 256u * 1024 * 1024;
+
+// One entry of an (extended) M3U playlist, UTF-8.
+struct M3uEntry {
+    std::string url;    // the address line, blanks trimmed
+    std::string title;  // the text after the #EXTINF attributes' comma, blanks trimmed
+    // #EXTINF attributes in the order written; names in lower case, values unquoted.
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::string group;  // from an #EXTGRP line before the address
+
+    // The first attribute of that name (letter case ignored), or nothing.
+    std::optional<std::string_view> Attribute(std::string_view name) const;
+};
+
+struct M3uPlaylist {
+    std::vector<M3uEntry> entries;
+    // #EXTINF lines that no address followed (the next #EXTINF or the end came first).
+    std::size_t entriesWithoutAddress = 0;
+};
+
+// Reads a playlist in one pass: a UTF-8 byte-order mark, CR LF, LF or CR line ends,
+// entries with or without #EXTINF, quoted values holding commas, other directives and
+// comments passed over. Bytes that are not UTF-8 are read as Windows-1252, as older
+// .m3u files are written. Pure: no files, no state.
+M3uPlaylist ParseM3u(std::string_view bytes);
+
+}  // namespace quorvel
