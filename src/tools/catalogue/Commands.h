@@ -13,6 +13,7 @@ int RunList(const std::vector<std::string>& args);
 int RunLanguages(const std::vector<std::string>& args);
 int RunImportM3u(const std::vector<std::string>& args);
 int RunExportM3u(const std::vector<std::string>& args);
+int RunCheck(const std::vector<std::string>& args);
 
 // The catalogue file named on a command line, read whole; a missing or unreadable file is
 // a UsageError.

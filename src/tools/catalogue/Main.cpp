@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "  languages FILE --category C              the language box of a category\n"
     "  import-m3u FILE [--category C]           an M3U playlist as plain catalogue lines\n"
     "  export-m3u FILE                          the catalogue as an extended M3U playlist\n"
+    "  check FILE [--concurrency N] [--timeout SECONDS]  whether the channels' streams answer\n"
     "Each command explains itself with --help.\n";
 
 }  // namespace
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
             return RunImportM3u(args);
         if (command == "export-m3u")
             return RunExportM3u(args);
+        if (command == "check")
+            return RunCheck(args);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
