@@ -10,8 +10,10 @@ using sqlite::Statement;
 
 // "QRVG": marks a SQLite file as one of our hives.
 constexpr std::int64_t kApplicationId = 0x51525647;
-constexpr std::int64_t kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 10000;
+// 2: names are folded to upper case by our own table (1: small letters by the C library).
+constexpr std::int64_t kSchemaVersion = 2;
+
+int (*g_commitHook)(void*) = nullptr;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
@@ -30,6 +32,12 @@ CREATE TABLE IF NOT EXISTS key_values(
     PRIMARY KEY(key_id, fold)) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS key_values_order ON key_values(key_id, seq);
 )sql";
+
+bool NonEmptyFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return !ec && size > 0;
+}
 
 bool IsDamage(int rc) {
     rc &= 0xFF;
@@ -66,9 +74,21 @@ std::string HiveFile::LastMessage() const {
     return m_db ? sqlite3_errmsg(m_db.get()) : "";
 }
 
+void HiveFile::SetCommitHook(int (*hook)(void*)) {
+    g_commitHook = hook;
+}
+
+void HiveFile::SetLockWait(int milliseconds) {
+    sqlite3_busy_timeout(m_db.get(), milliseconds);
+}
+
+std::string HiveFile::Fold(std::string_view name) const {
+    return m_legacyFold ? LegacyFoldName(name) : FoldName(name);
+}
+
 std::unique_ptr<HiveFile> HiveFile::Open(const std::filesystem::path& path, Mode mode,
-                                         Journal journal, Status& status, OpenFailure& failure,
-                                         std::string& message) {
+                                         int lockWaitMs, Status& status, OpenFailure& failure,
+                                         std::string& message, std::vector<std::string>& notes) {
     std::unique_ptr<HiveFile> hive(new HiveFile);
     hive->m_mode = mode;
     failure = OpenFailure::Other;
@@ -87,14 +107,26 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::filesystem::path& path, Mode
     if (rc != SQLITE_OK)
         return fail(rc, "cannot open");
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, lockWaitMs);
+    if (g_commitHook)
+        sqlite3_commit_hook(db, g_commitHook, nullptr);
 
     // The whole file is checked once per open, so damage shows here and not half-way.
     {
         Statement check(db, "PRAGMA quick_check");
-        if (!check.Valid())
-            return fail(check.PrepareResult(), "cannot read");
-        rc = check.Step();
+        rc = check.Valid() ? check.Step() : check.PrepareResult();
+        // A write killed half-way leaves its journal; only a connection that may write the
+        // file can roll it back, and until then nobody else can read it.
+        std::filesystem::path journal = path;
+        journal += "-journal";
+        if ((rc & 0xFF) == SQLITE_READONLY && mode == Mode::ReadOnly && NonEmptyFile(journal)) {
+            status = kErrorAccessDenied;
+            message =
+                "a write to it was interrupted half-way, and it cannot be read until someone "
+                "allowed to write it opens it once (for the machine-wide settings the "
+                "administrator, for example with \"quorvel-reg keys HKLM\")";
+            return nullptr;
+        }
         if (rc != SQLITE_ROW)
             return fail(rc, "cannot read");
         if (check.Text(0) != "ok") {
@@ -133,18 +165,21 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::filesystem::path& path, Mode
         return nullptr;
     }
     if (mode == Mode::ReadWrite) {
+        // Also turns a hive written with a write-ahead log by an earlier version back.
+        sqlite::Execute(db, "PRAGMA journal_mode=TRUNCATE");
         // FULL makes each committed write survive a power cut as well as a killed process.
-        sqlite::Execute(db, journal == Journal::WriteAheadLog ? "PRAGMA journal_mode=WAL"
-                                                              : "PRAGMA journal_mode=TRUNCATE");
         sqlite::Execute(db, "PRAGMA synchronous=FULL");
-        if (fresh) {
-            const Status created = hive->CreateSchema();
-            if (created != kErrorSuccess) {
-                status = created;
-                message = "cannot create: " + hive->LastMessage();
-                return nullptr;
-            }
+        const Status ready = fresh                      ? hive->CreateSchema()
+                             : version < kSchemaVersion ? hive->MigrateFolds(notes)
+                                                        : kErrorSuccess;
+        if (ready != kErrorSuccess) {
+            status = ready;
+            message =
+                std::string(fresh ? "cannot create: " : "cannot update: ") + hive->LastMessage();
+            return nullptr;
         }
+    } else {
+        hive->m_legacyFold = !fresh && version < kSchemaVersion;
     }
     if (!fresh || mode == Mode::ReadWrite) {
         const Status prepared = hive->Prepare();
@@ -171,6 +206,81 @@ Status HiveFile::CreateSchema() {
     if (const int rc = sqlite::Execute(m_db.get(), marks.c_str()); rc != SQLITE_OK) {
         return FromSqlite(rc);
     }
+    return FromSqlite(tx.Commit());
+}
+
+// Folds every name again, upper-cased. Names that the old fold told apart and the new one
+// does not (such as "i" and the dotless "ı") cannot both stay: the later one gets a suffix,
+// so no key or value is lost, and the change is noted.
+Status HiveFile::MigrateFolds(std::vector<std::string>& notes) {
+    sqlite3* db = m_db.get();
+    ScopedTransaction tx(db, ScopedTransaction::Kind::Write);
+    if (!tx.Active())
+        return FromSqlite(tx.BeginResult());
+    // Unique placeholders first, so no new fold meets an old one still in place.
+    if (const int rc = sqlite::Execute(db,
+                                       "UPDATE keys SET fold=char(1,1)||id;"
+                                       "UPDATE key_values SET fold=char(1,1)||seq");
+        rc != SQLITE_OK)
+        return FromSqlite(rc);
+
+    struct Row {
+        std::int64_t owner;  // keys: the id; values: the key's id
+        std::int64_t seq;    // values only
+        std::string name;
+    };
+    const auto readRows = [&](const char* sql, std::vector<Row>& rows) {
+        Statement select(db, sql);
+        int rc;
+        while ((rc = select.Step()) == SQLITE_ROW)
+            rows.push_back({select.Int(0), select.Int(1), select.Text(2)});
+        return rc;
+    };
+    const auto refold = [&](const char* sql, const std::vector<Row>& rows,
+                            const std::string& what) -> Status {
+        Statement update(db, sql);
+        for (const Row& row : rows) {
+            std::string name = row.name;
+            for (int n = 2;; ++n) {
+                const int rc = update.Start()
+                                   .Bind(1, name)
+                                   .Bind(2, FoldName(name))
+                                   .Bind(3, row.owner)
+                                   .Bind(4, row.seq)
+                                   .Step();
+                if (rc == SQLITE_DONE)
+                    break;
+                if ((rc & 0xFF) != SQLITE_CONSTRAINT)
+                    return FromSqlite(rc);
+                name = row.name + "~" + std::to_string(n);
+            }
+            if (name != row.name) {
+                notes.push_back("The " + what + " \"" + row.name +
+                                "\" now counts as the same name as another one; it was kept as \"" +
+                                name + "\".");
+            }
+        }
+        return kErrorSuccess;
+    };
+    std::vector<Row> keys, values;
+    if (const int rc = readRows("SELECT id, 0, name FROM keys ORDER BY id", keys);
+        rc != SQLITE_DONE)
+        return FromSqlite(rc);
+    if (const int rc =
+            readRows("SELECT key_id, seq, name FROM key_values ORDER BY key_id, seq", values);
+        rc != SQLITE_DONE)
+        return FromSqlite(rc);
+    if (const Status status =
+            refold("UPDATE keys SET name=?1, fold=?2 WHERE id=?3 AND ?4=0", keys, "key");
+        status != kErrorSuccess)
+        return status;
+    if (const Status status = refold(
+            "UPDATE key_values SET name=?1, fold=?2 WHERE key_id=?3 AND seq=?4", values, "value");
+        status != kErrorSuccess)
+        return status;
+    const std::string version = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+    if (const int rc = sqlite::Execute(db, version.c_str()); rc != SQLITE_OK)
+        return FromSqlite(rc);
     return FromSqlite(tx.Commit());
 }
 
@@ -219,7 +329,7 @@ Status HiveFile::FindChild(KeyId parent, std::string_view name, KeyId& id) {
     // A file that was still empty when it was opened read-only may have been filled since.
     if (!m_findChild.Valid() && Prepare() != kErrorSuccess)
         return kErrorFileNotFound;
-    const int rc = m_findChild.Start().Bind(1, parent).Bind(2, FoldName(name)).Step();
+    const int rc = m_findChild.Start().Bind(1, parent).Bind(2, Fold(name)).Step();
     if (rc == SQLITE_ROW) {
         id = m_findChild.Int(0);
         m_findChild.Start();
@@ -240,8 +350,7 @@ Status HiveFile::FindOrCreateChild(KeyId parent, std::string_view name, KeyId& i
     KeyId child = 0;
     const Status status = FindChild(parent, name, child);
     if (status == kErrorFileNotFound) {
-        const int rc =
-            m_insertKey.Start().Bind(1, parent).Bind(2, name).Bind(3, FoldName(name)).Step();
+        const int rc = m_insertKey.Start().Bind(1, parent).Bind(2, name).Bind(3, Fold(name)).Step();
         if (rc != SQLITE_DONE)
             return FromSqlite(rc);
         id = sqlite3_last_insert_rowid(m_db.get());
@@ -316,7 +425,7 @@ Status HiveFile::HasChild(KeyId id, bool& has) {
 }
 
 Status HiveFile::GetValue(KeyId id, std::string_view name, std::uint32_t& type, std::string& data) {
-    const int rc = m_getValue.Start().Bind(1, id).Bind(2, FoldName(name)).Step();
+    const int rc = m_getValue.Start().Bind(1, id).Bind(2, Fold(name)).Step();
     if (rc == SQLITE_ROW) {
         type = static_cast<std::uint32_t>(m_getValue.Int(0));
         data = m_getValue.Blob(1);
@@ -338,7 +447,7 @@ Status HiveFile::SetValue(KeyId id, std::string_view name, std::uint32_t type,
     const int rc = m_setValue.Start()
                        .Bind(1, id)
                        .Bind(2, name)
-                       .Bind(3, FoldName(name))
+                       .Bind(3, Fold(name))
                        .Bind(4, static_cast<std::int64_t>(type))
                        .BindBlob(5, data)
                        .Step();
@@ -353,7 +462,7 @@ Status HiveFile::DeleteValue(KeyId id, std::string_view name) {
     ScopedTransaction tx(m_db.get(), ScopedTransaction::Kind::Write);
     if (!tx.Active())
         return FromSqlite(tx.BeginResult());
-    const int rc = m_deleteValue.Start().Bind(1, id).Bind(2, FoldName(name)).Step();
+    const int rc = m_deleteValue.Start().Bind(1, id).Bind(2, Fold(name)).Step();
     if (rc != SQLITE_DONE)
         return FromSqlite(rc);
     if (sqlite3_changes(m_db.get()) == 0)

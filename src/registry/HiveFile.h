@@ -23,22 +23,29 @@ struct ValueRecord {
 
 // One hive file: a SQLite database of keys (a tree below named root rows) and typed values.
 // Every change is one transaction, so a change is either wholly in the file or not at all,
-// whatever happens to the process; two processes writing at once queue on a busy timeout.
+// whatever happens to the process; two processes writing at once queue on a lock wait.
+// The journal is a rollback journal beside the file: unlike a write-ahead log it lets a
+// user who may not write the file or its folder read it, and leaves no shared-memory file
+// whose permissions could lock later writers out.
 class HiveFile {
 public:
     enum class Mode { ReadOnly, ReadWrite };
     enum class OpenFailure { None, Damaged, Other };
-    // Write-ahead log: one sync per write and readers never wait for a writer; it needs a
-    // folder the reader can write to, so a hive meant to be read-only keeps a rollback journal.
-    enum class Journal { WriteAheadLog, Rollback };
 
-    // Opens and checks the file. A new or empty file gets the schema (ReadWrite only).
-    // On failure returns null, with a status, the kind of failure and a message.
+    // Opens and checks the file. A new or empty file gets the schema, an older one is
+    // brought up to date (ReadWrite only). On failure returns null, with a status, the kind
+    // of failure and a message. `notes` receives what bringing the file up to date changed.
     static std::unique_ptr<HiveFile> Open(const std::filesystem::path& path, Mode mode,
-                                          Journal journal, Status& status, OpenFailure& failure,
-                                          std::string& message);
+                                          int lockWaitMs, Status& status, OpenFailure& failure,
+                                          std::string& message, std::vector<std::string>& notes);
+
+    // Called by SQLite as each write transaction of a hive opened afterwards is about to
+    // commit; lets a test stop a writer at a known point. Null removes it.
+    static void SetCommitHook(int (*hook)(void*));
 
     Mode GetMode() const { return m_mode; }
+    // How long a call waits for another process's lock before it fails as busy.
+    void SetLockWait(int milliseconds);
 
     // Root rows are made on the first write below them; a missing one reads as empty.
     Status RootId(std::string_view rootName, KeyId& id);
@@ -71,9 +78,13 @@ private:
     Status Prepare();
     Status KeyAlive(KeyId id);
     Status FromSqlite(int rc) const;
+    // Folds a name as this file's keys and values were folded when written.
+    std::string Fold(std::string_view name) const;
+    Status MigrateFolds(std::vector<std::string>& notes);
 
     sqlite::DatabasePtr m_db;
     Mode m_mode = Mode::ReadOnly;
+    bool m_legacyFold = false;
     std::map<std::string, KeyId> m_rootIds;
 
     sqlite::Statement m_findChild;

@@ -36,6 +36,12 @@ std::string TimeStamp() {
 
 }  // namespace
 
+void HiveSlot::SetLockWait(int milliseconds) {
+    m_lockWaitMs = milliseconds;
+    if (m_file)
+        m_file->SetLockWait(milliseconds);
+}
+
 void HiveSlot::Close() {
     m_file.reset();
     m_identity = {};
@@ -100,7 +106,12 @@ bool HiveSlot::SetAside(const std::filesystem::path& path, const std::string& re
     journal += "-journal";
     std::filesystem::path journalAside = aside;
     journalAside += "-journal";
-    std::filesystem::rename(journal, journalAside, ec);
+    // An empty one (a finished write leaves it so) holds nothing of the old file.
+    if (std::filesystem::file_size(journal, ec) == 0 && !ec) {
+        std::filesystem::remove(journal, ec);
+    } else {
+        std::filesystem::rename(journal, journalAside, ec);
+    }
     for (const char* suffix : {"-wal", "-shm"}) {
         std::filesystem::path log = path;
         log += suffix;
@@ -156,12 +167,13 @@ Status HiveSlot::Acquire(bool forWrite, HiveFile*& file) {
         Status status = kErrorSuccess;
         HiveFile::OpenFailure failure = HiveFile::OpenFailure::None;
         std::string message;
+        std::vector<std::string> notes;
         const auto mode = writable ? HiveFile::Mode::ReadWrite : HiveFile::Mode::ReadOnly;
-        // The per-user hive takes the frequent writes; the machine hive must stay readable
-        // for users who cannot write its folder.
-        const auto journal = m_kind == HiveKind::User ? HiveFile::Journal::WriteAheadLog
-                                                      : HiveFile::Journal::Rollback;
-        m_file = HiveFile::Open(path, mode, journal, status, failure, message);
+        m_file = HiveFile::Open(path, mode, m_lockWaitMs, status, failure, message, notes);
+        for (const std::string& note : notes) {
+            m_notices.push_back(path.string() + ": " + note);
+            std::fprintf(stderr, "quorvel: %s\n", m_notices.back().c_str());
+        }
         if (!m_file) {
             if (failure == HiveFile::OpenFailure::Damaged && m_kind == HiveKind::User &&
                 m_policy == DamagedHivePolicy::SetAside && attempt == 0 &&

@@ -42,8 +42,10 @@ public:
     void Close();
 
     void SetDamagedPolicy(DamagedHivePolicy policy) { m_policy = policy; }
+    void SetLockWait(int milliseconds);
     const std::string& LastError() const { return m_lastError; }
-    // Messages about damaged files moved aside since the last call.
+    // Messages about damaged files moved aside, or names renamed when an older file was
+    // brought up to date, since the last call.
     std::vector<std::string> TakeNotices();
 
 private:
@@ -54,6 +56,7 @@ private:
 
     HiveKind m_kind;
     DamagedHivePolicy m_policy = DamagedHivePolicy::SetAside;
+    int m_lockWaitMs = 0;
     std::filesystem::path m_path;
     std::unique_ptr<HiveFile> m_file;
     FileIdentity m_identity;

@@ -3,6 +3,9 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace quorvel::reg {
 namespace {
 
@@ -66,15 +69,31 @@ void Encode(char32_t cp, std::string& out) {
     }
 }
 
-}  // namespace
+struct CaseEntry {
+    char16_t from;
+    char16_t to;
+};
+constexpr CaseEntry kUpcase[] = {
+#include "registry/UpcaseTable.inc"
+};
 
-std::string FoldName(std::string_view utf8) {
+char32_t Upcase(char32_t cp) {
+    if (cp > 0xFFFF)
+        return cp;
+    const auto it = std::lower_bound(
+        std::begin(kUpcase), std::end(kUpcase), cp,
+        [](const CaseEntry& entry, char32_t wanted) { return entry.from < wanted; });
+    return (it != std::end(kUpcase) && it->from == cp) ? it->to : cp;
+}
+
+template <typename AsciiFold, typename WideFold>
+std::string Fold(std::string_view utf8, AsciiFold ascii, WideFold wide) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
         const char c = utf8[pos];
         if (static_cast<unsigned char>(c) < 0x80) {
-            out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+            out.push_back(ascii(c));
             ++pos;
             continue;
         }
@@ -85,11 +104,26 @@ std::string FoldName(std::string_view utf8) {
             ++pos;
             continue;
         }
-        const auto lower = towlower_l(static_cast<wint_t>(cp), Utf8Locale());
-        Encode(static_cast<char32_t>(lower), out);
+        Encode(wide(cp), out);
         pos += length;
     }
     return out;
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view utf8) {
+    return Fold(
+        utf8, [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; },
+        Upcase);
+}
+
+std::string LegacyFoldName(std::string_view utf8) {
+    return Fold(
+        utf8, [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; },
+        [](char32_t cp) {
+            return static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), Utf8Locale()));
+        });
 }
 
 std::size_t CountCharacters(std::string_view utf8) {

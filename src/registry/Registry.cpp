@@ -36,6 +36,17 @@ bool SplitSubKey(std::string_view subKey, std::vector<std::string_view>& segment
     }
 }
 
+Registry::Registry() {
+    SetLockWait(kWindowLockWait);
+}
+
+void Registry::SetLockWait(std::chrono::milliseconds wait) {
+    std::lock_guard lock(m_mutex);
+    const int ms = static_cast<int>(wait.count());
+    m_user.SetLockWait(ms);
+    m_machine.SetLockWait(ms);
+}
+
 Registry& Registry::Process() {
     static Registry registry;
     return registry;
@@ -59,7 +70,10 @@ void Registry::SetDamagedUserHivePolicy(DamagedHivePolicy policy) {
 
 std::vector<std::string> Registry::TakeNotices() {
     std::lock_guard lock(m_mutex);
-    return m_user.TakeNotices();
+    std::vector<std::string> notices = m_user.TakeNotices();
+    for (std::string& notice : m_machine.TakeNotices())
+        notices.push_back(std::move(notice));
+    return notices;
 }
 
 Status Registry::Remember(HiveKind kind, Status status, const HiveFile* file) {

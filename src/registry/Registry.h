@@ -3,6 +3,7 @@
 #include "registry/HiveSlot.h"
 #include "registry/RegistryTypes.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -16,6 +17,9 @@ namespace quorvel::reg {
 // machine-wide hive under every other root, reached through key handles with the calls and
 // status codes of the registry API. Sub-key paths are names separated by "\"; names and
 // texts are UTF-8.
+inline constexpr std::chrono::milliseconds kWindowLockWait{500};
+inline constexpr std::chrono::milliseconds kToolLockWait{30000};
+
 class Registry {
 public:
     static Registry& Process();
@@ -42,6 +46,9 @@ public:
     // Closes the hive files; handles stay usable and reopen them on their next use.
     void CloseHives();
     void SetDamagedUserHivePolicy(DamagedHivePolicy policy);
+    // How long a call waits when another process holds a hive locked, before it fails as
+    // busy. Short by default, since the window waits on it; the tools wait longer.
+    void SetLockWait(std::chrono::milliseconds wait);
     std::vector<std::string> TakeNotices();
 
 private:
@@ -58,7 +65,7 @@ private:
         std::vector<ValueRecord> values;
     };
 
-    Registry() = default;
+    Registry();
     Status Resolve(Hkey key, KeyEntry*& entry);
     // The parent's entry and the segments of a sub-key path below it, within the depth limit.
     Status ResolveBelow(Hkey parent, std::string_view subKey, KeyEntry*& entry,

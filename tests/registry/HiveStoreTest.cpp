@@ -1,5 +1,6 @@
 #include "ScopedHives.h"
 #include "files/FileIo.h"
+#include "registry/HiveFile.h"
 #include "registry/HiveLocations.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
@@ -10,9 +11,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <thread>
 
 namespace quorvel {
 namespace {
@@ -51,6 +49,7 @@ TEST(HiveStore, TwoProcessesWritingAtOnceLoseNothing) {
     std::vector<pid_t> writers;
     for (int w = 0; w < 2; ++w) {
         writers.push_back(Spawn([w] {
+            Registry::Process().SetLockWait(reg::kToolLockWait);
             clsRegistryAccess mine;
             bool ok = true;
             for (int i = 0; i < kWrites; ++i) {
@@ -99,11 +98,46 @@ bool IntegrityOk(const std::filesystem::path& hive) {
     return ok;
 }
 
-// A long import is killed at some write; every value must be wholly old or wholly new.
+// A child that stops itself just before its Nth commit and says so through a pipe, so the
+// parent kills it at a known point and never races it.
+int g_stopPipe = -1;
+int g_commitsLeft = 0;
+int StopBeforeCommit(void*) {
+    if (--g_commitsLeft == 0) {
+        const char byte = 'k';
+        (void)!::write(g_stopPipe, &byte, 1);
+        ::raise(SIGSTOP);
+    }
+    return 0;
+}
+
+template <typename Fn>
+void KillAtCommit(int commit, Fn work) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t child = Spawn([&] {
+        ::close(fds[0]);
+        g_stopPipe = fds[1];
+        g_commitsLeft = commit;
+        reg::HiveFile::SetCommitHook(StopBeforeCommit);
+        return work();
+    });
+    ::close(fds[1]);
+    char byte = 0;
+    const bool stopped = ::read(fds[0], &byte, 1) == 1;
+    ::close(fds[0]);
+    ::kill(child, SIGKILL);
+    EXPECT_TRUE(stopped) << "the child ended before that commit";
+    EXPECT_EQ(WaitFor(child), -1);
+}
+
+// An import killed as its 21st overwrite is about to commit: the 20 before are new, the
+// rest old, and no value is half-written.
 void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive,
                        const test::TempDir& dir) {
-    constexpr int kValues = 120;  // overwritten by the import, one every kEvery lines
-    constexpr int kEvery = 25;    // the lines between are new byte values
+    constexpr int kValues = 60;  // overwritten by the import, one every kEvery lines
+    constexpr int kEvery = 4;    // the lines between are new byte values
+    constexpr int kDone = 20;
     clsRegistryAccess reg;
     std::string file = "REGEDIT4\r\n\r\n[" + key + "]\r\n";
     for (int i = 0; i < kValues; ++i) {
@@ -121,38 +155,25 @@ void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive
     const auto regFile = dir.Write("long.reg", file);
     Registry::Process().CloseHives();
 
-    const pid_t child = Spawn([&] {
+    // Each line of the file is one commit.
+    KillAtCommit(kDone * kEvery + 1, [&] {
         clsRegistryAccess importer;
         return importer.ImportFromReg(regFile) == 1;
     });
-    // Let a few writes land, then kill the importer wherever it is.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (reg.ReadString(key, "v1", "") != Padded("new1") &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ::kill(child, SIGKILL);
-    EXPECT_EQ(WaitFor(child), -1) << "the import ended before it was killed";
-    Registry::Process().CloseHives();
 
     EXPECT_TRUE(IntegrityOk(hive));
-    int fresh = 0;
     for (int i = 0; i < kValues; ++i) {
-        const std::string text = reg.ReadString(key, "v" + std::to_string(i), "");
-        const bool isNew = text == Padded("new" + std::to_string(i));
-        EXPECT_TRUE(isNew || text == Padded("old" + std::to_string(i))) << i << ": " << text;
-        fresh += isNew;
+        const std::string age = i < kDone ? "new" : "old";
+        EXPECT_EQ(reg.ReadString(key, "v" + std::to_string(i), ""), Padded(age + std::to_string(i)))
+            << i;
     }
     const std::string whole = clsRegistryAccess::BinToStr(std::string(200, 'w')).substr(1);
     for (int line = 0; line < kValues * kEvery; ++line) {
         if (line % kEvery == 0)
             continue;
         const std::string bytes = reg.ReadBinary(key, "b" + std::to_string(line), "none");
-        EXPECT_TRUE(bytes == "none" || bytes == whole) << line << ": " << bytes;
+        EXPECT_EQ(bytes, line < kDone * kEvery ? whole : "none") << line;
     }
-    EXPECT_GE(fresh, 2);
-    EXPECT_LT(fresh, kValues);
     // And the hive takes writes again.
     EXPECT_NE(reg.WriteString(key, "after", "1"), 0);
     EXPECT_EQ(reg.ReadString(key, "after", ""), "1");
@@ -162,6 +183,117 @@ TEST(HiveStore, KilledImportLeavesEachValueOldOrNew) {
     test::ScopedHives hives;
     KillImportHalfWay("HKEY_CURRENT_USER\\Software\\Kill", hives.UserHive(), hives.Dir());
     KillImportHalfWay("HKEY_LOCAL_MACHINE\\SOFTWARE\\Kill", hives.MachineHive(), hives.Dir());
+}
+
+void SetMode(const std::filesystem::path& path, std::filesystem::perms perms) {
+    std::filesystem::permissions(path, perms);
+}
+constexpr auto kReadOnlyFile = std::filesystem::perms::owner_read |
+                               std::filesystem::perms::group_read |
+                               std::filesystem::perms::others_read;
+constexpr auto kReadOnlyFolder = kReadOnlyFile | std::filesystem::perms::owner_exec |
+                                 std::filesystem::perms::group_exec |
+                                 std::filesystem::perms::others_exec;
+
+std::string JournalMode(const std::filesystem::path& hive) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr);
+    std::string mode;
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return mode;
+}
+
+// With a write-ahead log a reader needs a writable folder, and a read-only spell left a
+// shared-memory file that locked every later writer out.
+TEST(HiveStore, UserHiveIsReadableReadOnlyAndWritableAgainAfterwards) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string key = "HKCU\\Software\\Quorvel\\Settings";
+    ASSERT_NE(reg.WriteString(key, "TVLang", "Deutsch"), 0);
+    // A hive left with a write-ahead log by an earlier version is turned back on first write.
+    Registry::Process().CloseHives();
+    sqlite3* db = nullptr;
+    sqlite3_open(hives.UserHive().c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(JournalMode(hives.UserHive()), "wal");
+    ASSERT_NE(reg.WriteString(key, "RadioLang", "Dansk"), 0);
+    Registry::Process().CloseHives();
+    EXPECT_NE(JournalMode(hives.UserHive()), "wal");
+
+    SetMode(hives.UserHive(), kReadOnlyFile);
+    SetMode(hives.Dir().Path(), kReadOnlyFolder);
+    EXPECT_EQ(reg.ReadString(key, "TVLang", ""), "Deutsch");
+    EXPECT_EQ(reg.WriteString(key, "TVLang", "Suomi"), 0);
+    SetMode(hives.Dir().Path(), std::filesystem::perms::owner_all);
+    SetMode(hives.UserHive(), kReadOnlyFile | std::filesystem::perms::owner_write);
+    EXPECT_NE(reg.WriteString(key, "TVLang", "Suomi"), 0);
+    EXPECT_EQ(reg.ReadString(key, "TVLang", ""), "Suomi");
+    for (const char* suffix : {"-wal", "-shm"}) {
+        EXPECT_FALSE(std::filesystem::exists(hives.UserHive().string() + suffix)) << suffix;
+    }
+}
+
+// An administrator's write killed half-way leaves a journal that only a writer can roll
+// back: a user who cannot write is told so, and the file is whole again after the repair.
+TEST(HiveStore, WriteKilledHalfWayIsExplainedToReadersWhoCannotRepairIt) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string key = "HKLM\\SOFTWARE\\Vendor\\Quorvel\\Settings";
+    ASSERT_NE(reg.WriteString(key, "chkSplash", "1"), 0);
+    Registry::Process().CloseHives();
+
+    // So many changes in one transaction that they reach the file before the commit.
+    KillAtCommit(1, [&] {
+        sqlite3* raw = nullptr;
+        sqlite3_open(hives.MachineHive().c_str(), &raw);
+        sqlite3_commit_hook(raw, StopBeforeCommit, nullptr);
+        sqlite3_exec(raw, "PRAGMA cache_size=10; BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        for (int i = 0; i < 200; ++i) {
+            const std::string sql = "INSERT INTO key_values VALUES(1, 'b" + std::to_string(i) +
+                                    "', 'B" + std::to_string(i) + "', 3, randomblob(4000), " +
+                                    std::to_string(100 + i) + ")";
+            sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr);
+        }
+        sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+        return true;
+    });
+    ASSERT_GT(std::filesystem::file_size(hives.MachineHive().string() + "-journal"), 0u);
+
+    SetMode(hives.MachineHive(), kReadOnlyFile);
+    EXPECT_EQ(reg.ReadString(key, "chkSplash", "dflt"), "dflt");
+    EXPECT_NE(Registry::Process().LastError().find("interrupted half-way"), std::string::npos)
+        << Registry::Process().LastError();
+    SetMode(hives.MachineHive(), kReadOnlyFile | std::filesystem::perms::owner_write);
+    EXPECT_EQ(reg.ReadString(key, "chkSplash", "dflt"), "1");
+    Registry::Process().CloseHives();
+    EXPECT_TRUE(IntegrityOk(hives.MachineHive()));
+    Names names;
+    std::vector<clsRegistryAccess::Value> values;
+    EXPECT_EQ(reg.EnumValues("HKLM", names, values), 0);
+}
+
+// A settings call waits only briefly for another program's lock, then fails as busy and
+// says so; the lock gone, it works again.
+TEST(HiveStore, LockedHiveFailsSoonWithAReason) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    ASSERT_NE(reg.WriteString("HKCU\\Software\\Q", "a", "1"), 0);
+    sqlite3* other = nullptr;
+    sqlite3_open(hives.UserHive().c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(reg.WriteString("HKCU\\Software\\Q", "a", "2"), 0);
+    EXPECT_NE(Registry::Process().LastError().find("locked"), std::string::npos)
+        << Registry::Process().LastError();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_NE(reg.WriteString("HKCU\\Software\\Q", "a", "2"), 0);
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Q", "a", ""), "2");
 }
 
 std::vector<std::filesystem::path> SetAsideFiles(const test::TempDir& dir) {

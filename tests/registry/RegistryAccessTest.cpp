@@ -4,6 +4,7 @@
 #include "registry/clsRegistryAccess.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace quorvel {
 namespace {
@@ -258,6 +259,72 @@ TEST(RegistryAccess, MalformedNamesDoNotAliasOtherNames) {
         EXPECT_TRUE(reg.KeyExists(key + "\\" + std::string(overlong) + "\\x"));
         EXPECT_FALSE(reg.KeyExists(key + "\\a\\x")) << overlong;
     }
+}
+
+// Names compare upper-cased by a table of the program's own: "i" and "İ" or "k" and the
+// Kelvin sign stay two names, and keys list in upper-case order.
+TEST(RegistryAccess, NamesCompareAndSortUpperCased) {
+    test::ScopedHives hives;
+    clsRegistryAccess reg;
+    const std::string key = "HKCU\\Software\\Fold";
+    for (const char* name : {"i", "İ", "k", "\u212A", "ı", "σ", "Σ", "ß"}) {
+        reg.WriteString(key, name, name);
+    }
+    Names names;
+    std::vector<Value> values;
+    EXPECT_EQ(reg.EnumValues(key, names, values), 6);
+    EXPECT_EQ(names, (Names{"i", "İ", "k", "\u212A", "σ", "ß"}));
+    EXPECT_EQ(reg.ReadString(key, "I", ""), "ı");  // dotless i upper-cases to I
+    EXPECT_EQ(reg.ReadString(key, "ς", ""), "Σ");
+    EXPECT_EQ(reg.ReadString(key, "SS", "none"), "none");  // ß has no one-letter upper case
+
+    for (const char* sub : {"[", "_x", "A", "b"})
+        reg.CreateKey(key + "\\" + sub);
+    Names keys;
+    reg.EnumKeys(key, keys);
+    EXPECT_EQ(keys, (Names{"A", "b", "[", "_x"}));
+}
+
+// A hive written with the small-letter fold is read as it is while it cannot be written,
+// and folded again on the first write; names the new fold cannot tell apart are kept under
+// a new name rather than lost.
+TEST(RegistryAccess, HivesOfTheSmallLetterFoldAreBroughtUpToDate) {
+    test::ScopedHives hives;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(hives.UserHive().c_str(), &db), SQLITE_OK);
+    const char* oldHive = R"sql(
+        CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,
+            name TEXT NOT NULL, fold TEXT NOT NULL, UNIQUE(parent, fold));
+        CREATE TABLE key_values(key_id INTEGER NOT NULL, name TEXT NOT NULL, fold TEXT NOT NULL,
+            type INTEGER NOT NULL, data BLOB NOT NULL, seq INTEGER NOT NULL,
+            PRIMARY KEY(key_id, fold)) WITHOUT ROWID;
+        CREATE INDEX key_values_order ON key_values(key_id, seq);
+        INSERT INTO keys VALUES(1, 0, 'HKCU', 'hkcu'), (2, 1, 'Software', 'software'),
+            (3, 2, 'Été', 'été'), (4, 3, 'b', 'b'), (5, 3, '_x', '_x');
+        INSERT INTO key_values VALUES(3, 'σ', 'σ', 1, X'6F6E6500', 1),
+            (3, 'ς', 'ς', 1, X'74776F00', 2), (3, 'Name', 'name', 1, X'7600', 3);
+        PRAGMA application_id=1364350535; PRAGMA user_version=1;
+    )sql";
+    ASSERT_EQ(sqlite3_exec(db, oldHive, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    clsRegistryAccess reg;
+    std::filesystem::permissions(hives.UserHive(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(reg.ReadString("HKCU\\SOFTWARE\\éTÉ", "NAME", ""), "v");
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Été", "ς", ""), "two");
+    std::filesystem::permissions(hives.UserHive(), std::filesystem::perms::owner_all);
+
+    reg::Registry::Process().TakeNotices();
+    EXPECT_NE(reg.WriteString("HKCU\\Software\\Été", "new", "1"), 0);
+    EXPECT_EQ(reg.ReadString("HKCU\\SOFTWARE\\éTÉ", "NAME", ""), "v");
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Été", "ς", ""), "one");
+    EXPECT_EQ(reg.ReadString("HKCU\\Software\\Été", "ς~2", ""), "two");
+    const Names notices = reg::Registry::Process().TakeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("ς~2"), std::string::npos);
+    Names keys;
+    reg.EnumKeys("HKCU\\Software\\Été", keys);
+    EXPECT_EQ(keys, (Names{"b", "_x"}));
 }
 
 }  // namespace
