@@ -1,6 +1,7 @@
 #include "shell/widgets/ListView.h"
 
 #include "shell/widgets/ListRowsModel.h"
+#include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
 
 #include <QHeaderView>
@@ -11,7 +12,9 @@ namespace quorvel {
 ListView::ListView(QWidget* parent) : ListView(std::make_shared<ListRows>(), parent) {}
 
 ListView::ListView(std::shared_ptr<ListRows> rows, QWidget* parent)
-    : QTreeView(parent), m_model(new ListRowsModel(std::move(rows), this)) {
+    : QTreeView(parent),
+      m_model(new ListRowsModel(std::move(rows), this)),
+      m_filter(new RowFilterModel(m_model, this)) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
@@ -30,7 +33,7 @@ ListView::ListView(std::shared_ptr<ListRows> rows, QWidget* parent)
     columns->setStretchLastSection(false);
     columns->setHighlightSections(false);
 
-    setModel(m_model);
+    setModel(m_filter);
     ApplyColumnWidths(0, m_model->columnCount() - 1);
 
     connect(m_model, &QAbstractItemModel::columnsInserted, this,
@@ -40,11 +43,20 @@ ListView::ListView(std::shared_ptr<ListRows> rows, QWidget* parent)
         m_syncingSelection = false;
         SelectionFromRows();
     });
+    // A new filter drops the view's selection; a selected row it hides is no longer
+    // selected, so that no tool acts on a row that cannot be seen.
+    connect(m_filter, &QAbstractItemModel::modelReset, this, [this] {
+        const std::optional<int> selected = Rows().SelectedPosition();
+        if (m_filter->Filtered() && selected &&
+            !m_filter->mapFromSource(m_model->index(*selected - 1, 0)).isValid())
+            Rows().Select(0);
+        SelectionFromRows();
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ListView::SelectionToRows);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
-            Q_EMIT ItemClick(index.row() + 1);
+            Q_EMIT ItemClick(PositionOf(index));
     });
     connect(columns, &QHeaderView::sectionClicked, this,
             [this](int logicalIndex) { Q_EMIT ColumnClick(logicalIndex + 1); });
@@ -52,8 +64,10 @@ ListView::ListView(std::shared_ptr<ListRows> rows, QWidget* parent)
 }
 
 ListView::~ListView() {
-    // The model goes before the rows may: detach it while both still exist.
+    // The models go before the rows may: detach them while both still exist.
     setModel(nullptr);
+    delete m_filter;
+    m_filter = nullptr;
     delete m_model;
     m_model = nullptr;
 }
@@ -83,8 +97,10 @@ void ListView::SelectionFromRows() {
     m_syncingSelection = true;
     const std::optional<int> selected = Rows().SelectedPosition();
     QItemSelectionModel* selection = selectionModel();
-    if (selected && *selected <= m_model->rowCount()) {
-        const QModelIndex index = m_model->index(*selected - 1, 0);
+    const QModelIndex index = selected && *selected <= m_model->rowCount()
+                                  ? m_filter->mapFromSource(m_model->index(*selected - 1, 0))
+                                  : QModelIndex();
+    if (index.isValid()) {
         selection->setCurrentIndex(index,
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
@@ -98,7 +114,7 @@ void ListView::SelectionToRows() {
         return;
     m_syncingSelection = true;
     const QModelIndexList selected = selectionModel()->selectedRows();
-    Rows().Select(selected.isEmpty() ? 0 : selected.first().row() + 1);
+    Rows().Select(selected.isEmpty() ? 0 : PositionOf(selected.first()));
     m_syncingSelection = false;
 }
 
@@ -109,10 +125,14 @@ void ListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int en
     QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
+int ListView::PositionOf(const QModelIndex& shown) const {
+    return m_filter->mapToSource(shown).row() + 1;
+}
+
 void ListView::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && state() != QAbstractItemView::EditingState && currentIndex().isValid()) {
-        Q_EMIT ItemClick(currentIndex().row() + 1);
+        Q_EMIT ItemClick(PositionOf(currentIndex()));
         event->accept();
         return;
     }

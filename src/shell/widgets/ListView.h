@@ -9,6 +9,7 @@
 namespace quorvel {
 
 class ListRowsModel;
+class RowFilterModel;
 
 // The list view in report view: a header of columns over the rows of a ListRows, one selected
 // row kept in step with the rows' selection both ways, no editing. Positions in its signals
@@ -27,6 +28,9 @@ public:
     const ListRows& Rows() const;
     const std::shared_ptr<ListRows>& SharedRows() const;
     ListRowsModel* RowsModel() const { return m_model; }
+    // What the view shows of the rows: all of them unless a filter is set. Positions in the
+    // signals stay positions of the rows, whatever is hidden.
+    RowFilterModel* FilterModel() const { return m_filter; }
 
 Q_SIGNALS:
     // A row was clicked (or Enter pressed on the current row); its position from 1.
@@ -43,7 +47,10 @@ private:
     void SelectionFromRows();
     void SelectionToRows();
 
+    int PositionOf(const QModelIndex& shown) const;
+
     ListRowsModel* m_model = nullptr;
+    RowFilterModel* m_filter = nullptr;
     bool m_syncingSelection = false;
 };
 
