@@ -1,4 +1,5 @@
 #include "appearance/ProductInfo.h"
+#include "appearance/ProgramFiles.h"
 #include "shell/CatalogueWindow.h"
 #include "shell/PermissionPrompt.h"
 #include "shell/StartPlayer.h"
@@ -21,9 +22,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(
         QString::fromStdString(quorvel::VersionLabel(quorvel::CurrentVersionInfo())));
 
-    // The program's own files live beside the executable.
-    const std::filesystem::path folder =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    // The program's own files live beside the executable, or in the installed data folder.
+    const std::filesystem::path folder = quorvel::ApplicationFolderFor(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    quorvel::SetApplicationFolder(folder);
     quorvel::CatalogueWindow window(folder);
     quorvel::InstallPermissionMessageBox(&window);
     quorvel::AttachPlayer(window);
