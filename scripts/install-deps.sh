@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri ffmpeg mpv python3
   clang-format qt6-qpa-plugins fonts-dejavu-core
+  desktop-file-utils appstream dbus-daemon dbus-bin
 )
 
 missing=()
