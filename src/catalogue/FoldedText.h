@@ -15,4 +15,9 @@ inline std::string FoldText1252(std::string_view bytes) {
     return out;
 }
 
+// UTF-8 text with the letters of Windows-1252 folded to small ones (ASCII, Latin-1, Š Œ Ž
+// Ÿ); every other character stays as it is. The result has the same length in bytes, so
+// a position found in it is the same position in the text.
+std::string FoldTextUtf8(std::string_view utf8);
+
 }  // namespace quorvel

@@ -301,4 +301,38 @@ void ListRows::Resort() {
         m_observer->SelectionChanged();
 }
 
+void ListRows::RemoveMarked(const std::vector<bool>& marked) {
+    if (marked.size() != m_rows.size())
+        throw std::invalid_argument("one mark per row is needed");
+    if (std::find(marked.begin(), marked.end(), true) == marked.end())
+        return;
+    if (m_observer)
+        m_observer->AboutToReset();
+    std::size_t kept = 0;
+    std::optional<int> selected;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (marked[i])
+            continue;
+        if (m_selected && static_cast<int>(i) == *m_selected - 1)
+            selected = static_cast<int>(kept) + 1;
+        if (kept != i)
+            m_rows[kept] = std::move(m_rows[i]);
+        ++kept;
+    }
+    m_rows.resize(kept);
+    const bool selectionChanged = selected != m_selected;
+    m_selected = selected;
+    if (m_observer)
+        m_observer->Reset();
+    if (m_observer && (selectionChanged || m_selected))
+        m_observer->SelectionChanged();
+}
+
+void ListRows::SetLayout(int position, RowLayout layout) {
+    CheckPosition(position);
+    m_rows[static_cast<std::size_t>(position - 1)].layout = layout;
+    if (m_observer)
+        m_observer->RowChanged(position - 1);
+}
+
 }  // namespace quorvel

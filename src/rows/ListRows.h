@@ -6,12 +6,18 @@
 
 namespace quorvel {
 
+// Which channel field each sub-item holds. Rows of the catalogue (loaded, added or edited)
+// hold category, type and URL in sub-items 1 to 3; rows of a list import hold URL,
+// category and section.
+enum class RowLayout { Catalogue, Import };
+
 // One row of a list view: its text (first column), a hidden tag, and sub-items
 // 1, 2, 3... for the further columns. Unset parts read as the empty text.
 struct ListRow {
     std::string text;
     std::string tag;
     std::vector<std::string> subItems;  // subItems[k - 1] is sub-item k
+    RowLayout layout = RowLayout::Catalogue;
 
     const std::string& SubItem(int k) const;
     void SetSubItem(int k, std::string value);
@@ -61,10 +67,14 @@ public:
     void SetText(int position, std::string text);
     void SetTag(int position, std::string tag);
     void SetSubItem(int position, int k, std::string value);
+    void SetLayout(int position, RowLayout layout);
 
     void Clear();
     // The rows after it move up by one; a bad position throws std::out_of_range.
     void RemoveAt(int position);
+    // Removes every row whose index (from 0) is marked, in one change; the others keep
+    // their order. `marked` has one entry per row.
+    void RemoveMarked(const std::vector<bool>& marked);
 
     // The selected row's position, or nothing when no row is selected.
     std::optional<int> SelectedPosition() const { return m_selected; }

@@ -85,17 +85,54 @@ LocalHttpServer::~LocalHttpServer() {
 
 void LocalHttpServer::Serve(const std::string& path, std::string body, std::string contentType) {
     std::lock_guard lock(m_mutex);
-    m_routes[path] = Route{std::move(body), std::move(contentType), false};
+    Route route;
+    route.body = std::move(body);
+    route.contentType = std::move(contentType);
+    m_routes[path] = std::move(route);
 }
 
 void LocalHttpServer::Stall(const std::string& path) {
     std::lock_guard lock(m_mutex);
-    m_routes[path] = Route{{}, {}, true};
+    Route route;
+    route.stall = true;
+    m_routes[path] = std::move(route);
 }
 
 void LocalHttpServer::Delay(const std::string& path, int milliseconds) {
     std::lock_guard lock(m_mutex);
     m_routes[path].delayMs = milliseconds;
+}
+
+void LocalHttpServer::Redirect(const std::string& path, std::string location) {
+    std::lock_guard lock(m_mutex);
+    Route route;
+    route.status = 302;
+    route.location = std::move(location);
+    m_routes[path] = std::move(route);
+}
+
+void LocalHttpServer::ServeStatus(const std::string& path, int status, std::string body) {
+    std::lock_guard lock(m_mutex);
+    Route route;
+    route.status = status;
+    route.body = std::move(body);
+    route.contentType = "text/html";
+    m_routes[path] = std::move(route);
+}
+
+void LocalHttpServer::ServeFilled(const std::string& path, std::uint64_t size, char fill) {
+    std::lock_guard lock(m_mutex);
+    Route route;
+    route.fillSize = size;
+    route.fill = fill;
+    route.contentType = "text/html";
+    m_routes[path] = std::move(route);
+}
+
+std::string LocalHttpServer::LastRequestHead(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_heads.find(path);
+    return it == m_heads.end() ? std::string() : it->second;
 }
 
 std::string LocalHttpServer::Url(std::string_view path) const {
@@ -162,6 +199,7 @@ void LocalHttpServer::HandleConnection(int fd) {
             std::lock_guard lock(m_mutex);
             ++m_total;
             ++m_counts[path];
+            m_heads[path] = head.substr(0, head.find("\r\n\r\n"));
             auto it = m_routes.find(path);
             if (it == m_routes.end())
                 it = m_routes.find(path.substr(0, path.find('?')));
@@ -177,6 +215,28 @@ void LocalHttpServer::HandleConnection(int fd) {
         }
         if (found && route.stall) {
             WaitUntilStopped();
+        } else if (found && route.status != 200) {
+            std::string answer = "HTTP/1.1 " + std::to_string(route.status) + " Status\r\n";
+            if (!route.location.empty())
+                answer += "Location: " + route.location + "\r\n";
+            answer +=
+                "Content-Type: text/html\r\nContent-Length: " + std::to_string(route.body.size()) +
+                "\r\nConnection: close\r\n\r\n";
+            SendAll(fd, answer + route.body);
+        } else if (found && route.fillSize > 0) {
+            SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: " + route.contentType +
+                            "\r\nContent-Length: " + std::to_string(route.fillSize) +
+                            "\r\nConnection: close\r\n\r\n");
+            const std::string chunk(64 * 1024, route.fill);
+            std::uint64_t left = route.fillSize;
+            while (left > 0 && !m_stopping) {
+                const std::size_t n =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+                const ssize_t sent = ::send(fd, chunk.data(), n, MSG_NOSIGNAL);
+                if (sent <= 0)
+                    break;  // the client hung up, as it should past its size limit
+                left -= static_cast<std::uint64_t>(sent);
+            }
         } else if (!found) {
             SendAll(fd,
                     "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n"

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,6 +29,13 @@ public:
     void Stall(const std::string& path);
     // The path's answer waits this long (a slow server); set after Serve.
     void Delay(const std::string& path, int milliseconds);
+    // Answers 302 with this Location.
+    void Redirect(const std::string& path, std::string location);
+    // Answers with the status and body given (an error page, for instance).
+    void ServeStatus(const std::string& path, int status, std::string body);
+    // A body of `size` bytes of `fill`, made while it is sent, so that huge answers cost
+    // no memory.
+    void ServeFilled(const std::string& path, std::uint64_t size, char fill = 'x');
 
     int Port() const { return m_port; }
     // "http://127.0.0.1:<port>" followed by the path.
@@ -35,6 +43,8 @@ public:
     // Requests received, in all or for one path (query included when it was sent).
     int RequestCount() const;
     int RequestCount(const std::string& path) const;
+    // The head (request line and headers) of the last request for a path.
+    std::string LastRequestHead(const std::string& path) const;
 
 private:
     struct Route {
@@ -42,6 +52,10 @@ private:
         std::string contentType;
         bool stall = false;
         int delayMs = 0;
+        int status = 200;
+        std::string location;
+        std::uint64_t fillSize = 0;
+        char fill = 'x';
     };
 
     void AcceptLoop();
@@ -57,6 +71,7 @@ private:
     std::condition_variable m_stopped;
     std::map<std::string, Route> m_routes;
     std::map<std::string, int> m_counts;
+    std::map<std::string, std::string> m_heads;
     int m_total = 0;
     std::vector<int> m_openFds;
     std::vector<std::thread> m_workers;

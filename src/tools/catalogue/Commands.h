@@ -14,6 +14,8 @@ int RunLanguages(const std::vector<std::string>& args);
 int RunImportM3u(const std::vector<std::string>& args);
 int RunExportM3u(const std::vector<std::string>& args);
 int RunCheck(const std::vector<std::string>& args);
+int RunPublish(const std::vector<std::string>& args);
+int RunExtract(const std::vector<std::string>& args);
 
 // The catalogue file named on a command line, read whole; a missing or unreadable file is
 // a UsageError.

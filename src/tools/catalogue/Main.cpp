@@ -19,6 +19,8 @@ constexpr const char* kUsage =
     "  import-m3u FILE [--category C]           an M3U playlist as plain catalogue lines\n"
     "  export-m3u FILE                          the catalogue as an extended M3U playlist\n"
     "  check FILE [--concurrency N] [--timeout SECONDS]  whether the channels' streams answer\n"
+    "  publish SOURCE OUT.htm                   plain lines as a channel list page\n"
+    "  extract PAGE.htm OUT.txt                 the channel list of a page as a catalogue\n"
     "Each command explains itself with --help.\n";
 
 }  // namespace
@@ -49,6 +51,10 @@ int main(int argc, char** argv) {
             return RunExportM3u(args);
         if (command == "check")
             return RunCheck(args);
+        if (command == "publish")
+            return RunPublish(args);
+        if (command == "extract")
+            return RunExtract(args);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());

@@ -1,0 +1,112 @@
+#include "net/FetchUrlText.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "LocalHttpServer.h"
+
+namespace quorvel {
+namespace {
+
+// A port on 127.0.0.1 where nothing listens: bound for a moment, then let go.
+int RefusingPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+void ExpectFailure(const FetchedText& fetched, const std::string& reasonPart) {
+    EXPECT_TRUE(fetched.text.empty());
+    EXPECT_FALSE(fetched.Ok());
+    EXPECT_NE(fetched.error.find(reasonPart), std::string::npos) << fetched.error;
+}
+
+TEST(FetchUrlText, GetsTheBodyAsSentWithoutCacheAndAsMozilla) {
+    test::LocalHttpServer server;
+    const std::string body = "a\r\n<data>\r\n\xE9\x81\r\n</data>";  // bytes, not text
+    server.Serve("/TV/Data.htm", body, "text/html");
+    const FetchedText fetched = FetchUrlText(server.Url("/TV/Data.htm"));
+    EXPECT_TRUE(fetched.Ok()) << fetched.error;
+    EXPECT_EQ(fetched.text, body);
+    const std::string head = server.LastRequestHead("/TV/Data.htm");
+    EXPECT_EQ(head.rfind("GET /TV/Data.htm ", 0), 0u) << head;
+    EXPECT_NE(head.find("User-Agent: Mozilla\r\n"), std::string::npos) << head;
+    EXPECT_NE(head.find("Cache-Control: no-cache"), std::string::npos) << head;
+
+    server.Serve("/tiny", "xy");
+    EXPECT_EQ(FetchUrlText(server.Url("/tiny")).text, "xy");
+}
+
+TEST(FetchUrlText, EveryFailureGivesEmptyTextAndAReason) {
+    test::LocalHttpServer server;
+    server.ServeStatus("/broken", 500, "<html>Internal error <data></data></html>");
+    ExpectFailure(FetchUrlText(server.Url("/broken")), "HTTP error 500");
+    ExpectFailure(FetchUrlText(server.Url("/missing")), "HTTP error 404");
+
+    server.Redirect("/elsewhere", "file:///etc/passwd");
+    ExpectFailure(FetchUrlText(server.Url("/elsewhere")), "not http or https");
+    for (const char* url : {"file:///etc/passwd", "ftp://127.0.0.1/Data.htm", "gopher://x/"})
+        ExpectFailure(FetchUrlText(url), "Only http and https");
+
+    ExpectFailure(FetchUrlText("http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x"),
+                  "onnect");
+
+    // 100 MB against the default limit: refused, and not held in memory.
+    server.ServeFilled("/huge", 100ull * 1024 * 1024);
+    ExpectFailure(FetchUrlText(server.Url("/huge")), "larger than 32 MB");
+
+    // A redirect to another http address is followed.
+    server.Serve("/target", "here");
+    server.Redirect("/moved", server.Url("/target"));
+    EXPECT_EQ(FetchUrlText(server.Url("/moved")).text, "here");
+}
+
+TEST(FetchUrlText, StalledServerEndsWithAReason) {
+    test::LocalHttpServer server;
+    server.Stall("/stall");
+    FetchOptions options;
+    options.stallTimeoutSeconds = 1;
+    const FetchedText fetched = FetchUrlText(server.Url("/stall"), options);
+    ExpectFailure(fetched, "stopped answering");
+    EXPECT_FALSE(fetched.cancelled);
+}
+
+TEST(FetchUrlText, CancelEndsTheTransferAndProgressIsReported) {
+    test::LocalHttpServer server;
+    server.Stall("/stall");
+    std::atomic<bool> cancel{false};
+    FetchOptions options;
+    options.cancel = &cancel;
+    // Cancel once the server holds the request, so the cancel hits a transfer under way.
+    options.progress = [&](std::uint64_t, std::uint64_t) {
+        if (server.RequestCount("/stall") > 0)
+            cancel = true;
+    };
+    const FetchedText fetched = FetchUrlText(server.Url("/stall"), options);
+    EXPECT_TRUE(fetched.cancelled);
+    ExpectFailure(fetched, "cancelled");
+
+    server.ServeFilled("/big", 3 * 1024 * 1024);
+    std::uint64_t last = 0;
+    std::uint64_t announced = 0;
+    options.cancel = nullptr;
+    options.progress = [&](std::uint64_t received, std::uint64_t total) {
+        EXPECT_GE(received, last);
+        last = received;
+        announced = total;
+    };
+    EXPECT_EQ(FetchUrlText(server.Url("/big"), options).text.size(), 3u * 1024 * 1024);
+    EXPECT_EQ(last, 3u * 1024 * 1024);
+    EXPECT_EQ(announced, 3u * 1024 * 1024);
+}
+
+}  // namespace
+}  // namespace quorvel
