@@ -29,6 +29,11 @@ foreach(folder help localization)
             PATTERN "CMakeLists.txt" EXCLUDE PATTERN "*.cmake" EXCLUDE PATTERN "*.in" EXCLUDE)
   endif()
 endforeach()
+# The language window lists the languages of Localization.txt: the same file, second name.
+if(EXISTS ${PROJECT_SOURCE_DIR}/resources/localization/Localization.xml)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/localization/Localization.xml
+          DESTINATION ${quorvel_data_dir} RENAME Localization.txt)
+endif()
 
 # Texts from the branding options, escaped for the desktop entry and for XML.
 function(quorvel_desktop_escape out text)
