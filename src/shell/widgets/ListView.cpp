@@ -1,5 +1,6 @@
 #include "shell/widgets/ListView.h"
 
+#include "shell/widgets/ListHeader.h"
 #include "shell/widgets/ListRowsModel.h"
 #include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
@@ -27,6 +28,7 @@ ListView::ListView(std::shared_ptr<ListRows> rows, QWidget* parent)
     setSortingEnabled(false);  // the rows sort themselves (sorted mode)
     setTextElideMode(Qt::ElideRight);
 
+    setHeader(new ListHeader(this));
     QHeaderView* columns = header();
     columns->setSectionsClickable(true);
     columns->setSectionsMovable(false);  // header positions stay the column positions
@@ -123,6 +125,11 @@ void ListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int en
     // what stays selected, so the view takes their selection once the removal is done.
     m_syncingSelection = true;
     QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void ListView::SetTopWidget(QWidget* widget) {
+    static_cast<ListHeader*>(header())->SetTopWidget(widget);
+    updateGeometries();
 }
 
 int ListView::PositionOf(const QModelIndex& shown) const {

@@ -31,6 +31,8 @@ public:
     // What the view shows of the rows: all of them unless a filter is set. Positions in the
     // signals stay positions of the rows, whatever is hidden.
     RowFilterModel* FilterModel() const { return m_filter; }
+    // A widget above the column header, inside the list's own area (a search box).
+    void SetTopWidget(QWidget* widget);
 
 Q_SIGNALS:
     // A row was clicked (or Enter pressed on the current row); its position from 1.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -124,6 +125,23 @@ TEST_F(SearchFixture, MarkedRowsStayMarkedThroughFilterAndSort) {
     EXPECT_TRUE(marked.data(Qt::ForegroundRole).isValid());
     EXPECT_TRUE(marked.data(Qt::ToolTipRole).toString().contains("HTTP error 404"));
     EXPECT_FALSE(view.model()->index(1, 0).data(Qt::ForegroundRole).isValid());
+}
+
+TEST_F(SearchFixture, TheBoxSitsAboveTheColumnsInsideTheList) {
+    view.SetTopWidget(&box);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QRect boxArea(box.mapTo(&view, QPoint(0, 0)), box.size());
+    const QRect headerArea(view.header()->viewport()->mapTo(&view, QPoint(0, 0)),
+                           view.header()->viewport()->size());
+    const QRect rowsArea(view.viewport()->mapTo(&view, QPoint(0, 0)), view.viewport()->size());
+    EXPECT_TRUE(view.rect().contains(boxArea));
+    EXPECT_GE(boxArea.height(), box.sizeHint().height());
+    EXPECT_GE(headerArea.top(), boxArea.bottom());
+    EXPECT_GT(headerArea.height(), 0);
+    EXPECT_GE(rowsArea.top(), headerArea.bottom());
+    EXPECT_EQ(view.header()->defaultAlignment(), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 }  // namespace
