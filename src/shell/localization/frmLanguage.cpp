@@ -6,7 +6,7 @@
 #include "localization/LanguageFiles.h"
 #include "localization/LocalizationFormat.h"
 #include "localization/clsLanguages.h"
-#include "playback/HttpFetch.h"
+#include "net/FetchUrlText.h"
 #include "settings/SettingsStore.h"
 #include "shell/localization/FormLocalization.h"
 
@@ -118,10 +118,10 @@ void frmLanguage::Command1_Click() {
     Command1->setEnabled(false);
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_download = std::thread([this, url = LanguageDownloadUrl(), cancel = m_cancel] {
-        FetchLimits limits;
-        limits.maxBytes = kMaxLocalizationFileBytes;
-        FetchResult result = HttpGet(url, limits, cancel.get());
-        std::string text = result.ok ? std::move(result.body) : std::string();
+        FetchOptions options;
+        options.maxBytes = kMaxLocalizationFileBytes;
+        options.cancel = cancel.get();
+        std::string text = FetchUrlText(url, options).text;
         QMetaObject::invokeMethod(
             this, [this, text = std::move(text)] { DownloadArrived(text); }, Qt::QueuedConnection);
     });
