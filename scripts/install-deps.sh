@@ -10,6 +10,7 @@ packages=(
   xvfb xauth libgl1-mesa-dri ffmpeg mpv python3
   clang-format qt6-qpa-plugins fonts-dejavu-core
   desktop-file-utils appstream dbus-daemon dbus-bin
+  clang libclang-rt-14-dev util-linux
 )
 
 missing=()

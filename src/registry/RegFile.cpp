@@ -287,8 +287,8 @@ bool clsRegistryAccess::ExportKey(const std::string& path, const std::string& su
 
     if (IncludeSubkeys) {
         for (const std::string& child : contents.children) {
-            if (!ExportKey(path + "\\" + child, subKey + "\\" + child, file, IncludeSubkeys,
-                           Output))
+            const std::string below = subKey.empty() ? child : subKey + "\\" + child;
+            if (!ExportKey(path + "\\" + child, below, file, IncludeSubkeys, Output))
                 return false;
         }
     }

@@ -58,6 +58,11 @@ TEST(RegFile, ExportWritesEachKeyWithItsValuesInTypeOrder) {
               std::string::npos)
         << text;
 
+    // A whole root exports with its sub-keys.
+    ASSERT_EQ(reg.ExportToReg("HKCU", hives.Dir() / "root.reg", true), 1);
+    EXPECT_NE(hives.Dir().Read("root.reg").find("[HKEY_CURRENT_USER\\Software\\Exp\\Sub]"),
+              std::string::npos);
+
     // An existing file is refused and left alone; a missing key makes no file.
     const auto existing = hives.Dir().Write("existing.reg", "keep me");
     EXPECT_EQ(reg.ExportToReg(key, existing, true), 0);

@@ -1,0 +1,73 @@
+// The catalogue reader and the line codec: the chunked file reader gives exactly the lines
+// of the whole-file splitter, also across its read buffer's edge, and decoding undoes
+// encoding for every byte but 255.
+#include "FuzzCheck.h"
+#include "FuzzTempFolder.h"
+#include "catalogue/CatalogueLines.h"
+#include "catalogue/ChannelList.h"
+#include "catalogue/LineCodec.h"
+#include "files/FileIo.h"
+#include "files/TextLines.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace quorvel;
+
+namespace {
+
+constexpr std::size_t kReadBuffer = 64 * 1024;  // the reader's first buffer
+
+void CheckCodec(std::string_view text) {
+    const std::string encoded = EncodeLine(text);
+    FUZZ_CHECK(encoded.size() == text.size());
+    FUZZ_CHECK(encoded.find('\0') == std::string::npos);
+    const std::string decoded = DecodeLine(encoded);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char expected = text[i] == '\xFF' ? '\0' : text[i];
+        FUZZ_CHECK(decoded[i] == expected);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    CheckCodec(input);
+    if (size == 0)
+        return 0;
+
+    // Lines up to just before the buffer's edge (the first byte says how far before), then
+    // the input, so its lines and line ends straddle the edge.
+    std::string bytes;
+    const std::size_t lead = kReadBuffer - 1 - static_cast<unsigned char>(input[0]) % 64;
+    const std::string filler = std::string(1022, 'f') + "\r\n";
+    while (bytes.size() + filler.size() <= lead)
+        bytes += filler;
+    bytes.append(lead - bytes.size(), 'c');
+    bytes.append(input.substr(1));
+
+    const auto path = fuzz::TempFolder() / "Data.txt";
+    std::string error;
+    FUZZ_CHECK(WriteFileAtomically(path, bytes, error));
+    std::vector<std::string> read;
+    const CatalogueReadResult result =
+        ForEachDecodedLine(path, [&](std::size_t number, std::string_view line) {
+            FUZZ_CHECK(number == read.size() + 1);
+            read.emplace_back(line);
+            return true;
+        });
+    FUZZ_CHECK(result.status == CatalogueReadStatus::Completed);
+    const std::vector<std::string_view> whole = SplitLines(bytes);
+    FUZZ_CHECK(read.size() == whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i)
+        FUZZ_CHECK(read[i] == DecodeLine(whole[i]));
+
+    // The window's loader over the same file: any category, any language filter.
+    BrowsingState state{"Radio", read.size() > 1 ? read[1].substr(0, 3) : "", true};
+    ListRows rows;
+    ComboBoxState combo;
+    LoadChannelList(path, state, rows, combo, [](const std::string&) {});
+    return 0;
+}

@@ -1,0 +1,35 @@
+// The Windows playlist formats and the address check: whatever a playlist holds, the
+// entry it leads to passes the check, and one read from the network never leads to a
+// local path.
+#include "FuzzCheck.h"
+#include "playback/AddressPolicy.h"
+#include "playback/WindowsPlaylist.h"
+
+#include <cstdint>
+#include <string>
+
+using namespace quorvel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    DetectPlaylistFormat(bytes);
+    ReadPlaylistEntries(bytes);
+
+    if (const auto entry = FirstPlayableEntry(bytes, "http://radio.example.net/live/list.asx")) {
+        FUZZ_CHECK(CheckAddress(*entry).kind == AddressKind::NetworkStream);
+    }
+    if (const auto entry = FirstPlayableEntry(bytes, "/home/user/Music/list.wpl")) {
+        FUZZ_CHECK(CheckAddress(*entry).kind != AddressKind::Refused);
+    }
+
+    // The check is stable: what it hands on is judged the same way again.
+    const AddressCheck check = CheckAddress(bytes);
+    if (check.kind != AddressKind::Refused) {
+        const AddressCheck again = CheckAddress(check.address);
+        FUZZ_CHECK(again.kind == check.kind);
+        FUZZ_CHECK(again.address == check.address);
+    }
+    if (check.kind == AddressKind::NetworkStream)
+        FUZZ_CHECK(IsNetworkScheme(SchemeOf(check.address)));
+    return 0;
+}
