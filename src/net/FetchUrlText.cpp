@@ -67,9 +67,16 @@ std::string Reason(CURLcode code, const char* detail, const Transfer& transfer, 
             if (transfer.tooLarge)
                 return "The page is larger than " + Megabytes(options.maxBytes) + ".";
             break;
-        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_OPERATION_TIMEDOUT: {
+            curl_off_t connected = 0;
+            curl_easy_getinfo(handle, CURLINFO_CONNECT_TIME_T, &connected);
+            if (connected == 0) {
+                return "The server could not be reached within " +
+                       std::to_string(options.connectTimeoutSeconds) + " seconds.";
+            }
             return "The server stopped answering (nothing arrived for " +
                    std::to_string(options.stallTimeoutSeconds) + " seconds).";
+        }
         case CURLE_UNSUPPORTED_PROTOCOL: {
             long redirects = 0;
             curl_easy_getinfo(handle, CURLINFO_REDIRECT_COUNT, &redirects);
