@@ -17,6 +17,9 @@ int FieldColumn(RowLayout layout, ChannelField field) {
 }
 
 const std::string& RowField(const ListRow& row, ChannelField field) {
+    // Rows listed by category carry no URL column; their address is the tag alone.
+    if (field == ChannelField::Url && row.layout == RowLayout::Catalogue && row.subItems.size() < 3)
+        return row.tag;
     return row.Column(FieldColumn(row.layout, field));
 }
 

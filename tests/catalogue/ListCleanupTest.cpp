@@ -57,6 +57,18 @@ TEST(RemoveDuplicates, KeepsTheFirstOfEachAddressOnBothLayouts) {
 
     ListRows empty;
     EXPECT_EQ(RemoveDuplicateChannels(empty), 0);
+
+    // Rows listed by a category have no URL column: their tags are compared.
+    ListRows listed;
+    for (const char* url : {"http://one", "http://two", "http://ONE"}) {
+        ListRow row;
+        row.text = url;
+        row.tag = url;
+        row.subItems = {"TV", "English"};
+        listed.Add(row);
+    }
+    EXPECT_EQ(RemoveDuplicateChannels(listed), 1);
+    EXPECT_EQ(Texts(listed), (Names{"http://one", "http://two"}));
 }
 
 TEST(RemoveDuplicates, SurvivorsMatchThePairwiseWalk) {
