@@ -4,7 +4,7 @@
 include(GNUInstallDirs)
 
 set(QUORVEL_APP_ID "example.quorvel.Quorvel" CACHE STRING
-    "Reverse-DNS id of the desktop entry and the AppStream metainfo")
+    "Reverse-DNS id of the desktop entry and the AppStream metainfo")  # also set in src/
 set(QUORVEL_RELEASE_DATE "2026-12-07" CACHE STRING "Date of this release, for the metainfo")
 set(quorvel_data_dir ${CMAKE_INSTALL_DATADIR}/quorvel)
 

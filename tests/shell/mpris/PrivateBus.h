@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace quorvel::test {
+
+// A session bus of the test's own: a dbus-daemon started for it and stopped with it.
+class PrivateBus {
+public:
+    PrivateBus() {
+        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (!m_daemon.waitForStarted(10000))
+            return;
+        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(10000)) {
+        }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        for (const QString& name : m_connections)
+            QDBusConnection::disconnectFromBus(name);
+        m_daemon.kill();
+        m_daemon.waitForFinished(10000);
+    }
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    QString Address() const { return m_address; }
+    QDBusConnection Connect(const QString& name) {
+        m_connections << name;
+        return QDBusConnection::connectToBus(m_address, name);
+    }
+
+    // dbus-send with a printed reply, run without blocking the event loop, since the service
+    // that answers lives in this very process.
+    QString Send(const QString& destination, const QStringList& args) const {
+        QProcess send;
+        send.start("dbus-send", QStringList{"--bus=" + m_address, "--print-reply",
+                                            "--reply-timeout=20000", "--dest=" + destination} +
+                                    args);
+        QSignalSpy done(&send, &QProcess::finished);
+        done.wait(30000);
+        return QString::fromUtf8(send.readAllStandardOutput() + send.readAllStandardError());
+    }
+
+private:
+    QProcess m_daemon;
+    QString m_address;
+    QStringList m_connections;
+};
+
+// Collects the player's property changes as the desktop sees them.
+class PropertyListener : public QObject {
+    Q_OBJECT
+public:
+    explicit PropertyListener(QDBusConnection bus) {
+        bus.connect(QString(), "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
+                    "PropertiesChanged", this, SLOT(OnChanged(QString, QVariantMap, QStringList)));
+        bus.connect(QString(), "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Player", "Seeked",
+                    this, SLOT(OnSeeked(qlonglong)));
+    }
+
+    QVariantMap latest;
+
+    // Waits until a change says `name` is `value` (or it was already said).
+    bool WaitFor(const QString& name, const QVariant& value) {
+        QSignalSpy changed(this, &PropertyListener::Changed);
+        while (latest.value(name) != value) {
+            if (!changed.wait(20000))
+                return false;
+        }
+        return true;
+    }
+
+Q_SIGNALS:
+    void Changed();
+    void Seeked(qlonglong position);
+
+private Q_SLOTS:
+    void OnChanged(const QString&, const QVariantMap& changed, const QStringList&) {
+        for (auto it = changed.begin(); it != changed.end(); ++it)
+            latest.insert(it.key(), it.value());
+        Q_EMIT Changed();
+    }
+    void OnSeeked(qlonglong position) { Q_EMIT Seeked(position); }
+};
+
+}  // namespace quorvel::test
