@@ -1,12 +1,10 @@
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
-#include "shell/CatalogueWindow.h"
+#include "shell/Form1.h"
 #include "shell/PermissionPrompt.h"
-#include "shell/StartPlayer.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QTimer>
 
 #include <clocale>
 
@@ -23,14 +21,15 @@ int main(int argc, char** argv) {
         QString::fromStdString(quorvel::VersionLabel(quorvel::CurrentVersionInfo())));
 
     // The program's own files live beside the executable, or in the installed data folder.
-    const std::filesystem::path folder = quorvel::ApplicationFolderFor(
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
-    quorvel::SetApplicationFolder(folder);
-    quorvel::CatalogueWindow window(folder);
-    quorvel::InstallPermissionMessageBox(&window);
-    quorvel::AttachPlayer(window);
-    window.show();
-    // Listed once the window is up, so that a failure's message box has its owner on screen.
-    QTimer::singleShot(0, &window, [&window] { window.LoadChannelList(); });
+    quorvel::SetApplicationFolder(quorvel::ApplicationFolderFor(
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
+
+    auto* form1 = new quorvel::Form1;
+    quorvel::InstallPermissionMessageBox(form1);
+    if (!form1->Form_Load()) {
+        delete form1;  // another instance runs: end before anything is shown
+        return 0;
+    }
+    form1->show();
     return app.exec();
 }

@@ -1,5 +1,5 @@
-#include "shell/PermissionPrompt.h"
 #include "settings/PermissionQuestion.h"
+#include "shell/PermissionPrompt.h"
 
 #include <gtest/gtest.h>
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRect>
+#include <QVariant>
 #include <QWidget>
 
 namespace quorvel {
@@ -44,7 +46,7 @@ QString FormControl::Caption() const {
     return {};
 }
 
-void FormControl::SetCaption(const QString& caption) {
+void FormControl::SetCaption(const QString& caption) const {
     QObject* object = m_object.data();
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         button->setText(caption);
@@ -74,7 +76,7 @@ QString FormControl::ColumnText(int column) const {
     return QString::fromStdString(columns[static_cast<std::size_t>(column - 1)].text);
 }
 
-void FormControl::SetColumnText(int column, const QString& text) {
+void FormControl::SetColumnText(int column, const QString& text) const {
     if (column < 1 || column > ColumnCount())
         return;
     qobject_cast<ListView*>(m_object.data())->Rows().SetColumnText(column, text.toStdString());
@@ -88,7 +90,7 @@ QFont FormControl::Font() const {
     return {};
 }
 
-void FormControl::SetFont(const QFont& font) {
+void FormControl::SetFont(const QFont& font) const {
     if (QWidget* widget = Widget())
         widget->setFont(font);
     else if (auto* action = qobject_cast<QAction*>(m_object.data()))
@@ -104,39 +106,62 @@ bool FormControl::Visible() const {
     return false;
 }
 
-void FormControl::SetVisible(bool visible) {
+void FormControl::SetVisible(bool visible) const {
     if (QWidget* widget = Widget())
         widget->setVisible(visible);
     else if (auto* action = qobject_cast<QAction*>(m_object.data()))
         action->setVisible(visible);
 }
 
+namespace {
+
+constexpr char kTwipsProperty[] = "quorvelTwips";
+
+// The twips last given to the widget, as long as its pixels still show them; otherwise
+// (moved by other means) its pixels in twips.
+QRect TwipsOf(const QWidget* widget) {
+    const QRect pixels = widget->geometry();
+    const QVariant stored = widget->property(kTwipsProperty);
+    if (stored.isValid()) {
+        const QRect twips = stored.toRect();
+        if (QRect(TwipsToPixels(twips.x()), TwipsToPixels(twips.y()), TwipsToPixels(twips.width()),
+                  TwipsToPixels(twips.height())) == pixels)
+            return twips;
+    }
+    return {PixelsToTwips(pixels.x()), PixelsToTwips(pixels.y()), PixelsToTwips(pixels.width()),
+            PixelsToTwips(pixels.height())};
+}
+
+}  // namespace
+
 int FormControl::Left() const {
     QWidget* widget = Widget();
-    return widget ? PixelsToTwips(widget->x()) : 0;
+    return widget ? TwipsOf(widget).x() : 0;
 }
 
 int FormControl::Top() const {
     QWidget* widget = Widget();
-    return widget ? PixelsToTwips(widget->y()) : 0;
+    return widget ? TwipsOf(widget).y() : 0;
 }
 
 int FormControl::Width() const {
     QWidget* widget = Widget();
-    return widget ? PixelsToTwips(widget->width()) : 0;
+    return widget ? TwipsOf(widget).width() : 0;
 }
 
 int FormControl::Height() const {
     QWidget* widget = Widget();
-    return widget ? PixelsToTwips(widget->height()) : 0;
+    return widget ? TwipsOf(widget).height() : 0;
 }
 
-void FormControl::Move(int left, int top, int width, int height) {
+void FormControl::Move(int left, int top, int width, int height) const {
     if (QWidget* widget = Widget())
         SetTwipsGeometry(widget, left, top, width, height);
 }
 
 void SetTwipsGeometry(QWidget* widget, int left, int top, int width, int height) {
+    // Kept exactly, so that arithmetic on positions reads back what it wrote.
+    widget->setProperty(kTwipsProperty, QRect(left, top, width, height));
     widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                         TwipsToPixels(height));
 }

@@ -37,7 +37,8 @@ inline const QString WebBrowser = QStringLiteral("WebBrowser");
 // widget, a QAction for a menu or menu item, a QTimer), its classic type name, its index in
 // a control array and the control it sits in. The elements of a control array share one
 // name. The accessors work whatever the Qt class is; a property a control lacks reads as
-// empty (or 0) and ignores writes, so walkers can treat every control alike.
+// empty (or 0) and ignores writes, so walkers can treat every control alike. A FormControl
+// is a handle: its setters change the control, never the handle.
 class FormControl {
 public:
     FormControl(QObject* object, QString typeName, int index, QObject* container);
@@ -56,25 +57,26 @@ public:
     // Caption of labels, buttons, frames, check boxes and menus; the text of text boxes
     // and combo boxes.
     QString Caption() const;
-    void SetCaption(const QString& caption);
+    void SetCaption(const QString& caption) const;
 
     // Column headers of a list view, counted from 1.
     int ColumnCount() const;
     QString ColumnText(int column) const;
-    void SetColumnText(int column, const QString& text);
+    void SetColumnText(int column, const QString& text) const;
 
     QFont Font() const;
-    void SetFont(const QFont& font);
+    void SetFont(const QFont& font) const;
     bool Visible() const;
-    void SetVisible(bool visible);
+    void SetVisible(bool visible) const;
 
-    // Position and size in twips, relative to the container's client area; 0 for controls
+    // Position and size in twips, relative to the container's client area, read back exactly
+    // as last set while the widget stays where it was put; 0 for controls
     // without a place (menus, timers).
     int Left() const;
     int Top() const;
     int Width() const;
     int Height() const;
-    void Move(int left, int top, int width, int height);
+    void Move(int left, int top, int width, int height) const;
 
 private:
     QPointer<QObject> m_object;

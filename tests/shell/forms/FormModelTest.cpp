@@ -72,7 +72,7 @@ TEST(FormModel, ControlsKeepDesignOrderTypesIndexesAndContainers) {
 TEST(FormModel, CaptionsColumnsFontAndVisibilityWorkForEveryKindOfControl) {
     frmSample form;
     for (const FormControl& control : form.Controls()) {
-        const_cast<FormControl&>(control).SetCaption("x" + control.Name());
+        control.SetCaption("x" + control.Name());
     }
     EXPECT_EQ(form.Frame1->title(), "xFrame1");
     EXPECT_EQ(form.lblCountry->text(), "xlblCountry");

@@ -1,0 +1,75 @@
+// Channel, favorite and file clicks, the local-files lists and the editing panel's close box.
+#include "shell/Form1.h"
+
+#include "appearance/ProductInfo.h"
+#include "playback/LocalMediaFolder.h"
+#include "settings/SettingsStore.h"
+#include "shell/player/DirListBox.h"
+#include "shell/player/DriveListBox.h"
+#include "shell/player/FileListBox.h"
+#include "shell/widgets/ListView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace quorvel {
+namespace {
+
+constexpr char kSection[] = "Settings";
+
+}  // namespace
+
+void Form1::ListView1_ItemClick() {
+    const ListRows& rows = ListView1->Rows();
+    const std::optional<int> selected = rows.SelectedPosition();
+    if (!selected)
+        return;
+    const ListRow& row = rows.At(*selected);
+    if (EditMode) {
+        txtEditName->setText(QString::fromStdString(row.text));
+        cmbEditCateogy->setEditText(QString::fromStdString(row.SubItem(1)));
+        txtEditType->setText(QString::fromStdString(row.SubItem(2)));
+        txtEditURL->setText(QString::fromStdString(row.SubItem(3)));
+    }
+    if (!chkLoad->isChecked())
+        SetPlayerUrl(QString::fromStdString(row.tag));
+}
+
+void Form1::ListView2_ItemClick() {
+    if (chkLoad->isChecked())
+        return;
+    const ListRows& rows = ListView2->Rows();
+    if (const std::optional<int> selected = rows.SelectedPosition())
+        SetPlayerUrl(QString::fromStdString(rows.At(*selected).tag));
+}
+
+void Form1::Drive1_Change() {
+    // A drive that is not ready leaves the folder list where it was; the drive is stored
+    // all the same.
+    Dir1->setDrive(Drive1->drive());
+    SaveSetting(Branding().ProgramName, kSection, "Drive", Drive1->drive().toStdString());
+}
+
+void Form1::Dir1_Change() {
+    SaveSetting(Branding().ProgramName, kSection, "Dir", Dir1->path().toStdString());
+    File1->setPath(Dir1->path());
+    File1->refresh();
+}
+
+void Form1::File1_Click() {
+    const QString name = File1->fileName();
+    if (name.isEmpty())
+        return;
+    // One separator between folder and name, also in a drive's root folder.
+    SetPlayerUrl(
+        QString::fromStdString(JoinFolderAndFile(File1->path().toStdString(), name.toStdString())));
+}
+
+void Form1::Command2_Click() {
+    chkLoad->setChecked(false);
+    Frame2->hide();
+}
+
+}  // namespace quorvel

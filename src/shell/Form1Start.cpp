@@ -1,0 +1,182 @@
+// Start-up, close, shutdown and the menus of the main window.
+#include "shell/Form1.h"
+
+#include "appearance/FileExists.h"
+#include "appearance/ProductInfo.h"
+#include "appearance/ProgramFiles.h"
+#include "settings/SettingsStore.h"
+#include "shell/modIcon.h"
+#include "shell/modListViewEnh.h"
+#include "shell/player/DirListBox.h"
+#include "shell/player/DriveListBox.h"
+#include "shell/player/FileListBox.h"
+#include "shell/player/MediaPlayer.h"
+#include "shell/widgets/ListView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QUrl>
+
+namespace quorvel {
+namespace {
+
+constexpr char kSection[] = "Settings";
+
+QString Text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+}  // namespace
+
+void Form1::ConnectHandlers() {
+    connect(cmdTV, &QToolButton::clicked, this, &Form1::cmdTV_Click);
+    connect(cmdRadio, &QToolButton::clicked, this, &Form1::cmdRadio_Click);
+    connect(cmdVideo, &QToolButton::clicked, this, &Form1::cmdVideo_Click);
+    connect(cmdFavorites, &QToolButton::clicked, this, &Form1::cmdFavorites_Click);
+    connect(cmdFiles, &QToolButton::clicked, this, &Form1::cmdFiles_Click);
+    connect(cmdWebsite, &QToolButton::clicked, this, &Form1::cmdWebsite_Click);
+    connect(cmdSports, &QToolButton::clicked, this, &Form1::cmdSports_Click);
+    connect(cmdExtras, &QToolButton::clicked, this, &Form1::cmdExtras_Click);
+    connect(cmdXXX, &QToolButton::clicked, this, &Form1::cmdXXX_Click);
+    connect(Combo1, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0)
+            Combo1_Click();
+    });
+    connect(cmdFav, &QPushButton::clicked, this, &Form1::cmdFav_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ListView1, &ListView::ItemClick, this, [this] { ListView1_ItemClick(); });
+    connect(ListView2, &ListView::ItemClick, this, [this] { ListView2_ItemClick(); });
+    connect(ListView1, &ListView::ColumnClick, this, &Form1::ListView1_ColumnClick);
+    connect(ListView2, &ListView::ColumnClick, this, &Form1::ListView2_ColumnClick);
+    connect(Drive1, &DriveListBox::driveChanged, this, [this] { Drive1_Change(); });
+    connect(Dir1, &DirListBox::pathChanged, this, [this] { Dir1_Change(); });
+    connect(File1, &FileListBox::fileClicked, this, [this] { File1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Recommended, &QPushButton::clicked, this, &Form1::Recommended_Click);
+    for (int i = 0; i < 3; ++i) {
+        if (i != 0)  // the catalogue update is wired by its own module
+            connect(mnuFileItem[i], &QAction::triggered, this, [this, i] { mnuFileItem_Click(i); });
+    }
+    for (int i = 0; i < 5; ++i)
+        connect(mnuCatItem[i], &QAction::triggered, this, [this, i] { mnuCatItem_Click(i); });
+    connect(mnuHelpItem, &QAction::triggered, this, &Form1::mnuHelpItem_Click);
+    connect(mnuAboutItem, &QAction::triggered, this, &Form1::mnuAboutItem_Click);
+    connect(mnuLanguageItem, &QAction::triggered, this, &Form1::mnuLanguageItem_Click);
+}
+
+bool Form1::Form_Load() {
+    const BrandingValues& branding = Branding();
+    SetWindowIcon(this, "AAA", IconTarget::AlsoOwner);
+
+    if (IsResellerEdition()) {
+        cmdSports->show();
+        cmdExtras->show();
+        cmdXXX->show();
+        const FormControl& xxx = *Control("cmdXXX");
+        FormControl website = *Control("cmdWebsite");
+        website.Move(xxx.Left() + xxx.Width() + 60, website.Top(), website.Width(),
+                     website.Height());
+    }
+
+    if (FileExists(ProgramFileToRead("admin.txt").string())) {
+        EditMode = true;
+        Frame2->show();
+    }
+    if (EditMode) {
+        ListView1->Rows().AddColumn("URL", 1440);
+        chkLoad->setChecked(true);
+    }
+
+    if (!AcquireSingleInstance())
+        return false;
+
+    setWindowTitle(Text(branding.ProgramName + " by " + branding.CompanyName));
+    cmdWebsite->setText(Text("Visit " + branding.Website));
+
+    if (branding.BannerEnabled) {
+        const int bannerHeight = Control("wbBanner")->Height();
+        for (const char* name : {"Frame1", "WindowsMediaPlayer1"}) {
+            FormControl control = *Control(name);
+            control.Move(control.Left(), control.Top() + bannerHeight, control.Width(),
+                         control.Height());
+        }
+        wbBanner->show();
+    }
+    // The skin is off in every build we ship; its labels and palette come with the skin.
+
+    const std::string& app = branding.ProgramName;
+    if (GetSetting(app, kSection, "showHelp", "1") == "1") {
+        ShowHelpPrompt();
+        SaveSetting(app, kSection, "showHelp", "0");
+    }
+
+    cmdTV_Click();
+    LoadFavorites();
+
+    // Each on its own: a stale or empty setting leaves the list where it was.
+    const QString drive = Text(GetSetting(app, kSection, "Drive", ""));
+    const QString dir = Text(GetSetting(app, kSection, "Dir", ""));
+    if (!drive.isEmpty() && Drive1->setDrive(drive))
+        Drive1_Change();
+    if (!dir.isEmpty() && Dir1->setPath(dir))
+        Dir1_Change();
+    if (!dir.isEmpty())
+        File1->setPath(dir);
+    return true;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Nothing may keep playing while the windows go away; the request is never refused.
+    if (WindowsMediaPlayer1) {
+        WindowsMediaPlayer1->stop();
+        WindowsMediaPlayer1->close();
+    }
+    event->accept();
+    Unload();
+}
+
+void Form1::Form_Unload() {
+    for (const char* name : {"Form8", "frmAbout", "frmSplash"})
+        Form::UnloadByName(name);
+    QCoreApplication::quit();
+}
+
+void Form1::mnuFileItem_Click(int index) {
+    if (index == 2)
+        close();
+}
+
+void Form1::ShowHelpPrompt() {
+    // Opens the help with the desktop's handler; nothing is said when there is none.
+    if (FileExists(ProgramFileToRead("Help.chm").string()))
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QString::fromStdString(ProgramFileToRead("Help.chm").string())));
+}
+
+void Form1::mnuHelpItem_Click() {
+    ShowHelpPrompt();
+}
+
+void Form1::mnuAboutItem_Click() {}
+
+void Form1::mnuLanguageItem_Click() {}
+
+void Form1::ListView1_ColumnClick(int column) {
+    bool showError = false;
+    EnhListView_SortColumns(*ListView1, column, showError);
+}
+
+void Form1::ListView2_ColumnClick(int column) {
+    bool showError = false;
+    EnhListView_SortColumns(*ListView2, column, showError);
+}
+
+}  // namespace quorvel
