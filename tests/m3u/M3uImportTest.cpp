@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+#include "catalogue/CatalogueRows.h"
 #include "m3u/M3uCatalogue.h"
 #include "m3u/M3uParser.h"
+#include "m3u/M3uRows.h"
 
 namespace quorvel {
 namespace {
@@ -98,6 +101,25 @@ TEST(M3uImportTest, CatalogueSurvivesExportAndImport) {
 
     // A channel without an address cannot be an entry and is left out.
     EXPECT_EQ(WriteM3u({{"Nothing", " ", "TV", ""}}), "#EXTM3U\n");
+}
+
+TEST(M3uImportTest, PlaylistFileBecomesRowsOfTheEditingList) {
+    test::TempDir dir;
+    const auto file = dir.Write("list.m3u",
+                                "#EXTM3U\n#EXTINF:-1 tvg-language=\"English\","
+                                "News\nhttp://news/\nhttp://bare/\n");
+    const M3uRows read = ReadM3uRows(file, "Radio");
+    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_EQ(read.rows.size(), 2u);
+    EXPECT_EQ(read.rows[0].text, "News");
+    EXPECT_EQ(RowField(read.rows[0], ChannelField::Url), "http://news/");
+    EXPECT_EQ(read.rows[0].tag, "http://news/");  // a click plays it
+    EXPECT_EQ(RowField(read.rows[0], ChannelField::Category), "Radio");
+    EXPECT_EQ(RowField(read.rows[0], ChannelField::Type), "English");
+
+    const M3uRows missing = ReadM3uRows(dir / "missing.m3u", "");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.error.find("missing.m3u"), std::string::npos);
 }
 
 }  // namespace
