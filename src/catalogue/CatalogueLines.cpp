@@ -22,7 +22,7 @@ CatalogueReadResult Failure(CatalogueReadStatus status, const std::filesystem::p
 
 CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const DecodedLineFn& fn) {
     std::string error;
-    const FileDescriptor file = OpenForReading(path, error);
+    const FileDescriptor file = OpenRegularFileForReading(path, error);
     if (!file.Valid())
         return {CatalogueReadStatus::OpenFailed, error};
 

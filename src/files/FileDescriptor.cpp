@@ -52,4 +52,29 @@ FileDescriptor OpenForReading(const std::filesystem::path& path, std::string& er
     return fd;
 }
 
+FileDescriptor OpenRegularFileForReading(const std::filesystem::path& path, std::string& error) {
+    // Non-blocking, so that opening a pipe with no writer returns at once.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.Valid()) {
+        error = DescribeFileError(path, "cannot open", errno);
+        return fd;
+    }
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) {
+        error = DescribeFileError(path, "cannot open", errno);
+        return FileDescriptor();
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = path.string() + ": cannot open: " +
+                (S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file");
+        return FileDescriptor();
+    }
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        error = DescribeFileError(path, "cannot open", errno);
+        return FileDescriptor();
+    }
+    return fd;
+}
+
 }  // namespace quorvel

@@ -28,6 +28,11 @@ private:
 // message that names the file and the reason.
 FileDescriptor OpenForReading(const std::filesystem::path& path, std::string& error);
 
+// Opens a regular file (links followed) for reading. A pipe, device or socket is refused
+// without waiting for a writer and without reading from it: read whole, a pipe can block for
+// ever and /dev/zero never ends.
+FileDescriptor OpenRegularFileForReading(const std::filesystem::path& path, std::string& error);
+
 // "<path>: <what>: <reason of errno err>".
 std::string DescribeFileError(const std::filesystem::path& path, const char* what, int err);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include "CatalogueTestFiles.h"
@@ -180,6 +182,34 @@ TEST(ChannelListTest, FailuresShowTheMessageAndKeepWhatWasListed) {
     EXPECT_FALSE(b.Load(dir.Path(), "TV", "All"));
     EXPECT_EQ(b.messages, (Names{message, message}));
     EXPECT_TRUE(b.state.RefreshLanguageList);
+}
+
+TEST(ChannelListTest, OnlyARegularFileIsReadAsTheCatalogue) {
+    // A pipe would block for a writer, /dev/zero would be read until memory runs out.
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "Data.txt").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "Zero.txt");
+    std::filesystem::create_symlink("/dev/null", dir / "Null.txt");
+    const std::string message(kCatalogueMissingMessage);
+    for (const char* name : {"Data.txt", "Zero.txt", "Null.txt"}) {
+        Browser b;
+        EXPECT_FALSE(b.Load(dir / name, "TV", "All")) << name;
+        EXPECT_EQ(b.messages, Names{message}) << name;
+        ListRows rows;
+        std::vector<std::string> messages;
+        EXPECT_EQ(LoadFullCatalogue(dir / name, rows,
+                                    [&](const std::string& m) { messages.push_back(m); }),
+                  -1);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find("not a regular file"), std::string::npos) << messages[0];
+    }
+    // A link to a regular catalogue is still read.
+    std::filesystem::remove(dir / "Data.txt");
+    const auto real = WriteCatalogue(dir, {"A|u|TV|x"});
+    std::filesystem::create_symlink(real, dir / "Link.txt");
+    Browser b;
+    EXPECT_TRUE(b.Load(dir / "Link.txt", "TV", "All"));
+    EXPECT_EQ(b.RowNames(), Names{"A"});
 }
 
 TEST(ChannelListTest, LineEndsAndHugeLinesAreReadAsWindowsDoes) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "ChildProcess.h"
@@ -95,6 +97,18 @@ TEST(CatalogueToolTest, ListFailurePrintsRowsSoFarAndTheMessage) {
     EXPECT_EQ(list.out, "A\tu\tTV\tx\nB\tu\tTV\tx\n");
     EXPECT_EQ(list.err, std::string(kCatalogueMissingMessage) + "\n");
     EXPECT_EQ(Tool({"languages", data.string(), "--category", "TV"}).exitStatus, 1);
+}
+
+TEST(CatalogueToolTest, ListRefusesAPipeOrDeviceInsteadOfWaiting) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "Data.txt").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "Zero.txt");
+    for (const char* name : {"Data.txt", "Zero.txt"}) {
+        const ProcessResult list = Tool({"list", (dir / name).string(), "--category", "TV"});
+        EXPECT_EQ(list.exitStatus, 1) << name;
+        EXPECT_EQ(list.out, "");
+        EXPECT_EQ(list.err, std::string(kCatalogueMissingMessage) + "\n");
+    }
 }
 
 TEST(CatalogueToolTest, HelpAndBadArguments) {
