@@ -1,0 +1,72 @@
+#include "catalogue/Favorites.h"
+
+#include "appearance/FileExists.h"
+#include "appearance/ProgramFiles.h"
+#include "catalogue/CatalogueLines.h"
+#include "catalogue/ChannelRecord.h"
+#include "catalogue/LineCodec.h"
+#include "files/FileIo.h"
+#include "files/Windows1252.h"
+
+namespace quorvel {
+
+FavoritesReadResult ReadFavoritesFile(const std::filesystem::path& file) {
+    FavoritesReadResult result;
+    if (!FileExists(file.string()))
+        return result;
+    const auto read = ForEachDecodedLine(file, [&](std::size_t, std::string_view line) {
+        const RecordFields fields = SplitRecordFields(line);
+        if (fields.count == 0)
+            return true;
+        ListRow row;
+        row.text = FieldToUtf8(fields.Name());
+        row.tag = FieldToUtf8(fields.Url());
+        row.subItems = {FieldToUtf8(fields.Category()), FieldToUtf8(fields.Type())};
+        result.rows.push_back(std::move(row));
+        return true;
+    });
+    if (read.status != CatalogueReadStatus::Completed) {
+        // Half a list would be written back over the whole one at the next change.
+        result.rows.clear();
+        result.error = read.error;
+    }
+    return result;
+}
+
+std::string FavoritesFileBytes(const ListRows& rows) {
+    std::string bytes;
+    std::string line;
+    for (int position = 1; position <= rows.Count(); ++position) {
+        const ListRow& row = rows.At(position);
+        line = Utf8ToWindows1252(row.text);
+        line += kFieldSeparator;
+        line += Utf8ToWindows1252(row.tag);
+        line += kFieldSeparator;
+        line += Utf8ToWindows1252(row.SubItem(1));
+        line += kFieldSeparator;
+        line += Utf8ToWindows1252(row.SubItem(2));
+        EncodeLineInPlace(line);
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+bool WriteFavoritesFile(const std::filesystem::path& file, const ListRows& rows,
+                        std::string& error) {
+    return WriteFileAtomically(file, FavoritesFileBytes(rows), error);
+}
+
+FavoritesReadResult ReadFavorites() {
+    return ReadFavoritesFile(ProgramFileToRead(kFavoritesFileName));
+}
+
+void LoadFavorites(ListRows& rows) {
+    rows.AddRows(ReadFavorites().rows);
+}
+
+bool SaveFavorites(const ListRows& rows, std::string& error) {
+    return WriteFavoritesFile(ProgramFileToWrite(kFavoritesFileName), rows, error);
+}
+
+}  // namespace quorvel
