@@ -125,11 +125,14 @@ void ListRows::AddRows(std::vector<ListRow> rows) {
         m_observer->RowsInserted();
 }
 
-void ListRows::SetText(int position, std::string text) {
+int ListRows::SetText(int position, std::string text) {
     CheckPosition(position);
-    m_rows[static_cast<std::size_t>(position - 1)].text = std::move(text);
+    std::string& current = m_rows[static_cast<std::size_t>(position - 1)].text;
+    const bool moves = m_sorted && m_sortKey == 0 && current != text;
+    current = std::move(text);
     if (m_observer)
         m_observer->RowChanged(position - 1);
+    return moves ? Replace(position - 1) + 1 : position;
 }
 
 void ListRows::SetTag(int position, std::string tag) {
@@ -137,11 +140,64 @@ void ListRows::SetTag(int position, std::string tag) {
     m_rows[static_cast<std::size_t>(position - 1)].tag = std::move(tag);
 }
 
-void ListRows::SetSubItem(int position, int k, std::string value) {
+int ListRows::SetSubItem(int position, int k, std::string value) {
     CheckPosition(position);
-    m_rows[static_cast<std::size_t>(position - 1)].SetSubItem(k, std::move(value));
+    ListRow& row = m_rows[static_cast<std::size_t>(position - 1)];
+    // Setting a column to the text it holds leaves a row among its equals where it is.
+    const bool moves = m_sorted && m_sortKey == k && row.SubItem(k) != value;
+    row.SetSubItem(k, std::move(value));
     if (m_observer)
         m_observer->RowChanged(position - 1);
+    return moves ? Replace(position - 1) + 1 : position;
+}
+
+int ListRows::Replace(int index) {
+    const auto i = static_cast<std::size_t>(index);
+    const std::string& key = m_rows[i].Column(m_sortKey);
+    const auto before = [&](const std::string& a, const std::string& b) {
+        const int c = CompareListText(a, b);
+        return m_order == SortOrder::Descending ? c > 0 : c < 0;
+    };
+    // A row that already fits between its neighbours stays. Like Add, it belongs after the
+    // rows that sort equal to it.
+    const bool fitsAfterPrevious = i == 0 || !before(key, m_rows[i - 1].Column(m_sortKey));
+    const bool fitsBeforeNext =
+        i + 1 == m_rows.size() || before(key, m_rows[i + 1].Column(m_sortKey));
+    if (fitsAfterPrevious && fitsBeforeNext)
+        return index;
+
+    // Its place among the other rows: after those that sort equal, as Add would put it.
+    std::size_t lo = 0;
+    std::size_t hi = m_rows.size() - 1;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (before(key, m_rows[mid < i ? mid : mid + 1].Column(m_sortKey)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    const int to = static_cast<int>(lo);
+    if (m_observer)
+        m_observer->RowAboutToBeMoved(index, to);
+    if (to < index)
+        std::rotate(m_rows.begin() + to, m_rows.begin() + index, m_rows.begin() + index + 1);
+    else
+        std::rotate(m_rows.begin() + index, m_rows.begin() + index + 1, m_rows.begin() + to + 1);
+    const std::optional<int> wasSelected = m_selected;
+    if (m_selected) {
+        const int selected = *m_selected - 1;
+        if (selected == index)
+            m_selected = to + 1;
+        else if (index < selected && selected <= to)
+            --*m_selected;
+        else if (to <= selected && selected < index)
+            ++*m_selected;
+    }
+    if (m_observer)
+        m_observer->RowMoved();
+    if (m_observer && m_selected != wasSelected)
+        m_observer->SelectionChanged();
+    return to;
 }
 
 void ListRows::Clear() {

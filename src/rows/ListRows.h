@@ -44,6 +44,9 @@ public:
     virtual void AboutToReset() = 0;
     virtual void Reset() = 0;
     virtual void RowChanged(int index) = 0;
+    // One row moves from index `from` to index `to` (its index once the move is done).
+    virtual void RowAboutToBeMoved(int from, int to) = 0;
+    virtual void RowMoved() = 0;
     virtual void ColumnsChanged() = 0;
     virtual void SelectionChanged() = 0;
 };
@@ -64,9 +67,13 @@ public:
     // Adds many rows at once (one notification); sorted mode places them too.
     void AddRows(std::vector<ListRow> rows);
 
-    void SetText(int position, std::string text);
+    // While sorted mode is on, changing the text of the sort column moves the row to its
+    // sort position (the selection stays on it), so a row filled after Add ends where a whole
+    // row would have been placed. Both return the row's position afterwards: callers that
+    // go on filling the row use that one.
+    int SetText(int position, std::string text);
     void SetTag(int position, std::string tag);
-    void SetSubItem(int position, int k, std::string value);
+    int SetSubItem(int position, int k, std::string value);
     void SetLayout(int position, RowLayout layout);
 
     void Clear();
@@ -100,6 +107,8 @@ public:
 
 private:
     int InsertPosition(const ListRow& row) const;
+    // Moves the row at index to where the sort order wants it; returns its new index.
+    int Replace(int index);
     void Resort();
     void CheckPosition(int position) const;
 

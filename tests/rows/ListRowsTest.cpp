@@ -67,6 +67,65 @@ TEST(ListRows, SortedModeResortsOnEveryChangeAndPlacesNewRows) {
     EXPECT_EQ(rows.Add(Row("Aardvark")), 5);
 }
 
+// Filling a row the way the favorites and editing code do: Add(text), then tag and sub-items
+// on the position each step returns.
+int AddPiecewise(ListRows& rows, const ListRow& row) {
+    int position = rows.Add(row.text);
+    rows.SetTag(position, row.tag);
+    position = rows.SetSubItem(position, 1, row.SubItem(1));
+    return rows.SetSubItem(position, 2, row.SubItem(2));
+}
+
+TEST(ListRows, ARowFilledAfterAddEndsWhereAWholeRowWouldInEverySortColumnAndOrder) {
+    const std::vector<ListRow> source = {
+        Row("Zeta", "TV", "English"), Row("alpha", "Radio", "German"), Row("Beta", "Video", ""),
+        Row("beta", "TV", "arabic"),  Row("Mid", "Radio", "German"),   Row("", "XXX", "Zulu"),
+        Row("Other", "TV", "arabic"), Row("Zeta", "TV", "English")};
+    for (const SortOrder order : {SortOrder::Ascending, SortOrder::Descending}) {
+        for (int key = 0; key <= 2; ++key) {
+            ListRows whole;
+            ListRows piecewise;
+            for (ListRows* rows : {&whole, &piecewise}) {
+                rows->SetSortKey(key);
+                rows->SetSortOrder(order);
+                rows->SetSorted(true);
+            }
+            for (const ListRow& row : source) {
+                whole.Add(row);
+                const int position = AddPiecewise(piecewise, row);
+                EXPECT_EQ(piecewise.At(position).text, row.text) << key;
+            }
+            ASSERT_EQ(Texts(piecewise), Texts(whole)) << "key " << key;
+            for (int i = 1; i <= whole.Count(); ++i)
+                EXPECT_EQ(piecewise.At(i).subItems, whole.At(i).subItems);
+        }
+    }
+}
+
+TEST(ListRows, ChangingTheSortColumnMovesTheRowAndTheSelectionWithIt) {
+    ListRows rows;
+    rows.AddRows({Row("a", "TV", "German"), Row("b", "TV", "English"), Row("c", "TV", "French"),
+                  Row("d", "TV", "Arabic")});
+    rows.SetSortKey(2);
+    rows.SetSorted(true);  // d Arabic, b English, c French, a German
+    rows.Select(2);        // b
+    EXPECT_EQ(rows.SetSubItem(2, 2, "Zulu"), 4);
+    EXPECT_EQ(Texts(rows), (std::vector<std::string>{"d", "c", "a", "b"}));
+    EXPECT_EQ(rows.SelectedPosition(), 4);
+    // Another row moving past the selected one shifts the selection, not its row.
+    EXPECT_EQ(rows.SetSubItem(1, 2, "Hindi"), 3);
+    EXPECT_EQ(Texts(rows), (std::vector<std::string>{"c", "a", "d", "b"}));
+    EXPECT_EQ(rows.At(*rows.SelectedPosition()).text, "b");
+    // Columns other than the sort column, and the row text, leave the order alone.
+    EXPECT_EQ(rows.SetText(1, "zz"), 1);
+    EXPECT_EQ(rows.SetSubItem(1, 1, "Radio"), 1);
+    // A row equal to its neighbour stays where it is.
+    EXPECT_EQ(rows.SetSubItem(2, 2, "French"), 2);
+    rows.SetSortKey(0);  // a, b, d, zz
+    EXPECT_EQ(rows.SetText(4, "c"), 3);
+    EXPECT_EQ(Texts(rows), (std::vector<std::string>{"a", "b", "c", "d"}));
+}
+
 TEST(ListRows, SortIgnoresLetterCaseAndKeepsEqualRowsInArrivalOrder) {
     ListRows rows;
     rows.AddRows(

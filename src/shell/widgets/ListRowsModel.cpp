@@ -96,6 +96,15 @@ void ListRowsModel::RowChanged(int index) {
                        {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
+void ListRowsModel::RowAboutToBeMoved(int from, int to) {
+    // Qt counts the destination before the row leaves its place.
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+}
+
+void ListRowsModel::RowMoved() {
+    endMoveRows();
+}
+
 void ListRowsModel::ColumnsChanged() {
     const int count = static_cast<int>(m_rows->Columns().size());
     if (count > m_columnCount) {

@@ -42,6 +42,8 @@ private:
     void AboutToReset() override;
     void Reset() override;
     void RowChanged(int index) override;
+    void RowAboutToBeMoved(int from, int to) override;
+    void RowMoved() override;
     void ColumnsChanged() override;
     void SelectionChanged() override;
 

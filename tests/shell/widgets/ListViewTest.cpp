@@ -123,6 +123,34 @@ TEST(ListView, SelectionIsKeptInStepWithTheRowsBothWays) {
     EXPECT_TRUE(view.selectionModel()->selectedRows().isEmpty());
 }
 
+TEST(ListView, ARowFilledInSortedModeMovesInTheViewAndKeepsItsSelection) {
+    ListView view;
+    QAbstractItemModelTester tester(view.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ListRows& rows = view.Rows();
+    AddChannelColumns(rows);
+    rows.AddRows({Channel("a", "", "TV", "German"), Channel("b", "", "TV", "English"),
+                  Channel("c", "", "TV", "French")});
+    rows.SetSortKey(2);
+    rows.SetSorted(true);  // b English, c French, a German
+    int position = rows.Add("new");
+    EXPECT_EQ(position, 1);  // empty type sorts first until it is set
+    rows.Select(position);
+    position = rows.SetSubItem(position, 1, "Radio");
+    position = rows.SetSubItem(position, 2, "Greek");
+    EXPECT_EQ(position, 4);
+    EXPECT_EQ(Cell(view, 3, 0), "new");
+    EXPECT_EQ(Cell(view, 3, 2), "Greek");
+    EXPECT_EQ(Cell(view, 0, 0), "b");
+    ASSERT_EQ(view.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(view.selectionModel()->selectedRows().first().row(), 3);
+    EXPECT_EQ(rows.SelectedPosition(), 4);
+    // And back up past every other row.
+    EXPECT_EQ(rows.SetSubItem(4, 2, "Arabic"), 1);
+    EXPECT_EQ(view.selectionModel()->selectedRows().first().row(), 0);
+    EXPECT_EQ(Cell(view, 1, 0), "b");
+}
+
 TEST(ListView, ClicksReportPositionsCountedFromOne) {
     ListView view;
     ListRows& rows = view.Rows();
