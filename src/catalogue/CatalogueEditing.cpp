@@ -28,6 +28,8 @@ bool EditSelectedChannel(ListRows& rows, ChannelFields fields) {
     if (!selected)
         return false;
     const int position = *selected;
+    // The row moves to its sort position once, after all its fields are set.
+    const ListRows::DeferredPlacement placement(rows);
     rows.SetLayout(position, RowLayout::Catalogue);
     rows.SetText(position, std::move(fields.name));
     rows.SetSubItem(position, 1, std::move(fields.category));

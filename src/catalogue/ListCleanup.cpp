@@ -91,6 +91,8 @@ int ReplaceInChannels(ListRows& rows, std::string_view search, std::string_view 
                       std::string_view column) {
     if (search.empty())
         return 0;
+    // Rows keep their positions during the walk; a sorted list re-sorts once at its end.
+    const ListRows::DeferredPlacement placement(rows);
     int changed = 0;
     if (column == kReplaceChannel) {
         const std::string foldedSearch = FoldTextUtf8(search);

@@ -151,7 +151,18 @@ int ListRows::SetSubItem(int position, int k, std::string value) {
     return moves ? Replace(position - 1) + 1 : position;
 }
 
+ListRows::DeferredPlacement::~DeferredPlacement() {
+    if (--m_rows.m_deferred == 0 && m_rows.m_placementPending) {
+        m_rows.m_placementPending = false;
+        m_rows.Resort();
+    }
+}
+
 int ListRows::Replace(int index) {
+    if (m_deferred > 0) {
+        m_placementPending = true;
+        return index;
+    }
     const auto i = static_cast<std::size_t>(index);
     const std::string& key = m_rows[i].Column(m_sortKey);
     const auto before = [&](const std::string& a, const std::string& b) {

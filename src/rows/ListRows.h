@@ -105,9 +105,24 @@ public:
 
     void SetObserver(ListRowsObserver* observer) { m_observer = observer; }
 
+    // While one exists, rows whose sort column changes stay where they are, so that a walk
+    // over the positions or a series of changes to one row sees no row move; when the last
+    // one ends, sorted mode re-sorts once.
+    class DeferredPlacement {
+    public:
+        explicit DeferredPlacement(ListRows& rows) : m_rows(rows) { ++m_rows.m_deferred; }
+        ~DeferredPlacement();
+        DeferredPlacement(const DeferredPlacement&) = delete;
+        DeferredPlacement& operator=(const DeferredPlacement&) = delete;
+
+    private:
+        ListRows& m_rows;
+    };
+
 private:
     int InsertPosition(const ListRow& row) const;
-    // Moves the row at index to where the sort order wants it; returns its new index.
+    // Moves the row at index to where the sort order wants it (or notes that it must once
+    // placement is no longer deferred); returns its index afterwards.
     int Replace(int index);
     void Resort();
     void CheckPosition(int position) const;
@@ -116,6 +131,8 @@ private:
     std::vector<ListColumn> m_columns;
     std::optional<int> m_selected;
     bool m_sorted = false;
+    int m_deferred = 0;
+    bool m_placementPending = false;
     int m_sortKey = 0;
     SortOrder m_order = SortOrder::Ascending;
     ListRowsObserver* m_observer = nullptr;

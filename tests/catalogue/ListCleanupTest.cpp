@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "catalogue/CatalogueEditing.h"
 #include "catalogue/CatalogueRows.h"
 #include "catalogue/FoldedText.h"
 #include "catalogue/ListCleanup.h"
@@ -101,6 +102,21 @@ TEST(Replace, ChannelModeReplacesInNamesIgnoringCase) {
     EXPECT_EQ(ReplaceInChannels(rows, "", "x", "Channel"), 0);
     EXPECT_EQ(ReplaceInChannels(rows, "Sport", "x", "channel"), 0);
     EXPECT_EQ(rows.At(4).text, "Sport");
+}
+
+TEST(Replace, ASortedListIsWalkedOnceAndSortedAfterwards) {
+    // Rows that moved during the walk would be skipped or replaced twice.
+    ListRows rows;
+    for (const char* name : {"a1", "b", "a2", "c"})
+        rows.Add(MakeCatalogueRow(name, "u", "TV", "English"));
+    rows.SetSorted(true);  // a1, a2, b, c
+    EXPECT_EQ(ReplaceInChannels(rows, "a", "za", "Channel"), 2);
+    EXPECT_EQ(Texts(rows), (Names{"b", "c", "za1", "za2"}));
+    rows.Select(1);
+    EXPECT_TRUE(EditSelectedChannel(rows, {"zz", "http://z", "Radio", "German"}));
+    EXPECT_EQ(Texts(rows), (Names{"c", "za1", "za2", "zz"}));
+    EXPECT_EQ(rows.At(4).subItems, (Names{"Radio", "German", "http://z"}));
+    EXPECT_EQ(rows.SelectedPosition(), 4);
 }
 
 TEST(Replace, LanguageModeReplacesWholeTypesOnBothLayouts) {

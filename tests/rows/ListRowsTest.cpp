@@ -126,6 +126,24 @@ TEST(ListRows, ChangingTheSortColumnMovesTheRowAndTheSelectionWithIt) {
     EXPECT_EQ(Texts(rows), (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
+TEST(ListRows, DeferredPlacementKeepsPositionsForAWalkAndSortsOnceAtItsEnd) {
+    ListRows rows;
+    rows.AddRows({Row("a"), Row("b"), Row("c")});
+    rows.SetSorted(true);
+    rows.Select(1);
+    {
+        const ListRows::DeferredPlacement outer(rows);
+        {
+            const ListRows::DeferredPlacement inner(rows);
+            EXPECT_EQ(rows.SetText(1, "d"), 1);
+        }
+        EXPECT_EQ(rows.SetText(2, "e"), 2);  // still deferred: the outer one lives
+        EXPECT_EQ(Texts(rows), (std::vector<std::string>{"d", "e", "c"}));
+    }
+    EXPECT_EQ(Texts(rows), (std::vector<std::string>{"c", "d", "e"}));
+    EXPECT_EQ(rows.SelectedPosition(), 2);
+}
+
 TEST(ListRows, SortIgnoresLetterCaseAndKeepsEqualRowsInArrivalOrder) {
     ListRows rows;
     rows.AddRows(
