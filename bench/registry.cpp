@@ -35,7 +35,7 @@ void BM_WriteString(benchmark::State& state) {
     for (auto _ : state)
         reg.WriteString(key, "value", std::to_string(++n));
 }
-// 0: the per-user hive (write-ahead log), 1: the machine hive (rollback journal).
+// 0: the per-user hive, 1: the machine hive (both keep a rollback journal).
 BENCHMARK(BM_WriteString)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_EnumValues(benchmark::State& state) {

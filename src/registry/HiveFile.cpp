@@ -82,6 +82,21 @@ void HiveFile::SetLockWait(int milliseconds) {
     sqlite3_busy_timeout(m_db.get(), milliseconds);
 }
 
+Status HiveFile::BeginBatch() {
+    if (m_mode != Mode::ReadWrite)
+        return kErrorAccessDenied;
+    return FromSqlite(sqlite::Execute(m_db.get(), "BEGIN IMMEDIATE"));
+}
+
+Status HiveFile::EndBatch() {
+    if (!InBatch())
+        return kErrorSuccess;
+    const int rc = sqlite::Execute(m_db.get(), "COMMIT");
+    if (rc != SQLITE_OK)
+        sqlite::Execute(m_db.get(), "ROLLBACK");
+    return FromSqlite(rc);
+}
+
 std::string HiveFile::Fold(std::string_view name) const {
     return m_legacyFold ? LegacyFoldName(name) : FoldName(name);
 }

@@ -64,6 +64,12 @@ public:
     Status DeleteValue(KeyId id, std::string_view name);
     Status Values(KeyId id, std::vector<ValueRecord>& values);
 
+    // Makes the single changes that follow one transaction until EndBatch, so that many
+    // writes cost one commit and reach the file together or not at all.
+    Status BeginBatch();
+    Status EndBatch();
+    bool InBatch() const { return sqlite3_get_autocommit(m_db.get()) == 0; }
+
     // Reads several statements as one consistent snapshot.
     sqlite::ScopedTransaction ReadSnapshot() {
         return sqlite::ScopedTransaction(m_db.get(), sqlite::ScopedTransaction::Kind::Read);

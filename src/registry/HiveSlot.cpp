@@ -82,7 +82,16 @@ Status HiveSlot::ForRead(HiveFile*& file) {
     return Acquire(false, file);
 }
 Status HiveSlot::ForWrite(HiveFile*& file) {
-    return Acquire(true, file);
+    const Status status = Acquire(true, file);
+    // A batch that cannot start leaves each write to commit by itself.
+    if (status == kErrorSuccess && m_batching && !file->InBatch())
+        file->BeginBatch();
+    return status;
+}
+
+Status HiveSlot::EndBatch() {
+    m_batching = false;
+    return m_file ? m_file->EndBatch() : kErrorSuccess;
 }
 
 Status HiveSlot::Fail(Status status, const std::string& message) {

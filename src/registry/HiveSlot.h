@@ -43,6 +43,9 @@ public:
 
     void SetDamagedPolicy(DamagedHivePolicy policy) { m_policy = policy; }
     void SetLockWait(int milliseconds);
+    // While batching, the first write opens a transaction that EndBatch commits.
+    void BeginBatch() { m_batching = true; }
+    Status EndBatch();
     const std::string& LastError() const { return m_lastError; }
     // Messages about damaged files moved aside, or names renamed when an older file was
     // brought up to date, since the last call.
@@ -57,6 +60,7 @@ private:
     HiveKind m_kind;
     DamagedHivePolicy m_policy = DamagedHivePolicy::SetAside;
     int m_lockWaitMs = 0;
+    bool m_batching = false;
     std::filesystem::path m_path;
     std::unique_ptr<HiveFile> m_file;
     FileIdentity m_identity;

@@ -309,6 +309,16 @@ int clsRegistryAccess::ImportFromReg(const std::string& sRegFile) {
     if (ToUpperAscii(lines.front()) != "REGEDIT4")
         return 0;
 
+    // Each key's section is written as one transaction: a commit costs several syncs of the
+    // file, and a section cut off half-way is then not applied at all.
+    struct Batch {
+        Batch() { Registry::Process().BeginWriteBatch(); }
+        ~Batch() { Registry::Process().EndWriteBatch(); }
+        void Next() {
+            Registry::Process().EndWriteBatch();
+            Registry::Process().BeginWriteBatch();
+        }
+    } batch;
     bool inSection = false;
     std::string keyPath;
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -317,10 +327,12 @@ int clsRegistryAccess::ImportFromReg(const std::string& sRegFile) {
             case reg::RegLine::Kind::Ignored:
                 break;
             case reg::RegLine::Kind::Key:
+                batch.Next();
                 keyPath = line.path;
                 inSection = true;
                 break;
             case reg::RegLine::Kind::DeleteKey:
+                batch.Next();
                 KillKey(line.path);
                 inSection = false;
                 break;

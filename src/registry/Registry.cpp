@@ -47,6 +47,19 @@ void Registry::SetLockWait(std::chrono::milliseconds wait) {
     m_machine.SetLockWait(ms);
 }
 
+void Registry::BeginWriteBatch() {
+    std::lock_guard lock(m_mutex);
+    m_user.BeginBatch();
+    m_machine.BeginBatch();
+}
+
+Status Registry::EndWriteBatch() {
+    std::lock_guard lock(m_mutex);
+    const Status user = m_user.EndBatch();
+    const Status machine = m_machine.EndBatch();
+    return user != kErrorSuccess ? user : machine;
+}
+
 Registry& Registry::Process() {
     static Registry registry;
     return registry;

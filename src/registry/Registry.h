@@ -41,6 +41,11 @@ public:
     Status SetValue(Hkey key, std::string_view name, std::uint32_t type, std::string_view data);
     Status DeleteValue(Hkey key, std::string_view name);
 
+    // The writes between BeginWriteBatch and EndWriteBatch reach each hive file as one
+    // transaction: together or not at all, with one commit instead of one each.
+    void BeginWriteBatch();
+    Status EndWriteBatch();
+
     // What went wrong with a hive file at the last failure (damaged file, read-only file).
     std::string LastError() const;
     // Closes the hive files; handles stay usable and reopen them on their next use.

@@ -61,19 +61,22 @@ std::string Statement::Blob(int column) const {
 }
 
 ScopedTransaction::ScopedTransaction(sqlite3* db, Kind kind) : m_db(db) {
-    m_beginResult = Execute(db, kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+    m_nested = sqlite3_get_autocommit(db) == 0;
+    m_beginResult = Execute(db, m_nested              ? "SAVEPOINT nested"
+                                : kind == Kind::Write ? "BEGIN IMMEDIATE"
+                                                      : "BEGIN");
     m_active = m_beginResult == SQLITE_OK;
 }
 
 ScopedTransaction::~ScopedTransaction() {
     if (m_active)
-        Execute(m_db, "ROLLBACK");
+        Execute(m_db, m_nested ? "ROLLBACK TO nested; RELEASE nested" : "ROLLBACK");
 }
 
 int ScopedTransaction::Commit() {
     if (!m_active)
         return m_beginResult;
-    const int rc = Execute(m_db, "COMMIT");
+    const int rc = Execute(m_db, m_nested ? "RELEASE nested" : "COMMIT");
     // A failed COMMIT (busy) leaves the transaction open; the destructor rolls it back.
     if (rc == SQLITE_OK)
         m_active = false;

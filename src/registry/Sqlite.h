@@ -45,7 +45,8 @@ private:
 };
 
 // Opens a write transaction at once (BEGIN IMMEDIATE) so that two writers queue on the
-// busy timeout instead of failing half-way; rolls back unless Commit() succeeded.
+// busy timeout instead of failing half-way; rolls back unless Commit() succeeded. Inside a
+// transaction already open it is a savepoint of that one.
 class ScopedTransaction {
 public:
     enum class Kind { Read, Write };
@@ -62,6 +63,7 @@ private:
     sqlite3* m_db = nullptr;
     int m_beginResult = SQLITE_OK;
     bool m_active = false;
+    bool m_nested = false;
 };
 
 int Execute(sqlite3* db, const char* sql);

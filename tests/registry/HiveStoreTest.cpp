@@ -131,15 +131,15 @@ void KillAtCommit(int commit, Fn work) {
     EXPECT_EQ(WaitFor(child), -1);
 }
 
-// An import killed as its 21st overwrite is about to commit: the 20 before are new, the
-// rest old, and no value is half-written.
+// An import killed as its 21st section is about to commit: the values of the 20 before are
+// new, the rest old, and no value or section is half-written.
 void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive,
                        const test::TempDir& dir) {
-    constexpr int kValues = 60;  // overwritten by the import, one every kEvery lines
-    constexpr int kEvery = 4;    // the lines between are new byte values
+    constexpr int kValues = 60;  // overwritten by the import, each first in a section
+    constexpr int kEvery = 4;    // the lines of a section; the others are new byte values
     constexpr int kDone = 20;
     clsRegistryAccess reg;
-    std::string file = "REGEDIT4\r\n\r\n[" + key + "]\r\n";
+    std::string file = "REGEDIT4\r\n\r\n";
     for (int i = 0; i < kValues; ++i) {
         const std::string name = "v" + std::to_string(i);
         ASSERT_NE(reg.WriteString(key, name, Padded("old" + std::to_string(i))), 0);
@@ -147,7 +147,7 @@ void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive
     for (int line = 0; line < kValues * kEvery; ++line) {
         if (line % kEvery == 0) {
             const std::string i = std::to_string(line / kEvery);
-            file += "\"v" + i + "\"=\"" + Padded("new" + i) + "\"\r\n";
+            file += "[" + key + "]\r\n\"v" + i + "\"=\"" + Padded("new" + i) + "\"\r\n";
         } else {
             file += "\"b" + std::to_string(line) + "\"=hex:" + std::string(400, '7') + "\r\n";
         }
@@ -155,8 +155,8 @@ void KillImportHalfWay(const std::string& key, const std::filesystem::path& hive
     const auto regFile = dir.Write("long.reg", file);
     Registry::Process().CloseHives();
 
-    // Each line of the file is one commit.
-    KillAtCommit(kDone * kEvery + 1, [&] {
+    // Each section of the file is one commit.
+    KillAtCommit(kDone + 1, [&] {
         clsRegistryAccess importer;
         return importer.ImportFromReg(regFile) == 1;
     });
