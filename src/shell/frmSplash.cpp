@@ -1,0 +1,72 @@
+#include "shell/frmSplash.h"
+
+#include "appearance/ProductInfo.h"
+#include "settings/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+namespace quorvel {
+namespace {
+
+// The design interval is 2 ms, which the original platform rounds up to its timer step of
+// about 15 ms, so 75 ticks last roughly a second; here the step is asked for directly.
+constexpr int kTimer2IntervalMs = 15;
+constexpr std::int16_t kHandOverCount = 150;
+
+}  // namespace
+
+frmSplash::frmSplash(MainWindowLoader loadMainWindow, QWidget* parent)
+    : Form(QStringLiteral("frmSplash"), parent), m_loadMainWindow(std::move(loadMainWindow)) {
+    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
+    ResizeClient(7200, 4500);
+
+    Image1 = AddControl(new QLabel(ClientArea()), "Image1", ControlType::Image);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/splash/splash.png")));
+    Image1->setScaledContents(true);
+    SetTwipsGeometry(Image1, 0, 0, 7200, 4500);
+
+    Label3 = AddControl(new QLabel(ClientArea()), "Label3", ControlType::Label);
+    // Each edition names its own site.
+    Label3->setText(QStringLiteral("Live TV and radio from around the world - new channels at %1")
+                        .arg(QString::fromStdString(CurrentVersionInfo().comments)));
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setWordWrap(true);
+    Label3->setStyleSheet(QStringLiteral("color: white;"));
+    SetTwipsGeometry(Label3, 240, 3720, 6720, 600);
+
+    skn = AddControl(new QWidget(ClientArea()), "skn", ControlType::Skin);
+    skn->hide();
+
+    Timer2 = AddControl(new QTimer(this), "Timer2", ControlType::Timer);
+    Timer2->setInterval(kTimer2IntervalMs);
+    connect(Timer2, &QTimer::timeout, this, &frmSplash::Timer2_Timer);
+}
+
+void frmSplash::Form_Load() {
+    const bool hidden =
+        GetMachineSetting(CurrentVersionInfo().productName, "Settings", "chkSplash", "0") == "1";
+    LoadProductInfo();
+    // The skin is off in every build we ship; a skinned build dresses the window here.
+    Timer2->start();
+    if (!hidden)
+        show();
+}
+
+void frmSplash::Timer2_Timer() {
+    intTemp = static_cast<std::int16_t>(intTemp + 2);
+    if (intTemp != kHandOverCount)
+        return;
+    Timer2->stop();
+    QWidget* mainWindow = m_loadMainWindow ? m_loadMainWindow() : nullptr;
+    if (mainWindow)
+        mainWindow->show();
+    hide();
+    Q_EMIT HandedOver(mainWindow);
+    if (!mainWindow)
+        QCoreApplication::quit();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,210 @@
+#include "Form1Fixture.h"
+#include "shell/Form8.h"
+#include "shell/WebPageSelector.h"
+#include "shell/frmAbout.h"
+#include "shell/frmSplash.h"
+#include "shell/frmWebsite.h"
+
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QUrl>
+
+namespace quorvel {
+namespace {
+
+using test::Form1Fixture;
+
+// Catches what would go to the desktop's browser or file handler.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher() {
+        for (const char* scheme : {"http", "https", "file"})
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~UrlCatcher() override {
+        for (const char* scheme : {"http", "https", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QStringList opened;
+
+public Q_SLOTS:
+    void Open(const QUrl& url) { opened << url.toString(); }
+};
+
+VersionInfo Edition(std::string website) {
+    VersionInfo info = CurrentVersionInfo();
+    info.comments = std::move(website);
+    return info;
+}
+
+std::string MachineSetting(const char* key) {
+    return GetMachineSetting(CurrentVersionInfo().productName, "Settings", key, "<absent>");
+}
+
+TEST(SmallWindows, SplashHandsOverAtThe75thTickEvenWhenHidden) {
+    Form1Fixture fixture;
+    SaveMachineSetting(CurrentVersionInfo().productName, "Settings", "chkSplash", "1");
+    QWidget main;
+    int loads = 0;
+    auto* splash = new frmSplash([&]() -> QWidget* {
+        ++loads;
+        return &main;
+    });
+    QSignalSpy handedOver(splash, &frmSplash::HandedOver);
+    splash->Form_Load();
+    EXPECT_FALSE(splash->isVisible());
+    EXPECT_TRUE(splash->Timer2->isActive());
+    // The real timer runs it; the wait is only a guard against a hang.
+    ASSERT_TRUE(handedOver.wait(20000));
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(splash->intTemp, 150);
+    EXPECT_FALSE(splash->Timer2->isActive());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(splash->isVisible());
+    // It stays loaded, hidden, until the main window unloads it.
+    EXPECT_EQ(Form::FindLoaded("frmSplash"), splash);
+    Form::UnloadByName("frmSplash");
+}
+
+TEST(SmallWindows, SplashShowsByDefaultAndCountsTicksOfTwo) {
+    Form1Fixture fixture;
+    QWidget main;
+    bool giveWindow = true;
+    auto* splash = new frmSplash([&]() -> QWidget* { return giveWindow ? &main : nullptr; });
+    QSignalSpy handedOver(splash, &frmSplash::HandedOver);
+    splash->Form_Load();
+    EXPECT_TRUE(splash->isVisible());
+    EXPECT_EQ(Branding().ProgramName, CurrentVersionInfo().productName);
+    splash->Timer2->stop();  // ticks by hand from here
+    for (int i = 0; i < 74; ++i)
+        splash->Timer2_Timer();
+    EXPECT_EQ(splash->intTemp, 148);
+    EXPECT_EQ(handedOver.count(), 0);
+    EXPECT_TRUE(splash->isVisible());
+    splash->Timer2_Timer();
+    ASSERT_EQ(handedOver.count(), 1);
+    EXPECT_EQ(handedOver.at(0).at(0).value<QWidget*>(), &main);
+    EXPECT_FALSE(splash->isVisible());
+    splash->Unload();
+
+    // A main window that ends the application at its start-up (another instance runs).
+    giveWindow = false;
+    main.hide();
+    auto* second = new frmSplash([&]() -> QWidget* { return nullptr; });
+    QSignalSpy none(second, &frmSplash::HandedOver);
+    second->Form_Load();
+    second->Timer2->stop();
+    for (int i = 0; i < 75; ++i)
+        second->Timer2_Timer();
+    ASSERT_EQ(none.count(), 1);
+    EXPECT_EQ(none.at(0).at(0).value<QWidget*>(), nullptr);
+    EXPECT_FALSE(second->isVisible());
+    second->Unload();
+}
+
+TEST(SmallWindows, AboutShowsTheBuildsIdentity) {
+    Form1Fixture fixture;
+    VersionInfo info = CurrentVersionInfo();
+    info.productName = "Say \"Hi\" <b>TV</b>";
+    info.companyName = "Dravmont Software";
+    info.comments = "dravmont.example";
+    info.major = 2;
+    info.minor = 10;
+    const ScopedVersionInfo edition(info);
+    LoadProductInfo();
+    frmAbout* about = ShowAboutWindow();
+    EXPECT_EQ(about->windowTitle(), "About Say \"Hi\" <b>TV</b>");
+    EXPECT_EQ(about->Label1->text(), "Say \"Hi\" <b>TV</b>");
+    EXPECT_EQ(about->Label1->textFormat(), Qt::PlainText);
+    EXPECT_EQ(about->lblVersion->text(), "2.10");
+    EXPECT_EQ(about->lblCompany->text(), "Dravmont Software");
+    EXPECT_EQ(about->lblWebsite->text(), "dravmont.example");
+    EXPECT_EQ(about->Label2->text(), "Version:");
+    EXPECT_EQ(about->Label3->text(), "Owned By:");
+    EXPECT_EQ(about->Label4->text(), "Website:");
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->parentWidget(), nullptr);
+    EXPECT_FALSE(about->isModal());
+    // Only the template element of the skinned labels while the skin is off.
+    EXPECT_EQ(about->HighestIndex("SkinLabel1"), 0);
+    EXPECT_EQ(about->Control("SkinLabel1", 0)->Caption(), "Windowed Label");
+    EXPECT_EQ(about->Control("lblVersion")->TypeName(), ControlType::SkinLabel);
+    EXPECT_EQ(about->Control("Label5")->TypeName(), ControlType::Label);
+
+    // A second request shows the same window; the close box unloads it.
+    EXPECT_EQ(ShowAboutWindow(), about);
+    QPointer<frmAbout> guard(about);
+    about->close();
+    EXPECT_EQ(Form::FindLoaded("frmAbout"), nullptr);
+    QSignalSpy destroyed(about, &QObject::destroyed);
+    ASSERT_TRUE(destroyed.wait(10000));
+}
+
+TEST(SmallWindows, WebsiteOpensTheSiteOnceAndClosesItselfASecondLater) {
+    Form1Fixture fixture;
+    UrlCatcher catcher;
+    {
+        const ScopedVersionInfo edition(Edition("quorvel.example"));
+        WebPageSelector() = "Website";
+        frmWebsite* window = frmWebsite::Open();
+        EXPECT_EQ(catcher.opened, QStringList{"http://quorvel.example"});
+        EXPECT_EQ(WebPageSelector(), "");
+        EXPECT_FALSE(window->isVisible());
+        // A second click while it is loaded opens nothing.
+        WebPageSelector() = "Website";
+        EXPECT_EQ(frmWebsite::Open(), window);
+        EXPECT_EQ(catcher.opened.size(), 1);
+        QSignalSpy destroyed(window, &QObject::destroyed);
+        ASSERT_TRUE(destroyed.wait(20000));
+        EXPECT_EQ(Form::FindLoaded("frmWebsite"), nullptr);
+    }
+    // An address that holds a scheme anywhere, in any letter case, is opened as it is.
+    for (const char* site : {"HTTPS://secure.example", "Http://mixed.example/page"}) {
+        const ScopedVersionInfo edition(Edition(site));
+        WebPageSelector() = "Website";
+        frmWebsite* window = frmWebsite::Open();
+        EXPECT_EQ(catcher.opened.last(), QUrl(site).toString());
+        window->Timer1_Timer();
+    }
+    // Other pages have no address: nothing opens and the selector keeps its value.
+    const int before = catcher.opened.size();
+    WebPageSelector() = "Sports";
+    frmWebsite::Open()->Timer1_Timer();
+    EXPECT_EQ(catcher.opened.size(), before);
+    EXPECT_EQ(WebPageSelector(), "Sports");
+    WebPageSelector().clear();
+}
+
+TEST(SmallWindows, HelpOpensHelpChmAndNotesItOrFallsBackToTheGuide) {
+    Form1Fixture fixture;
+    UrlCatcher catcher;
+    // No Help.chm: the first start opens nothing and leaves "showHelp" alone.
+    fixture.WriteAppFile(kUserGuideFileName, "<html></html>");
+    ShowHelpPrompt(HelpRequest::FirstStart);
+    EXPECT_TRUE(catcher.opened.isEmpty());
+    EXPECT_EQ(MachineSetting("showHelp"), "<absent>");
+    // "View Help" opens the guide instead.
+    ShowHelpPrompt(HelpRequest::ViewHelp);
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_TRUE(catcher.opened[0].endsWith("/app/Help.html")) << catcher.opened[0].toStdString();
+    EXPECT_EQ(MachineSetting("showHelp"), "<absent>");
+
+    // Help.chm, found whatever its letter case, wins and is noted machine-wide.
+    fixture.WriteAppFile("HELP.CHM", "chm");
+    ShowHelpPrompt(HelpRequest::FirstStart);
+    ASSERT_EQ(catcher.opened.size(), 2);
+    EXPECT_TRUE(catcher.opened[1].endsWith("/app/HELP.CHM")) << catcher.opened[1].toStdString();
+    EXPECT_EQ(MachineSetting("showHelp"), "0");
+    EXPECT_EQ(Form::FindLoaded("Form8"), nullptr);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+#include "SmallWindowsTest.moc"
