@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -183,5 +184,30 @@ TEST_F(FormLanguage, DownloadKeepsOnlyTranslationFilesAndWritesThemWhole) {
     EXPECT_TRUE(window->Command1->isEnabled());
 }
 
+// Stands in for the desktop's default handler of local files.
+class FileOpener : public QObject {
+    Q_OBJECT
+public:
+    FileOpener() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+    ~FileOpener() override { QDesktopServices::unsetUrlHandler("file"); }
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(FormLanguage, TranslateOpensTheTextFileOnlyWhenItExists) {
+    FileOpener opener;
+    ShowLanguageWindow();
+    auto* window = static_cast<frmLanguage*>(Form::FindLoaded("frmLanguage"));
+    window->Command3->click();
+    EXPECT_TRUE(opener.opened.isEmpty());
+    const auto path = dir.Write("localization.TXT", "<x>");
+    window->Command3->click();
+    EXPECT_EQ(opener.opened,
+              QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+}
+
 }  // namespace
 }  // namespace quorvel
+
+#include "FormLanguageTest.moc"
