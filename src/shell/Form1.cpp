@@ -1,5 +1,7 @@
 #include "shell/Form1.h"
 
+#include "shell/Form1Extras.h"
+
 #include "shell/player/MediaPlayer.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/Twips.h"
@@ -19,6 +21,7 @@ Form1::Form1(Form1Options options) : Form("Form1"), m_options(std::move(options)
     BuildMenus();
     ResizeClient(15510, 10125);
     ConnectHandlers();
+    new Form1Extras(this);  // search, stream check, M3U import
 }
 
 Form1::~Form1() = default;
