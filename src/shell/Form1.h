@@ -203,8 +203,6 @@ private:
     void ShowPanel(QGroupBox* panel);
     void OpenWebPage(const char* selector);
     void ShowHelpPrompt();
-    // False when another instance holds the program's lock.
-    bool AcquireSingleInstance();
     void SetPlayerUrl(const QString& url);
     void Message(const QString& text);
 

@@ -6,13 +6,12 @@
 #include "catalogue/ChannelList.h"
 #include "settings/SettingsStore.h"
 #include "shell/WebPageSelector.h"
+#include "shell/frmWebsite.h"
 #include "shell/widgets/ListView.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QSignalBlocker>
-#include <QUrl>
 
 namespace quorvel {
 namespace {
@@ -121,11 +120,7 @@ void Form1::mnuCatItem_Click(int index) {
 
 void Form1::OpenWebPage(const char* selector) {
     WebPageSelector() = selector;
-    // Until the web page window exists, only the web site itself has a page.
-    if (WebPageSelector() == "Website") {
-        QDesktopServices::openUrl(QUrl(QString::fromStdString(WebsiteAddress(Branding().Website))));
-        WebPageSelector().clear();
-    }
+    frmWebsite::Open();
 }
 
 void Form1::cmdWebsite_Click() {

@@ -1,6 +1,7 @@
 // The controls of the main window, in design order and design geometry (twips).
 #include "shell/Form1.h"
 
+#include "shell/localization/frmLanguage.h"
 #include "shell/player/DirListBox.h"
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
@@ -52,6 +54,9 @@ void AddListColumns(ListView* list) {
     rows.AddColumn("Channel", kChannelWidth);
     rows.AddColumn("Category", kCategoryWidth);
     rows.AddColumn("Type", kTypeWidth);
+    // Every header click inverts the direction: starting from descending, the first click
+    // sorts ascending, as users expect.
+    rows.SetSortOrder(SortOrder::Descending);
 }
 
 void FillCategories(QComboBox* combo) {
@@ -141,6 +146,10 @@ void Form1::BuildChannelPanels() {
     File1 = AddControl(Place(new FileListBox(Frame4), 120, 3060, 4995, 3405), "File1",
                        ControlType::FileListBox);
     Frame4->hide();
+    // Until a folder was chosen, the lists start in the user's home folder.
+    Drive1->setDrive(QDir::homePath());
+    Dir1->setPath(QDir::homePath());
+    File1->setPath(QDir::homePath());
 
     if (m_options.createPlayer) {
         // Made inside its final parent: re-parenting a shown player would drop its picture.
@@ -265,7 +274,8 @@ void Form1::BuildMenus() {
     mnuLanguages = AddMenu("mnuLanguages", "Languages");
     mnuLanguageItem = AddMenuItem(mnuLanguages, "mnuLanguageItem", "Change Language", 0);
     mnuLanguageItem->setIcon(MenuPicture("mnuLanguageItem0"));
-    mnuLanguages->menuAction()->setVisible(false);
+    // Hidden as delivered; a build option shows it.
+    mnuLanguages->menuAction()->setVisible(LanguagesMenuShown());
     mnuHelp = AddMenu("mnuHelp", "Help");
     mnuHelpItem = AddMenuItem(mnuHelp, "mnuHelpItem", "View Help", 0);
     mnuHelpItem->setIcon(MenuPicture("mnuHelpItem0"));

@@ -1,13 +1,35 @@
 // The favorites list of the main window and its file.
 #include "shell/Form1.h"
 
+#include "catalogue/Favorites.h"
 #include "shell/widgets/ListView.h"
 
 namespace quorvel {
 
-void Form1::LoadFavorites() {}
+void Form1::LoadFavorites() {
+    FavoritesReadResult read = ReadFavorites();
+    if (!read.error.empty()) {
+        Message(QStringLiteral("The favorites could not be read: %1")
+                    .arg(QString::fromStdString(read.error)));
+        return;
+    }
+    ListView2->Rows().AddRows(std::move(read.rows));
+}
 
-void Form1::SaveFavorites() {}
+void Form1::SaveFavorites() {
+    std::string error;
+    if (quorvel::SaveFavorites(ListView2->Rows(), error)) {
+        m_favoritesWriteReported = false;
+        return;
+    }
+    // The old file stays whole and the list keeps the change; said once, not on every
+    // click while the folder stays unwritable.
+    if (!m_favoritesWriteReported) {
+        m_favoritesWriteReported = true;
+        Message(QStringLiteral("The favorites could not be saved: %1")
+                    .arg(QString::fromStdString(error)));
+    }
+}
 
 void Form1::cmdFav_Click() {
     const ListRows& channels = ListView1->Rows();
@@ -29,10 +51,6 @@ void Form1::Command1_Click() {
     if (const std::optional<int> selected = favorites.SelectedPosition())
         favorites.RemoveAt(*selected);
     SaveFavorites();
-}
-
-bool Form1::AcquireSingleInstance() {
-    return true;
 }
 
 }  // namespace quorvel

@@ -2,9 +2,13 @@
 #include "shell/Form1.h"
 
 #include "appearance/FileExists.h"
+#include "appearance/InstanceLock.h"
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
 #include "settings/SettingsStore.h"
+#include "shell/Form8.h"
+#include "shell/frmAbout.h"
+#include "shell/localization/frmLanguage.h"
 #include "shell/modIcon.h"
 #include "shell/modListViewEnh.h"
 #include "shell/player/DirListBox.h"
@@ -18,12 +22,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QToolButton>
-#include <QUrl>
 
 namespace quorvel {
 namespace {
@@ -95,7 +97,7 @@ bool Form1::Form_Load() {
         chkLoad->setChecked(true);
     }
 
-    if (!AcquireSingleInstance())
+    if (PreviousInstanceRunning(branding.ProgramName))
         return false;
 
     setWindowTitle(Text(branding.ProgramName + " by " + branding.CompanyName));
@@ -121,15 +123,16 @@ bool Form1::Form_Load() {
     cmdTV_Click();
     LoadFavorites();
 
-    // Each on its own: a stale or empty setting leaves the list where it was.
+    // Each on its own: a stale or empty setting leaves the list where it was. Setting the
+    // drive and the folder runs their change handlers, which store them again.
     const QString drive = Text(GetSetting(app, kSection, "Drive", ""));
     const QString dir = Text(GetSetting(app, kSection, "Dir", ""));
-    if (!drive.isEmpty() && Drive1->setDrive(drive))
-        Drive1_Change();
-    if (!dir.isEmpty() && Dir1->setPath(dir))
-        Dir1_Change();
-    if (!dir.isEmpty())
+    if (!drive.isEmpty())
+        Drive1->setDrive(drive);
+    if (!dir.isEmpty()) {
+        Dir1->setPath(dir);
         File1->setPath(dir);
+    }
     return true;
 }
 
@@ -155,19 +158,20 @@ void Form1::mnuFileItem_Click(int index) {
 }
 
 void Form1::ShowHelpPrompt() {
-    // Opens the help with the desktop's handler; nothing is said when there is none.
-    if (FileExists(ProgramFileToRead("Help.chm").string()))
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QString::fromStdString(ProgramFileToRead("Help.chm").string())));
+    quorvel::ShowHelpPrompt(HelpRequest::FirstStart);
 }
 
 void Form1::mnuHelpItem_Click() {
-    ShowHelpPrompt();
+    quorvel::ShowHelpPrompt(HelpRequest::ViewHelp);
 }
 
-void Form1::mnuAboutItem_Click() {}
+void Form1::mnuAboutItem_Click() {
+    ShowAboutWindow();
+}
 
-void Form1::mnuLanguageItem_Click() {}
+void Form1::mnuLanguageItem_Click() {
+    ShowLanguageWindow();
+}
 
 void Form1::ListView1_ColumnClick(int column) {
     bool showError = false;

@@ -2,6 +2,7 @@
 #include "appearance/ProgramFiles.h"
 #include "shell/Form1.h"
 #include "shell/PermissionPrompt.h"
+#include "shell/frmSplash.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,12 +25,18 @@ int main(int argc, char** argv) {
     quorvel::SetApplicationFolder(quorvel::ApplicationFolderFor(
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));
 
-    auto* form1 = new quorvel::Form1;
-    quorvel::InstallPermissionMessageBox(form1);
-    if (!form1->Form_Load()) {
-        delete form1;  // another instance runs: end before anything is shown
-        return 0;
-    }
-    form1->show();
+    quorvel::InstallPermissionMessageBox(nullptr);
+    // The splash hands over to the main window about a second later; a second instance
+    // ends there, before its main window is shown.
+    auto* splash = new quorvel::frmSplash([]() -> QWidget* {
+        auto* form1 = new quorvel::Form1;
+        quorvel::InstallPermissionMessageBox(form1);
+        if (!form1->Form_Load()) {
+            delete form1;
+            return nullptr;
+        }
+        return form1;
+    });
+    splash->Form_Load();
     return app.exec();
 }

@@ -2,21 +2,25 @@
 
 #include "ScopedHives.h"
 #include "TempDir.h"
+#include "appearance/InstanceLock.h"
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
 #include "catalogue/LineCodec.h"
 #include "files/Windows1252.h"
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
+#include "shell/modListViewEnh.h"
 #include "shell/widgets/ListView.h"
 
 #include <QComboBox>
 #include <QStringList>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,15 +53,33 @@ inline QStringList Items(const QComboBox& combo) {
 class Form1Fixture {
 public:
     Form1Fixture() {
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
+            m_oldRuntime = runtime;
+        // The single-instance lock and the user's data folder of these windows are the test's.
+        ::setenv("XDG_RUNTIME_DIR", m_hives.Dir().Path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_hives.Dir().Path() / "data").c_str(), 1);
         LoadProductInfo();
-        SetApplicationFolder(m_hives.Dir().Path() / "app");
+        // Made first: a folder that cannot be written would count as an installed one.
         std::filesystem::create_directory(App());
+        SetApplicationFolder(App());
     }
-    ~Form1Fixture() { SetApplicationFolder({}); }
+    ~Form1Fixture() {
+        ReleaseInstanceLock();
+        SetApplicationFolder({});
+        ::unsetenv("XDG_DATA_HOME");
+        if (m_oldRuntime)
+            ::setenv("XDG_RUNTIME_DIR", m_oldRuntime->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+    }
 
     std::filesystem::path App() const { return m_hives.Dir().Path() / "app"; }
     void WriteAppFile(const std::string& name, const std::string& bytes) const {
         std::ofstream(App() / name, std::ios::binary) << bytes;
+    }
+    std::string ReadAppFile(const std::string& name) const {
+        std::ifstream in(App() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     std::string Setting(const char* key) const {
         return GetSetting(Branding().ProgramName, "Settings", key, "<absent>");
@@ -78,6 +100,7 @@ public:
 
 private:
     ScopedHives m_hives;
+    std::optional<std::string> m_oldRuntime;
 };
 
 }  // namespace quorvel::test

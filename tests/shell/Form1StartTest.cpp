@@ -1,0 +1,134 @@
+#include "Form1Fixture.h"
+#include "shell/player/DirListBox.h"
+#include "shell/player/FileListBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QUrl>
+
+namespace quorvel {
+namespace {
+
+using test::EncodedLines;
+
+// Collects what the program asks the desktop to open instead of opening it.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    OpenedUrls() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+    ~OpenedUrls() override { QDesktopServices::unsetUrlHandler("file"); }
+    QStringList urls;
+public Q_SLOTS:
+    void Open(const QUrl& url) { urls << url.toLocalFile(); }
+};
+
+TEST(Form1Start, FirstStartOpensTheHelpOnceAndListsTheTvChannels) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.WriteAppFile("Help.chm", "help");
+    OpenedUrls opened;
+    {
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        ASSERT_EQ(opened.urls.size(), 1);
+        EXPECT_TRUE(opened.urls[0].endsWith("/Help.chm"));
+        EXPECT_EQ(fixture.Setting("showHelp"), "0");
+        EXPECT_EQ(form->windowTitle().toStdString(),
+                  Branding().ProgramName + " by " + Branding().CompanyName);
+        EXPECT_EQ(form->cmdWebsite->text().toStdString(), "Visit " + Branding().Website);
+        EXPECT_EQ(form->State.CurrentCategory, "TV");
+        EXPECT_EQ(form->ListView1->Rows().Count(), 1);
+        // Not the editing mode: three columns, no panel, clicks play.
+        EXPECT_EQ(form->ListView1->Rows().Columns().size(), 3u);
+        EXPECT_TRUE(form->Frame2->isHidden());
+        EXPECT_FALSE(form->chkLoad->isChecked());
+        EXPECT_TRUE(form->cmdSports->isHidden());
+    }
+    ReleaseInstanceLock();
+    auto again = fixture.MakeForm();
+    ASSERT_TRUE(again->Form_Load());
+    EXPECT_EQ(opened.urls.size(), 1) << "the help opens on the first start only";
+}
+
+TEST(Form1Start, AdminFileOpensTheEditingModeWhoseClicksFillTheEditFields) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.WriteAppFile("ADMIN.TXT", "");
+    fixture.Store("showHelp", "0");
+    auto form = fixture.MakeForm();
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_TRUE(form->EditMode);
+    ASSERT_EQ(form->ListView1->Rows().Columns().size(), 4u);
+    EXPECT_EQ(form->ListView1->Rows().Columns()[3].text, "URL");
+    EXPECT_FALSE(form->Frame2->isHidden());
+    EXPECT_TRUE(form->chkLoad->isChecked());
+
+    QSignalSpy played(form.get(), &Form1::PlayerUrlSet);
+    form->ListView1->Rows().Select(1);
+    form->ListView1_ItemClick();
+    EXPECT_EQ(form->txtEditName->text(), "One");
+    EXPECT_EQ(form->cmbEditCateogy->currentText(), "TV");
+    EXPECT_EQ(form->txtEditType->text(), "English");
+    EXPECT_EQ(form->txtEditURL->text(), "") << "a category listing has no URL column value";
+    EXPECT_EQ(played.size(), 0);
+
+    form->Command2->click();
+    EXPECT_TRUE(form->Frame2->isHidden());
+    EXPECT_FALSE(form->chkLoad->isChecked());
+    form->txtEditName->clear();
+    form->ListView1_ItemClick();
+    EXPECT_EQ(form->txtEditName->text(), "One") << "the editing mode stays";
+    ASSERT_EQ(played.size(), 1);
+    EXPECT_EQ(played[0][0].toString(), "http://one.example");
+}
+
+TEST(Form1Start, ASecondInstanceEndsBeforeItsCaptionIsSet) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    InstanceLock first(Branding().ProgramName);
+    ASSERT_TRUE(first.Held()) << first.Path();
+    auto form = fixture.MakeForm();
+    EXPECT_FALSE(form->Form_Load());
+    EXPECT_EQ(form->windowTitle(), "");
+    EXPECT_EQ(form->cmdWebsite->text(), "Visit ");
+    EXPECT_EQ(form->ListView1->Rows().Count(), 0);
+    EXPECT_EQ(fixture.Setting("showHelp"), "<absent>");
+}
+
+TEST(Form1Start, LastFolderComesBackAndItsFilesPlay) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.Store("showHelp", "0");
+    const std::filesystem::path media = fixture.App() / "media";
+    std::filesystem::create_directory(media);
+    std::ofstream(media / "Song.MP3") << "x";
+    std::ofstream(media / "notes.txt") << "x";
+    fixture.Store("Dir", media.c_str());
+
+    auto form = fixture.MakeForm();
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_EQ(form->Dir1->path().toStdString(), media.string());
+    ASSERT_EQ(form->File1->count(), 1) << "only media files are offered";
+    QSignalSpy played(form.get(), &Form1::PlayerUrlSet);
+    form->File1->setCurrentRow(0);
+    form->chkLoad->setChecked(true);  // files play regardless
+    form->File1_Click();
+    ASSERT_EQ(played.size(), 1);
+    EXPECT_EQ(played[0][0].toString().toStdString(), (media / "Song.MP3").string());
+
+    // Another folder is stored at once.
+    ASSERT_TRUE(form->Dir1->setPath(QString::fromStdString(fixture.App().string())));
+    EXPECT_EQ(fixture.Setting("Dir"), fixture.App().string());
+}
+
+}  // namespace
+}  // namespace quorvel
+
+#include "Form1StartTest.moc"
