@@ -19,7 +19,7 @@ for t in "${targets[@]}"; do
   # New inputs go to a scratch folder, so the seeds stay as they are.
   mkdir -p "$work/$t"
   log="$work/$t.log"
-  if LC_ALL=C.UTF-8 "build-fuzz/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 \
+  if LC_ALL=C.UTF-8 "build-fuzz/bin/fuzz_$t" -max_total_time="$seconds" -timeout=25 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t-" \
     "$work/$t" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
     runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")

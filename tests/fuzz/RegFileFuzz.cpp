@@ -4,6 +4,8 @@
 #include "FuzzCheck.h"
 #include "FuzzTempFolder.h"
 #include "files/FileIo.h"
+#include "registry/KeyPath.h"
+#include "registry/NameFold.h"
 #include "registry/Registry.h"
 #include "registry/RegistryTypes.h"
 #include "registry/clsRegistryAccess.h"
@@ -25,7 +27,7 @@ void FreshHives() {
     }
 }
 
-// The key lines that have values, each followed by its value lines.
+// The keys that have values, each followed by its value lines.
 std::vector<std::string> KeysWithValues(const std::string& exported) {
     std::vector<std::string> sections;
     std::string key;
@@ -34,7 +36,10 @@ std::vector<std::string> KeysWithValues(const std::string& exported) {
          start = end + 2) {
         const std::string line = exported.substr(start, end - start);
         if (!line.empty() && line.front() == '[') {
-            key = line;
+            // The key it names, which may be written in other letters the second time.
+            const reg::ParsedKeyPath parsed =
+                reg::ParseKeyPath(std::string_view(line).substr(1, line.size() - 2));
+            key = std::to_string(parsed.root) + "\\" + reg::FoldName(parsed.subKey);
         } else if (!line.empty() && line != "REGEDIT4") {
             if (!key.empty()) {
                 sections.push_back(key);
