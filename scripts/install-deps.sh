@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri ffmpeg mpv python3
   clang-format qt6-qpa-plugins fonts-dejavu-core
+  libx11-dev libxtst-dev
   desktop-file-utils appstream dbus-daemon dbus-bin
   clang libclang-rt-14-dev util-linux
 )

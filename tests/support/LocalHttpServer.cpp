@@ -144,6 +144,14 @@ int LocalHttpServer::RequestCount() const {
     return m_total;
 }
 
+bool LocalHttpServer::WaitForRequests(const std::string& path, int count, int timeoutMs) const {
+    std::unique_lock lock(m_mutex);
+    return m_requested.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        const auto it = m_counts.find(path);
+        return it != m_counts.end() && it->second >= count;
+    });
+}
+
 int LocalHttpServer::RequestCount(const std::string& path) const {
     std::lock_guard lock(m_mutex);
     const auto it = m_counts.find(path);
@@ -199,6 +207,7 @@ void LocalHttpServer::HandleConnection(int fd) {
             std::lock_guard lock(m_mutex);
             ++m_total;
             ++m_counts[path];
+            m_requested.notify_all();
             m_heads[path] = head.substr(0, head.find("\r\n\r\n"));
             auto it = m_routes.find(path);
             if (it == m_routes.end())

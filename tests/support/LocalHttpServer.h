@@ -43,6 +43,9 @@ public:
     // Requests received, in all or for one path (query included when it was sent).
     int RequestCount() const;
     int RequestCount(const std::string& path) const;
+    // Waits until the path has had `count` requests in all; false after the timeout (a
+    // failure guard, not a pace).
+    bool WaitForRequests(const std::string& path, int count, int timeoutMs) const;
     // The head (request line and headers) of the last request for a path.
     std::string LastRequestHead(const std::string& path) const;
 
@@ -69,6 +72,7 @@ private:
     std::atomic<bool> m_stopping{false};
     mutable std::mutex m_mutex;
     std::condition_variable m_stopped;
+    mutable std::condition_variable m_requested;
     std::map<std::string, Route> m_routes;
     std::map<std::string, int> m_counts;
     std::map<std::string, std::string> m_heads;
