@@ -1,12 +1,59 @@
 #include "shell/player/PlayerErrorDialog.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace quorvel {
+namespace {
+
+constexpr int kAddressColumns = 120;
+constexpr int kReasonColumns = 160;
+constexpr int kReasonLines = 12;
+// Even the details stay small enough to lay out at once.
+constexpr qsizetype kDetailsLimit = 64 * 1024;
+const QChar kEllipsis(0x2026);
+
+QString ElideLine(QStringView line, int maxColumns) {
+    if (line.size() <= maxColumns)
+        return line.toString();
+    // The middle goes: the start names the server, the end the file.
+    const int head = (maxColumns - 1) * 2 / 3;
+    const int tail = maxColumns - 1 - head;
+    return line.left(head).toString() + kEllipsis + line.right(tail).toString();
+}
+
+void ShowAsPlainText(QMessageBox& box) {
+    for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) {
+        if (auto* label = box.findChild<QLabel*>(QLatin1String(name))) {
+            label->setTextFormat(Qt::PlainText);
+            label->setOpenExternalLinks(false);
+        }
+    }
+}
+
+}  // namespace
 
 QString PlayerErrorDialog::Message(const QString& address) {
     return QApplication::translate("MediaPlayer", "Cannot play \"%1\".").arg(address);
+}
+
+QString PlayerErrorDialog::Elide(const QString& text, int maxColumns, int maxLines) {
+    QStringList lines;
+    qsizetype start = 0;
+    while (start <= text.size() && lines.size() <= maxLines) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+        if (end < 0)
+            end = text.size();
+        lines << ElideLine(QStringView(text).mid(start, end - start), maxColumns);
+        start = end + 1;
+    }
+    if (lines.size() > maxLines) {
+        lines.resize(maxLines);
+        lines << QString(kEllipsis);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void PlayerErrorDialog::Present(const QString& address, const QString& reason) {
@@ -16,9 +63,16 @@ void PlayerErrorDialog::Present(const QString& address, const QString& reason) {
         m_box->setObjectName(QStringLiteral("playerErrorDialog"));
         m_box->setAttribute(Qt::WA_DeleteOnClose);
         m_box->setModal(false);
+        m_box->setTextFormat(Qt::PlainText);
+        m_box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
-    m_box->setText(Message(address));
-    m_box->setInformativeText(reason);
+    const QString oneLineAddress = QString(address).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_box->setText(Message(Elide(oneLineAddress, kAddressColumns, 1)));
+    m_box->setInformativeText(Elide(reason, kReasonColumns, kReasonLines));
+    ShowAsPlainText(*m_box);
+    const QString full = Message(address) + QLatin1Char('\n') + reason;
+    m_box->setDetailedText(full.size() > kDetailsLimit ? full.left(kDetailsLimit) + kEllipsis
+                                                       : full);
     m_box->show();
     m_box->raise();
 }

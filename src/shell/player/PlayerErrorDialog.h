@@ -15,7 +15,9 @@ namespace quorvel {
 using PlayerErrorPresenter = std::function<void(const QString& address, const QString& reason)>;
 
 // The player's own error box: not modal, so a failing stream never stops the window; a
-// later failure replaces the text of a box still open instead of stacking boxes.
+// later failure replaces the text of a box still open instead of stacking boxes. Addresses
+// and reasons come from outside: they are shown as plain text and cut to a readable
+// length, and the whole text is in the box's details, where it can be copied.
 class PlayerErrorDialog {
 public:
     explicit PlayerErrorDialog(QWidget* parent) : m_parent(parent) {}
@@ -24,6 +26,9 @@ public:
     QMessageBox* Box() const { return m_box; }
 
     static QString Message(const QString& address);
+    // At most `maxLines` lines of at most `maxColumns` characters each; what is cut away is
+    // marked with an ellipsis.
+    static QString Elide(const QString& text, int maxColumns, int maxLines);
 
 private:
     QWidget* m_parent = nullptr;
