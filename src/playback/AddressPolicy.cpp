@@ -99,10 +99,12 @@ std::string LocalPathProblem(const std::string& path) {
     std::error_code error;
     const auto type = std::filesystem::status(path, error).type();
     if (error || type == std::filesystem::file_type::not_found ||
-        type == std::filesystem::file_type::regular ||
-        type == std::filesystem::file_type::directory) {
+        type == std::filesystem::file_type::regular) {
         return {};
     }
+    // The engine would walk a folder and everything below it as one playlist.
+    if (type == std::filesystem::file_type::directory)
+        return "This is a folder, not a media file.";
     return "This is a device, pipe or socket, not a media file.";
 }
 

@@ -26,9 +26,10 @@ std::string SchemeOf(std::string_view address);
 
 bool IsNetworkScheme(std::string_view scheme);
 
-// Why a local path may not be played although its text passes: it names a device, a pipe
-// or a socket (reading one could wait for ever or read without end). Empty when it names a
-// file or a folder, or nothing at all (the engine then says the file is missing).
+// Why a local path may not be played although its text passes: it names a folder (the
+// engine would play everything below it), a device, a pipe or a socket (reading one could
+// wait for ever or read without end). Empty when it names a file, or nothing at all (the
+// engine then says the file is missing).
 std::string LocalPathProblem(const std::string& path);
 
 // Where an entry of a playlist may lead: a playlist read from the network may only name

@@ -77,8 +77,13 @@ std::string DecodeXmlEntities(std::string_view text) {
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
-        if (semicolon == std::string_view::npos || semicolon - i > 12) {
+        // Only a short window is searched: a long run of "&" must not cost a scan each.
+        std::size_t semicolon = std::string_view::npos;
+        if (text[i] == '&') {
+            if (const std::size_t at = text.substr(i, 13).find(';'); at != std::string_view::npos)
+                semicolon = i + at;
+        }
+        if (semicolon == std::string_view::npos) {
             out += text[i++];
             continue;
         }

@@ -75,17 +75,18 @@ TEST(AddressPolicy, PlaylistsFromTheNetworkLeadOnlyToStreams) {
     EXPECT_FALSE(EntryAllowed(refused, PlaylistOrigin::Local));
 }
 
-TEST(AddressPolicy, LocalPathsNamingDevicesOrPipesHaveAProblem) {
+TEST(AddressPolicy, LocalPathsNamingFoldersDevicesOrPipesHaveAProblem) {
     test::TempDir dir;
     const auto fifo = dir / "pipe.mp3";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A folder would be walked with everything below it (a catalogue line "/usr").
     for (const std::string& path :
-         {fifo.string(), std::string("/dev/null"), std::string("/dev/zero")}) {
+         {fifo.string(), std::string("/dev/null"), std::string("/dev/zero"), dir.Path().string()}) {
         EXPECT_FALSE(LocalPathProblem(path).empty()) << path;
     }
-    // Files, folders and missing paths are for the engine to judge.
+    // Files and missing paths are for the engine to judge.
     for (const std::string& path :
-         {dir.Write("a.mp3", "x").string(), dir.Path().string(), (dir / "absent.mp3").string()}) {
+         {dir.Write("a.mp3", "x").string(), (dir / "absent.mp3").string()}) {
         EXPECT_EQ(LocalPathProblem(path), "") << path;
     }
 }

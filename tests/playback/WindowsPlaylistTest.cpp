@@ -87,6 +87,9 @@ TEST(WindowsPlaylist, FirstPlayableEntrySkipsWhatTheOriginMayNotOpen) {
 TEST(XmlTagScanner, EntitiesAndBrokenInputNeverOverrun) {
     EXPECT_EQ(DecodeXmlEntities("a&amp;b&lt;&GT;&quot;&apos;&#x20AC;&#233;&bogus;&#0;&"),
               "a&b<>\"'\xE2\x82\xAC\xC3\xA9&bogus;&#0;&");
+    // A run of "&" before a reference: each is looked at once, the reference still counts.
+    EXPECT_EQ(DecodeXmlEntities(std::string(20, '&') + "amp;x&" + std::string(11, 'a') + ";"),
+              std::string(20, '&') + "x&" + std::string(11, 'a') + ";");
     int tags = 0;
     for (const char* text : {"<", "<a", "<a href", "<a href=", "<a href='x", "<!--", "<a =x>",
                              "<<<>>>", "<a b=\"1\" c d=e/>"}) {
