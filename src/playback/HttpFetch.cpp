@@ -8,6 +8,8 @@
 namespace quorvel {
 namespace {
 
+constexpr int kCancelCheckMs = 20;
+
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
@@ -34,6 +36,43 @@ std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) 
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     const auto* transfer = static_cast<const Transfer*>(user);
     return transfer->cancel && transfer->cancel->load() ? 1 : 0;
+}
+
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
+
+// The transfer runs in short waits, so a cancel is seen within one of them even while
+// the server sends nothing at all.
+CURLcode Perform(CURL* easy, const std::atomic<bool>* cancel) {
+    MultiHandle multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK)
+        return curl_easy_perform(easy);
+    CURLcode result = CURLE_OK;
+    for (bool done = false; !done;) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0)
+            break;
+        if (cancel && cancel->load()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, kCancelCheckMs, nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return result;
 }
 
 void InitCurlOnce() {
@@ -74,7 +113,7 @@ FetchResult HttpGet(const std::string& url, const FetchLimits& limits,
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
 
-    const CURLcode code = curl_easy_perform(h);
+    const CURLcode code = Perform(h, cancel);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
     if (char* type = nullptr;
         curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)

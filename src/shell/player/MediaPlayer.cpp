@@ -104,9 +104,7 @@ void MediaPlayer::setUiMode(const QString& mode) {
 
 void MediaPlayer::setStretchToFit(bool on) {
     m_stretchToFit = on;
-    if (mpv_handle* handle = m_engine->Session().Handle()) {
-        mpv_set_property_string(handle, "video-unscaled", on ? "no" : "yes");
-    }
+    m_engine->Session().SetProperty("video-unscaled", on ? "no" : "yes");
 }
 
 void MediaPlayer::play() {

@@ -1,5 +1,8 @@
 #include "shell/player/MpvSession.h"
 
+#include "playback/WindowsPlaylist.h"
+
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QStringList>
 
@@ -7,6 +10,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace quorvel {
@@ -19,6 +23,7 @@ enum PropertyId : std::uint64_t {
     kVolume,
     kMute,
     kIdleActive,
+    kMediaTitle,
 };
 
 // Nested opens (HLS segments, RTSP transports) of a network address stay on the network.
@@ -26,12 +31,26 @@ constexpr const char* kNetworkProtocolWhitelist =
     "protocol_whitelist=[http,https,tcp,tls,crypto,data,httpproxy,udp,rtp,srtp,rtsp,rtsps,"
     "rtmp,rtmps,rtmpt,rtmpts,mmsh,mmst,hls]";
 
+// A drain of the engine's events ends after this many, or this long, and lets the window
+// breathe before the next: a playlist of thousands of failing entries sends a flood.
+constexpr int kDrainEvents = 64;
+constexpr qint64 kDrainMs = 4;
+
+// Without these the engine would run scripts, read the user's mpv configuration or start
+// programs found on PATH: a build that cannot turn them off is not used.
+constexpr const char* kHardeningOptions[] = {"config", "load-scripts", "ytdl",
+                                             "input-default-bindings", "load-unsafe-playlists"};
+
 bool IsNoise(std::string_view prefix, std::string_view text) {
     // A missing sound device is no reason to give up a stream: the engine plays on.
     if (prefix == "ao" || prefix.rfind("ao/", 0) == 0 || prefix == "ytdl_hook")
         return true;
     return text.find("audio device") != std::string_view::npos ||
            text.find("audio output") != std::string_view::npos;
+}
+
+std::uint64_t Tag(int kind, std::uint64_t serial) {
+    return (serial << 8) | static_cast<std::uint64_t>(kind);
 }
 
 }  // namespace
@@ -78,14 +97,24 @@ void MpvSession::Initialize(const SessionOptions& options) {
         {"mute", "no"},
         {"keepaspect", "yes"},
         {"osd-level", "0"},
-        {"hwdec", "no"},
-        {"gpu-hwdec-interop", "no"},
+        {"hwdec", options.hardwareDecoding ? "auto-safe" : "no"},
+        {"gpu-hwdec-interop", options.hardwareDecoding ? "auto" : "no"},
         {"network-timeout", timeout},
         {"vo", options.video == VideoOutput::Render ? "libmpv" : "null"},
     };
     for (const auto& [name, value] : settings) {
-        // Options that a build of the engine lacks are not worth failing for.
-        mpv_set_option_string(h, name, value.c_str());
+        const int error = mpv_set_option_string(h, name, value.c_str());
+        const bool required =
+            std::any_of(std::begin(kHardeningOptions), std::end(kHardeningOptions),
+                        [&](const char* option) { return std::strcmp(option, name) == 0; });
+        // Other options that a build of the engine lacks are not worth failing for.
+        if (error < 0 && required) {
+            m_startError =
+                tr("The media engine cannot be made safe: its option \"%1\" cannot "
+                   "be set (%2).")
+                    .arg(QString::fromUtf8(name), QString::fromUtf8(mpv_error_string(error)));
+            return;
+        }
     }
     if (!options.audioOutput.empty())
         mpv_set_option_string(h, "ao", options.audioOutput.c_str());
@@ -112,134 +141,141 @@ void MpvSession::Initialize(const SessionOptions& options) {
     m_handle = std::move(handle);
 }
 
-void MpvSession::Command(std::initializer_list<const char*> args) {
+void MpvSession::CommandAsync(std::initializer_list<const char*> args, Reply reply) {
     if (!m_handle)
         return;
     std::vector<const char*> argv(args);
     argv.push_back(nullptr);
-    mpv_command(m_handle.get(), argv.data());
+    mpv_command_async(m_handle.get(), Tag(static_cast<int>(reply), m_loadSerial), argv.data());
+}
+
+void MpvSession::SetProperty(const char* name, const std::string& value) {
+    CommandAsync({"set", name, value.c_str()});
 }
 
 void MpvSession::Load(const std::string& address, PlaylistOrigin origin) {
-    if (!m_handle) {
-        Q_EMIT Failed(m_startError);
+    Load(std::vector<std::string>{address}, origin);
+}
+
+void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin origin) {
+    if (!m_handle || addresses.empty()) {
+        Q_EMIT Failed(m_handle ? tr("Nothing in it could be played.") : m_startError);
         return;
     }
+    ++m_loadSerial;
     m_phase = Phase::Loading;
-    m_address = address;
-    m_origin = origin;
+    m_address = addresses.front();
+    m_loadRepliesDue = static_cast<int>(addresses.size());
+    m_origins.clear();
+    m_childOrigin.clear();
+    m_pendingOrigin = origin;
     m_seenOurStart = false;
     m_failurePending = false;
+    m_failedEntries = 0;
+    m_handedOver = false;
     m_errors.clear();
     m_refusal.clear();
     m_opened.clear();
     m_endError.clear();
     // A new address plays at once, even when the last one was left paused.
-    int playing = 0;
-    mpv_set_property(m_handle.get(), "pause", MPV_FORMAT_FLAG, &playing);
-    const char* argv[] = {"loadfile", address.c_str(), "replace", nullptr};
-    MpvNodeResult result;
-    const int error = mpv_command_ret(m_handle.get(), argv, &result.node);
-    m_entryId = -1;
-    if (error >= 0 && result.node.format == MPV_FORMAT_NODE_MAP) {
-        const mpv_node_list& map = *result.node.u.list;
-        for (int i = 0; i < map.num; ++i) {
-            if (std::strcmp(map.keys[i], "playlist_entry_id") == 0 &&
-                map.values[i].format == MPV_FORMAT_INT64) {
-                m_entryId = map.values[i].u.int64;
-            }
-        }
-    }
-    if (error < 0) {
-        m_phase = Phase::Idle;
-        Q_EMIT Failed(QString::fromUtf8(mpv_error_string(error)));
+    SetProperty("pause", "no");
+    bool first = true;
+    for (const auto& address : addresses) {
+        CommandAsync({"loadfile", address.c_str(), first ? "replace" : "append"}, Reply::Load);
+        first = false;
     }
 }
 
 void MpvSession::Stop() {
     const bool wasActive = m_phase != Phase::Idle;
+    ++m_loadSerial;
+    m_loadRepliesDue = 0;
+    m_origins.clear();
     m_phase = Phase::Idle;
     m_failurePending = false;
-    Command({"stop"});
+    CommandAsync({"stop"});
     if (wasActive)
         Q_EMIT Ended();
+    DecideHooks();
 }
 
 void MpvSession::SetPaused(bool paused) {
-    if (!m_handle)
-        return;
-    int flag = paused ? 1 : 0;
-    mpv_set_property_async(m_handle.get(), 0, "pause", MPV_FORMAT_FLAG, &flag);
+    SetProperty("pause", paused ? "yes" : "no");
 }
 
 void MpvSession::TogglePaused() {
-    if (!m_handle)
-        return;
-    const char* argv[] = {"cycle", "pause", nullptr};
-    mpv_command_async(m_handle.get(), 0, argv);
+    CommandAsync({"cycle", "pause"});
 }
 
 void MpvSession::Seek(double seconds) {
-    if (!m_handle || !std::isfinite(seconds))
+    if (!std::isfinite(seconds))
         return;
     const std::string target = std::to_string(seconds);
-    const char* argv[] = {"seek", target.c_str(), "absolute", nullptr};
-    mpv_command_async(m_handle.get(), 0, argv);
+    CommandAsync({"seek", target.c_str(), "absolute"});
 }
 
 void MpvSession::SetVolume(int volume) {
-    if (!m_handle)
-        return;
-    double value = std::clamp(volume, 0, 100);
-    mpv_set_property_async(m_handle.get(), 0, "volume", MPV_FORMAT_DOUBLE, &value);
+    SetProperty("volume", std::to_string(std::clamp(volume, 0, 100)));
 }
 
 void MpvSession::SetMuted(bool muted) {
-    if (!m_handle)
-        return;
-    int flag = muted ? 1 : 0;
-    mpv_set_property_async(m_handle.get(), 0, "mute", MPV_FORMAT_FLAG, &flag);
+    SetProperty("mute", muted ? "yes" : "no");
 }
 
 void MpvSession::DrainEvents() {
     if (!m_handle)
         return;
-    while (true) {
+    QElapsedTimer clock;
+    clock.start();
+    for (int handled = 0; handled < kDrainEvents; ++handled) {
         const mpv_event* event = mpv_wait_event(m_handle.get(), 0);
-        if (event->event_id == MPV_EVENT_NONE)
-            break;
+        if (event->event_id == MPV_EVENT_NONE) {
+            // The reason for a failure often arrives in log lines after the end of the
+            // file, so it is reported only once the queue is empty.
+            if (m_failurePending) {
+                m_failurePending = false;
+                m_phase = Phase::Idle;
+                Q_EMIT Failed(FailureReason());
+            }
+            return;
+        }
         HandleEvent(*event);
+        if (clock.elapsed() >= kDrainMs)
+            break;
     }
-    // The reason for a failure often arrives in log lines after the end of the file, so
-    // it is reported only once the queue is empty.
-    if (m_failurePending) {
-        m_failurePending = false;
-        m_phase = Phase::Idle;
-        Q_EMIT Failed(FailureReason());
-    }
+    // More may wait: go on after whatever else the window has to do.
+    QMetaObject::invokeMethod(this, &MpvSession::DrainEvents, Qt::QueuedConnection);
 }
 
 void MpvSession::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_START_FILE: {
             ++m_startedFiles;
-            const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-            if (start && start->playlist_entry_id == m_entryId)
-                m_seenOurStart = true;
+            if (const auto* start = static_cast<const mpv_event_start_file*>(event.data))
+                m_startedEntry = start->playlist_entry_id;
             break;
         }
-        case MPV_EVENT_END_FILE: {
-            const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-            if (m_seenOurStart && end && end->reason == MPV_END_FILE_REASON_ERROR) {
-                m_endError = mpv_error_string(end->error);
+        case MPV_EVENT_END_FILE:
+            if (const auto* end = static_cast<const mpv_event_end_file*>(event.data))
+                HandleEndFile(*end);
+            break;
+        case MPV_EVENT_FILE_LOADED:
+            // Only a file that passed the check may play; should the engine ever skip our
+            // check (its queue full), the file is not played.
+            if (m_phase != Phase::Idle && IsOurEntry(m_startedEntry) &&
+                m_checkedEntry != m_startedEntry) {
+                FailNow(tr("The address could not be checked before it opened."));
             }
             break;
-        }
         case MPV_EVENT_PLAYBACK_RESTART:
-            if (m_phase == Phase::Loading && m_seenOurStart) {
+            if (m_phase == Phase::Loading && m_seenOurStart && m_checkedEntry == m_startedEntry) {
                 m_phase = Phase::Playing;
                 Q_EMIT Started();
             }
+            break;
+        case MPV_EVENT_IDLE:
+            // The idle property may flip back and forth between two looks at it.
+            HandleIdle();
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
             HandlePropertyChange(*static_cast<const mpv_event_property*>(event.data));
@@ -247,11 +283,98 @@ void MpvSession::HandleEvent(const mpv_event& event) {
         case MPV_EVENT_LOG_MESSAGE:
             HandleLog(*static_cast<const mpv_event_log_message*>(event.data));
             break;
-        case MPV_EVENT_HOOK:
-            HandleLoadHook(static_cast<const mpv_event_hook*>(event.data)->id);
+        case MPV_EVENT_HOOK: {
+            Hook hook;
+            hook.hookId = static_cast<const mpv_event_hook*>(event.data)->id;
+            hook.entryId = m_startedEntry;
+            hook.serial = ++m_hookSerial;
+            m_hooks.push_back(hook);
+            mpv_get_property_async(m_handle.get(),
+                                   Tag(static_cast<int>(Reply::HookPath), hook.serial),
+                                   "stream-open-filename", MPV_FORMAT_STRING);
+            break;
+        }
+        case MPV_EVENT_COMMAND_REPLY:
+        case MPV_EVENT_GET_PROPERTY_REPLY:
+        case MPV_EVENT_SET_PROPERTY_REPLY:
+            HandleReply(event);
             break;
         default:
             break;
+    }
+}
+
+void MpvSession::HandleReply(const mpv_event& event) {
+    const auto kind = static_cast<Reply>(event.reply_userdata & 0xFF);
+    const std::uint64_t serial = event.reply_userdata >> 8;
+    if (kind == Reply::Load) {
+        if (serial != m_loadSerial)
+            return;  // an earlier load's: its entries are no longer ours
+        --m_loadRepliesDue;
+        const auto* reply = static_cast<const mpv_event_command*>(event.data);
+        if (event.error >= 0 && reply && reply->result.format == MPV_FORMAT_NODE_MAP) {
+            const mpv_node_list& map = *reply->result.u.list;
+            for (int i = 0; i < map.num; ++i) {
+                if (std::strcmp(map.keys[i], "playlist_entry_id") == 0 &&
+                    map.values[i].format == MPV_FORMAT_INT64) {
+                    m_origins.push_back({map.values[i].u.int64, 1, m_pendingOrigin, true});
+                }
+            }
+        } else if (event.error < 0 && m_phase == Phase::Loading && m_origins.empty() &&
+                   m_loadRepliesDue == 0) {
+            FailNow(QString::fromUtf8(mpv_error_string(event.error)));
+        }
+        DecideHooks();
+        return;
+    }
+    for (auto& hook : m_hooks) {
+        if (hook.serial != serial)
+            continue;
+        if (kind == Reply::HookPath) {
+            const auto* property = static_cast<const mpv_event_property*>(event.data);
+            if (event.error >= 0 && property && property->format == MPV_FORMAT_STRING &&
+                property->data) {
+                hook.target = *static_cast<const char* const*>(property->data);
+            }
+            hook.answered = true;
+        } else if (kind == Reply::HookSet) {
+            --hook.pendingSets;
+        }
+    }
+    DecideHooks();
+}
+
+void MpvSession::HandleEndFile(const mpv_event_end_file& end) {
+    const bool ours = IsOurEntry(end.playlist_entry_id);
+    if (end.reason == MPV_END_FILE_REASON_REDIRECT && end.playlist_insert_num_entries > 0) {
+        // A playlist opened into entries: they may lead where the playlist itself may lead.
+        const auto parent = m_childOrigin.find(end.playlist_entry_id);
+        if (ours && parent != m_childOrigin.end()) {
+            m_origins.push_back(
+                {end.playlist_insert_id, end.playlist_insert_num_entries, parent->second});
+        }
+        return;
+    }
+    const bool streamEnded = end.reason == MPV_END_FILE_REASON_EOF && m_phase == Phase::Playing;
+    if (!ours || (end.reason != MPV_END_FILE_REASON_ERROR && !streamEnded)) {
+        return;
+    }
+    if (m_phase == Phase::Loading) {
+        if (m_seenOurStart && end.reason == MPV_END_FILE_REASON_ERROR)
+            m_endError = mpv_error_string(end.error);
+        // Each failing entry hands over to the next; a playlist of thousands of dead ones
+        // would keep the engine busy for minutes.
+        if (++m_failedEntries >= kMaxFailedEntries) {
+            FailNow(FailureReason() + QLatin1Char('\n') +
+                    tr("None of the first %1 entries could be played.").arg(kMaxFailedEntries));
+        }
+    } else if (m_phase == Phase::Playing) {
+        // A live stream has no length: when it ends, the connection ended, not the media.
+        if (end.reason == MPV_END_FILE_REASON_ERROR) {
+            Q_EMIT Interrupted(QString::fromUtf8(mpv_error_string(end.error)));
+        } else if (!(m_duration > 0) && !SchemeOf(m_playingTarget).empty()) {
+            Q_EMIT Interrupted(tr("The stream stopped sending."));
+        }
     }
 }
 
@@ -276,15 +399,22 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
     } else if (name == "mute" && isFlag) {
         m_muted = flag;
         Q_EMIT MuteChanged(m_muted);
-    } else if (name == "idle-active" && isFlag && flag && m_seenOurStart) {
-        // Idle again: after playing that is the end; without having played, a failure,
-        // even when the engine gave no error (an empty or wholly refused playlist).
-        if (m_phase == Phase::Loading) {
-            m_failurePending = true;
-        } else if (m_phase == Phase::Playing) {
-            m_phase = Phase::Idle;
-            Q_EMIT Ended();
-        }
+    } else if (name == "idle-active" && isFlag && flag) {
+        HandleIdle();
+    }
+}
+
+void MpvSession::HandleIdle() {
+    // A playlist handed over to be read elsewhere: its entries are loaded next.
+    if (!m_seenOurStart || m_loadRepliesDue > 0 || m_handedOver)
+        return;
+    // Idle again: after playing that is the end; without having played, a failure, even
+    // when the engine gave no error (an empty or wholly refused playlist).
+    if (m_phase == Phase::Loading) {
+        m_failurePending = true;
+    } else if (m_phase == Phase::Playing) {
+        m_phase = Phase::Idle;
+        Q_EMIT Ended();
     }
 }
 
@@ -305,46 +435,139 @@ void MpvSession::HandleLog(const mpv_event_log_message& message) {
             return;
     }
     if (m_errors.size() < 6)
-        m_errors.emplace_back(text);
+        m_errors.emplace_back(text.substr(0, 2000));
 }
 
-void MpvSession::HandleLoadHook(std::uint64_t hookId) {
-    char* path = mpv_get_property_string(m_handle.get(), "stream-open-filename");
-    const std::string target = path ? path : "";
-    mpv_free(path);
+const MpvSession::OriginRange* MpvSession::RangeOf(std::int64_t entryId) const {
+    // The newest range first: entries get ever larger ids.
+    for (auto it = m_origins.rbegin(); it != m_origins.rend(); ++it) {
+        if (entryId >= it->first && entryId < it->first + it->count)
+            return &*it;
+    }
+    return nullptr;
+}
+
+bool MpvSession::IsOurEntry(std::int64_t entryId) const {
+    return RangeOf(entryId) != nullptr;
+}
+
+void MpvSession::DecideHooks() {
+    while (!m_hooks.empty()) {
+        Hook& hook = m_hooks.front();
+        if (!hook.decided) {
+            // Until the engine tells the ids of what was just loaded, a new entry cannot be
+            // told from an old one.
+            if (!hook.answered || m_loadRepliesDue > 0)
+                return;
+            hook.decided = true;
+            DecideHook(hook);
+        }
+        if (hook.pendingSets > 0)
+            return;
+        mpv_hook_continue(m_handle.get(), hook.hookId);
+        m_hooks.pop_front();
+    }
+}
+
+void MpvSession::DecideHook(Hook& hook) {
+    const OriginRange* range = RangeOf(hook.entryId);
+    if (m_phase == Phase::Idle || !range) {
+        // An entry of a load that was replaced or stopped: it must not open, and it is not
+        // ours to report. The playlist already holds the next load, so it is not touched.
+        SetForEntry(hook, "stream-open-filename", "null://");
+        return;
+    }
+    const PlaylistOrigin origin = range->origin;
+    const bool direct = range->direct;
+    m_seenOurStart = true;
+    const std::string target = hook.target;
     if (!m_opened.insert(target).second) {
-        m_refusal = "The playlist leads back to \"" + target + "\", which was opened already.";
-        Command({"playlist-remove", "current"});
-    } else if (target != m_address) {
-        // An entry of a playlist: it must pass the same check as any address, and a
-        // playlist from the network never leads to local files or devices.
-        const AddressCheck check = CheckAddress(target);
-        if (!EntryAllowed(check, m_origin)) {
-            m_refusal = check.kind == AddressKind::LocalPath
-                            ? "The playlist leads to the local file \"" + target +
-                                  "\", which a playlist from the network may not open."
-                            : "The playlist leads to \"" + target + "\": " + check.reason;
-            Command({"playlist-remove", "current"});
-        } else if (check.kind == AddressKind::LocalPath) {
-            if (std::string problem = LocalPathProblem(check.address); !problem.empty()) {
-                m_refusal = "The playlist leads to \"" + target + "\". " + problem;
-                Command({"playlist-remove", "current"});
+        RefuseEntry(hook,
+                    "The playlist leads back to \"" + target + "\", which was opened already.");
+        return;
+    }
+    AddressCheck check = CheckAddress(target);
+    if (!EntryAllowed(check, origin)) {
+        RefuseEntry(hook, check.kind == AddressKind::LocalPath
+                              ? "The playlist leads to the local file \"" + target +
+                                    "\", which a playlist from the network may not open."
+                              : "The playlist leads to \"" + target + "\": " + check.reason);
+        return;
+    }
+    if (check.kind == AddressKind::LocalPath) {
+        // Playlists made on Windows separate folders with backslashes.
+        std::error_code ec;
+        if (target.find('\\') != std::string::npos && !std::filesystem::exists(target, ec)) {
+            std::string slashed = target;
+            std::replace(slashed.begin(), slashed.end(), '\\', '/');
+            if (std::filesystem::exists(slashed, ec)) {
+                check.address = slashed;
+                SetForEntry(hook, "stream-open-filename", slashed);
             }
         }
+        if (std::string problem = LocalPathProblem(check.address); !problem.empty()) {
+            RefuseEntry(hook, "\"" + check.address + "\": " + problem);
+            return;
+        }
     }
-    if (m_origin == PlaylistOrigin::Network) {
-        mpv_set_property_string(m_handle.get(), "file-local-options/demuxer-lavf-o",
-                                kNetworkProtocolWhitelist);
+    if (!direct && HasWindowsPlaylistExtension(check.address)) {
+        // The engine cannot read these; the player reads it and plays what it names.
+        RefuseEntry(hook, "The playlist leads to the playlist \"" + target + "\".");
+        m_handedOver = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, address = QString::fromStdString(check.address), origin, serial = m_loadSerial] {
+                if (serial == m_loadSerial && m_phase == Phase::Loading)
+                    Q_EMIT WindowsPlaylistMet(address, origin);
+            },
+            Qt::QueuedConnection);
+        return;
     }
-    mpv_hook_continue(m_handle.get(), hookId);
+    m_childOrigin[hook.entryId] =
+        origin == PlaylistOrigin::Local && check.kind == AddressKind::LocalPath
+            ? PlaylistOrigin::Local
+            : PlaylistOrigin::Network;
+    if (check.kind == AddressKind::NetworkStream)
+        SetForEntry(hook, "file-local-options/demuxer-lavf-o", kNetworkProtocolWhitelist);
+    m_checkedEntry = hook.entryId;
+    m_playingTarget = check.address;
+}
+
+void MpvSession::RefuseEntry(Hook& hook, std::string reason) {
+    if (m_refusal.empty())
+        m_refusal = std::move(reason);
+    // The entry opens nothing and fails; the engine goes on with the next. Removing it
+    // instead would cost a move of the whole playlist per entry.
+    SetForEntry(hook, "stream-open-filename", "null://");
+}
+
+void MpvSession::SetForEntry(Hook& hook, const char* name, const std::string& value) {
+    // The hook goes on only once the engine has taken the value.
+    ++hook.pendingSets;
+    const char* argv[] = {"set", name, value.c_str(), nullptr};
+    mpv_command_async(m_handle.get(), Tag(static_cast<int>(Reply::HookSet), hook.serial), argv);
+}
+
+void MpvSession::FailNow(const QString& reason) {
+    ++m_loadSerial;
+    m_loadRepliesDue = 0;
+    m_origins.clear();
+    m_phase = Phase::Idle;
+    m_failurePending = false;
+    CommandAsync({"stop"});
+    Q_EMIT Failed(reason);
 }
 
 QString MpvSession::FailureReason() const {
     QStringList lines;
     if (!m_refusal.empty())
         lines << QString::fromStdString(m_refusal);
-    for (const auto& line : m_errors)
+    for (const auto& line : m_errors) {
+        // The engine's word on an entry that was refused says nothing new.
+        if (!m_refusal.empty() && line.find("recognize file format") != std::string::npos)
+            continue;
         lines << QString::fromStdString(line);
+    }
     if (lines.isEmpty() && !m_endError.empty())
         lines << QString::fromStdString(m_endError);
     if (lines.isEmpty())

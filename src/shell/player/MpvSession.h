@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@ namespace quorvel {
 // One libmpv instance, hardened for addresses from a downloaded catalogue, with its events
 // brought to the GUI thread. Knows nothing of windows: the player widget draws its
 // pictures, and tests run it with no video and no audio output.
+//
+// The GUI thread is also the thread that draws the engine's pictures, so it only ever
+// makes asynchronous calls into the engine: a synchronous one can wait for a picture that
+// only this thread can draw. Every file the engine opens is checked before it opens,
+// wherever it came from: the address set, or an entry of a playlist met on the way.
 class MpvSession : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +38,8 @@ public:
     // Plays an address that has passed CheckAddress, replacing whatever played. Entries of
     // playlists it leads to are checked again before the engine opens them.
     void Load(const std::string& address, PlaylistOrigin origin);
+    // Plays the first of these that opens; the rest are tried in turn when one fails.
+    void Load(const std::vector<std::string>& addresses, PlaylistOrigin origin);
     void Stop();
     void SetPaused(bool paused);
     // Flips the engine's own state, so quick repeats never act on a stale one.
@@ -38,6 +47,8 @@ public:
     void Seek(double seconds);
     void SetVolume(int volume);
     void SetMuted(bool muted);
+    // Sets an engine property without waiting for it.
+    void SetProperty(const char* name, const std::string& value);
 
     bool IsActive() const { return m_phase != Phase::Idle; }
     bool IsPlaying() const { return m_phase == Phase::Playing; }
@@ -49,37 +60,90 @@ public:
     // Files the engine began to open since this session started (refused entries included).
     int StartedFiles() const { return m_startedFiles; }
 
+    // Entries that failed or were refused before one played; past this the load fails.
+    static constexpr int kMaxFailedEntries = 25;
+
 Q_SIGNALS:
     void Started();
     void Failed(const QString& reason);
     // Nothing plays any more: the end was reached or Stop was called.
     void Ended();
+    // A playing file stopped with an error (a stream that broke off, a file cut short).
+    void Interrupted(const QString& reason);
+    // A playlist led to a Windows playlist the engine cannot read; it was passed over.
+    void WindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void PositionChanged(double seconds);
     void DurationChanged(double seconds);
     void PauseChanged(bool paused);
     void VolumeChanged(int volume);
     void MuteChanged(bool muted);
+    // The title the stream or file tells for what plays now; empty when it tells none.
+    void MediaTitleChanged(const QString& title);
 
 private:
     enum class Phase { Idle, Loading, Playing };
+    // What an answer from the engine is for; kept in the reply's user data.
+    enum class Reply : std::uint64_t { None, Load, HookPath, HookSet };
+
+    struct Hook {
+        std::uint64_t hookId = 0;
+        std::uint64_t serial = 0;
+        std::int64_t entryId = -1;
+        std::string target;
+        int pendingSets = 0;
+        bool answered = false;
+        bool decided = false;
+    };
+    // Playlist entries [first, first + count) came from a playlist of this origin.
+    struct OriginRange {
+        std::int64_t first = 0;
+        std::int64_t count = 0;
+        PlaylistOrigin origin = PlaylistOrigin::Network;
+        // Loaded as it is, not met inside a playlist.
+        bool direct = false;
+    };
 
     void Initialize(const SessionOptions& options);
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
+    void HandleReply(const mpv_event& event);
+    void HandleEndFile(const mpv_event_end_file& end);
     void HandlePropertyChange(const mpv_event_property& property);
     void HandleLog(const mpv_event_log_message& message);
-    void HandleLoadHook(std::uint64_t hookId);
+    void HandleIdle();
+    void DecideHooks();
+    void DecideHook(Hook& hook);
+    void RefuseEntry(Hook& hook, std::string reason);
+    void SetForEntry(Hook& hook, const char* name, const std::string& value);
+    void ContinueHook(Hook& hook);
+    const OriginRange* RangeOf(std::int64_t entryId) const;
+    bool IsOurEntry(std::int64_t entryId) const;
+    void FailNow(const QString& reason);
     QString FailureReason() const;
-    void Command(std::initializer_list<const char*> args);
+    void CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);
 
     MpvHandle m_handle;
     QString m_startError;
+    bool m_drainQueued = false;
     Phase m_phase = Phase::Idle;
     std::string m_address;
-    PlaylistOrigin m_origin = PlaylistOrigin::Network;
-    std::int64_t m_entryId = -1;
+    // Answers to loadfile still to come: until then a new entry's origin is unknown.
+    int m_loadRepliesDue = 0;
+    std::uint64_t m_loadSerial = 0;
+    std::uint64_t m_hookSerial = 0;
+    PlaylistOrigin m_pendingOrigin = PlaylistOrigin::Network;
+    // The address of the entry that plays or opens now, after the check.
+    std::string m_playingTarget;
+    std::vector<OriginRange> m_origins;
+    // What entries that passed the check may lead to in turn.
+    std::map<std::int64_t, PlaylistOrigin> m_childOrigin;
+    std::int64_t m_startedEntry = -1;
+    std::int64_t m_checkedEntry = -1;
+    std::deque<Hook> m_hooks;
     bool m_seenOurStart = false;
     bool m_failurePending = false;
+    int m_failedEntries = 0;
+    bool m_handedOver = false;
     std::vector<std::string> m_errors;
     std::string m_refusal;
     // Addresses this load has opened: a playlist naming one again would loop for ever.

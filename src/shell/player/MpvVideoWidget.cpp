@@ -1,8 +1,11 @@
 #include "shell/player/MpvVideoWidget.h"
 
+#include <QtGui/qguiapplication_platform.h>
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 namespace quorvel {
 namespace {
@@ -10,6 +13,16 @@ namespace {
 void* GetProcAddress(void*, const char* name) {
     QOpenGLContext* context = QOpenGLContext::currentContext();
     return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+
+// The X display, so the engine can hand decoded frames from the graphics card straight
+// to the picture; null elsewhere, where the engine decodes without it.
+void* X11Display() {
+#if QT_CONFIG(xcb)
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        return x11->display();
+#endif
+    return nullptr;
 }
 
 }  // namespace
@@ -47,8 +60,11 @@ void MpvVideoWidget::initializeGL() {
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_X11_DISPLAY, X11Display()},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+    if (!params[2].data)
+        params[2].type = MPV_RENDER_PARAM_INVALID;
     if (mpv_render_context_create(&m_render, m_handle, params) < 0) {
         m_render = nullptr;
         MarkUnavailable();
@@ -77,21 +93,46 @@ void MpvVideoWidget::MarkUnavailable() {
     Q_EMIT Unavailable();
 }
 
+void MpvVideoWidget::ClearPicture() {
+    m_blank = true;
+    update();
+}
+
+void MpvVideoWidget::ShowPictures() {
+    m_blank = false;
+    update();
+}
+
 void MpvVideoWidget::OnEngineUpdate() {
-    if (m_render && (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME))
+    if (!m_render)
+        return;
+    // The engine may touch GL state here: only with our context current.
+    makeCurrent();
+    const std::uint64_t flags = mpv_render_context_update(m_render);
+    doneCurrent();
+    if ((flags & MPV_RENDER_UPDATE_FRAME) && !m_blank)
         update();
 }
 
 void MpvVideoWidget::paintGL() {
     if (!m_render)
         return;
+    if (m_blank) {
+        QOpenGLFunctions* gl = context()->functions();
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
                        static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
     int flipY = 1;
+    // Never wait here for the frame's due time: this is the window's only thread.
+    int block = 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(m_render, params);

@@ -23,6 +23,11 @@ public:
     bool IsUnavailable() const { return m_unavailable; }
     // Frames drawn so far; tests use it to see pictures arrive.
     quint64 FramesDrawn() const { return m_framesDrawn; }
+    // Shows black instead of the last picture (after a stop or a failure) until
+    // ShowPictures.
+    void ClearPicture();
+    void ShowPictures();
+    bool IsBlank() const { return m_blank; }
 
 Q_SIGNALS:
     void Ready();
@@ -42,6 +47,7 @@ private:
     mpv_handle* m_handle = nullptr;
     mpv_render_context* m_render = nullptr;
     bool m_unavailable = false;
+    bool m_blank = false;
     quint64 m_framesDrawn = 0;
 };
 

@@ -56,6 +56,8 @@ PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
     connect(m_session, &MpvSession::Started, this, &PlayerEngine::OnSessionStarted);
     connect(m_session, &MpvSession::Failed, this, &PlayerEngine::OnSessionFailed);
     connect(m_session, &MpvSession::Ended, this, &PlayerEngine::Ended);
+    connect(m_session, &MpvSession::Interrupted, this, &PlayerEngine::OnInterrupted);
+    connect(m_session, &MpvSession::WindowsPlaylistMet, this, &PlayerEngine::OnWindowsPlaylistMet);
     connect(m_fetcher, &PlaylistFetcher::Finished, this, &PlayerEngine::OnFetched);
 }
 
@@ -82,6 +84,7 @@ void PlayerEngine::Stop() {
 }
 
 void PlayerEngine::Resolve(const std::string& address, int depth) {
+    m_depth = depth;
     if (depth > kMaxPlaylistDepth) {
         Fail(tr("The playlists lead to further playlists too many times."));
         return;
@@ -94,12 +97,13 @@ void PlayerEngine::Resolve(const std::string& address, int depth) {
     } else if (IsHttp(check.address) && HasWindowsPlaylistExtension(check.address)) {
         StartFetch(check.address, FetchPurpose::Playlist, depth);
     } else {
-        Play(check.address, PlaylistOrigin::Network);
+        Play({check.address}, PlaylistOrigin::Network);
     }
 }
 
 void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
-    // Reading a pipe or a terminal to look for a playlist could stop the window for ever.
+    // Reading a pipe or a terminal to look for a playlist could stop the window for ever,
+    // and the engine would walk a folder with everything below it.
     if (const std::string problem = LocalPathProblem(path); !problem.empty()) {
         Fail(QString::fromStdString(problem));
         return;
@@ -107,7 +111,7 @@ void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
     // A look at the first bytes tells the playlists the engine cannot read from media.
     const bool byName = HasWindowsPlaylistExtension(path);
     if (!byName && DetectPlaylistFormat(ReadHead(path, 1024)) == PlaylistFormat::NotAPlaylist) {
-        Play(path, PlaylistOrigin::Local);
+        Play({path}, PlaylistOrigin::Local);
         return;
     }
     std::error_code ec;
@@ -116,18 +120,31 @@ void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
     std::string error;
     if (ec || size > kMaxPlaylistBytes || !ReadWholeFile(path, bytes, error) ||
         DetectPlaylistFormat(bytes) == PlaylistFormat::NotAPlaylist) {
-        Play(path, PlaylistOrigin::Local);  // the engine will say what is wrong with it
+        Play({path}, PlaylistOrigin::Local);  // the engine will say what is wrong with it
         return;
     }
-    ResolvePlaylistBytes(bytes, path, depth);
+    ResolveEntries(ReadPlaylistEntries(bytes), path, depth);
 }
 
-void PlayerEngine::ResolvePlaylistBytes(std::string_view bytes, const std::string& base,
-                                        int depth) {
-    if (const auto entry = FirstPlayableEntry(bytes, base)) {
-        Resolve(*entry, depth + 1);
-    } else {
+void PlayerEngine::ResolveEntries(const std::vector<std::string>& entries, const std::string& base,
+                                  int depth) {
+    const PlaylistOrigin origin = CheckAddress(base).kind == AddressKind::LocalPath
+                                      ? PlaylistOrigin::Local
+                                      : PlaylistOrigin::Network;
+    // Every entry that may be played, in order: when one fails the next is tried.
+    std::vector<std::string> playable;
+    for (const auto& entry : entries) {
+        const AddressCheck check = CheckAddress(ResolvePlaylistEntry(base, entry));
+        if (EntryAllowed(check, origin))
+            playable.push_back(check.address);
+    }
+    if (playable.empty()) {
         Fail(tr("The playlist holds no address that can be played."));
+    } else if (HasWindowsPlaylistExtension(playable.front())) {
+        // The engine cannot read it: read it here.
+        Resolve(playable.front(), depth + 1);
+    } else {
+        Play(playable, origin);
     }
 }
 
@@ -141,31 +158,46 @@ void PlayerEngine::StartFetch(const std::string& url, FetchPurpose purpose, int 
     m_fetcher->Fetch(url, limits, m_ticket);
 }
 
-void PlayerEngine::OnFetched(quint64 ticket, bool ok, const QByteArray& body,
-                             const QString& finalUrl, const QString& error) {
+void PlayerEngine::OnFetched(quint64 ticket, const FetchedPlaylist& result) {
     if (ticket != m_ticket || !m_opening)
         return;
-    const std::string_view bytes(body.constData(), static_cast<std::size_t>(body.size()));
-    const bool isPlaylist = ok && DetectPlaylistFormat(bytes) != PlaylistFormat::NotAPlaylist;
-    const std::string base = finalUrl.isEmpty() ? m_fetchUrl : finalUrl.toStdString();
-    if (isPlaylist) {
-        ResolvePlaylistBytes(bytes, base, m_fetchDepth);
+    const std::string base = result.finalUrl.isEmpty() ? m_fetchUrl : result.finalUrl.toStdString();
+    if (result.isPlaylist) {
+        std::vector<std::string> entries;
+        entries.reserve(static_cast<std::size_t>(result.entries.size()));
+        for (const QString& entry : result.entries)
+            entries.push_back(entry.toStdString());
+        ResolveEntries(entries, base, m_fetchDepth);
     } else if (m_fetchPurpose == FetchPurpose::Fallback) {
         Fail(m_engineReason);
-    } else if (!ok) {
-        Fail(error);
+    } else if (!result.ok) {
+        Fail(result.error);
     } else {
         // Named like a playlist but something else: let the engine try it.
         m_fallbackTried = true;
-        Play(m_fetchUrl, PlaylistOrigin::Network);
+        Play({m_fetchUrl}, PlaylistOrigin::Network);
     }
 }
 
-void PlayerEngine::Play(const std::string& address, PlaylistOrigin origin) {
-    m_playingAddress = address;
+void PlayerEngine::Play(const std::vector<std::string>& addresses, PlaylistOrigin origin) {
+    m_playingAddress = addresses.front();
     m_loaded = true;
     m_sinceLoad.start();
-    m_session->Load(address, origin);
+    m_session->Load(addresses, origin);
+}
+
+void PlayerEngine::OnWindowsPlaylistMet(const QString& address, PlaylistOrigin) {
+    // The engine let the entry pass only where its playlist may lead.
+    if (m_opening && m_loaded)
+        Resolve(address.toStdString(), m_depth + 1);
+}
+
+void PlayerEngine::OnInterrupted(const QString& reason) {
+    if (m_opening)
+        return;
+    m_session->Stop();
+    Q_EMIT Failed(m_userAddress, tr("The stream broke off while playing.") +
+                                     (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
 
 void PlayerEngine::OnSessionStarted() {
@@ -195,7 +227,7 @@ void PlayerEngine::OnSessionFailed(const QString& engineReason) {
     if (!m_fallbackTried && IsHttp(m_playingAddress) && !IsNetworkFailure(reason)) {
         m_fallbackTried = true;
         m_engineReason = reason;
-        StartFetch(m_playingAddress, FetchPurpose::Fallback, 0);
+        StartFetch(m_playingAddress, FetchPurpose::Fallback, m_depth);
         return;
     }
     Fail(reason);

@@ -9,11 +9,13 @@
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
 class MpvSession;
 class PlaylistFetcher;
+struct FetchedPlaylist;
 
 // From an address to sound and pictures: checks the address, reads the playlist formats
 // the engine cannot open (fetched off the GUI thread), plays the first entry that passes,
@@ -46,12 +48,14 @@ private:
 
     void Resolve(const std::string& address, int depth);
     void ResolveLocal(const std::string& path, int depth);
-    void ResolvePlaylistBytes(std::string_view bytes, const std::string& base, int depth);
+    void ResolveEntries(const std::vector<std::string>& entries, const std::string& base,
+                        int depth);
     void StartFetch(const std::string& url, FetchPurpose purpose, int depth);
-    void Play(const std::string& address, PlaylistOrigin origin);
-    void OnFetched(quint64 ticket, bool ok, const QByteArray& body, const QString& finalUrl,
-                   const QString& error);
+    void Play(const std::vector<std::string>& addresses, PlaylistOrigin origin);
+    void OnFetched(quint64 ticket, const FetchedPlaylist& result);
     void OnSessionFailed(const QString& reason);
+    void OnInterrupted(const QString& reason);
+    void OnWindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void OnSessionStarted();
     void Fail(const QString& reason);
 
@@ -66,6 +70,8 @@ private:
     std::string m_fetchUrl;
     FetchPurpose m_fetchPurpose = FetchPurpose::Playlist;
     int m_fetchDepth = 0;
+    // Playlists met so far on the way to the stream of this open.
+    int m_depth = 0;
     bool m_opening = false;
     // The engine was handed this open's address: until then its news is about the last one.
     bool m_loaded = false;

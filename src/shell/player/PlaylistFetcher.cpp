@@ -1,10 +1,9 @@
 #include "shell/player/PlaylistFetcher.h"
 
+#include "playback/WindowsPlaylist.h"
+
 #include <QByteArray>
 #include <QMetaObject>
-#include <QString>
-
-#include <thread>
 
 namespace quorvel {
 
@@ -13,37 +12,65 @@ PlaylistFetcher::PlaylistFetcher(QObject* parent) : QObject(parent) {
 }
 
 PlaylistFetcher::~PlaylistFetcher() {
-    Cancel();
-    std::lock_guard lock(m_mailbox->mutex);
-    m_mailbox->receiver = nullptr;
+    {
+        std::lock_guard lock(m_mailbox->mutex);
+        m_mailbox->receiver = nullptr;
+    }
+    for (auto& worker : m_workers)
+        worker.cancel->store(true);
+    for (auto& worker : m_workers)
+        worker.thread.join();
 }
 
 void PlaylistFetcher::Cancel() {
-    if (m_cancel)
-        m_cancel->store(true);
-    m_cancel.reset();
+    for (auto& worker : m_workers)
+        worker.cancel->store(true);
+    ReapFinished();
+}
+
+void PlaylistFetcher::ReapFinished() {
+    for (auto it = m_workers.begin(); it != m_workers.end();) {
+        if (it->done->load()) {
+            it->thread.join();
+            it = m_workers.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void PlaylistFetcher::Fetch(const std::string& url, const FetchLimits& limits, quint64 ticket) {
     Cancel();
-    m_cancel = std::make_shared<std::atomic<bool>>(false);
-    // Detached: a transfer being cancelled may need a moment to notice, and the window
-    // must not wait for it. The worker owns everything it touches.
-    std::thread([url, limits, ticket, cancel = m_cancel, mailbox = m_mailbox] {
-        FetchResult result = HttpGet(url, limits, cancel.get());
-        std::lock_guard lock(mailbox->mutex);
-        if (!mailbox->receiver || cancel->load())
-            return;
-        PlaylistFetcher* receiver = mailbox->receiver;
-        QMetaObject::invokeMethod(
-            receiver,
-            [receiver, ticket, result = std::move(result)] {
-                Q_EMIT receiver->Finished(ticket, result.ok, QByteArray::fromStdString(result.body),
-                                          QString::fromStdString(result.finalUrl),
-                                          QString::fromStdString(result.error));
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    Worker worker;
+    worker.cancel = std::make_shared<std::atomic<bool>>(false);
+    worker.done = std::make_shared<std::atomic<bool>>(false);
+    worker.thread = std::thread(
+        [url, limits, ticket, cancel = worker.cancel, done = worker.done, mailbox = m_mailbox] {
+            FetchResult fetched = HttpGet(url, limits, cancel.get());
+            FetchedPlaylist result;
+            result.ok = fetched.ok;
+            result.finalUrl = QString::fromStdString(fetched.finalUrl);
+            result.error = QString::fromStdString(fetched.error);
+            if (fetched.ok && DetectPlaylistFormat(fetched.body) != PlaylistFormat::NotAPlaylist) {
+                result.isPlaylist = true;
+                for (const auto& entry : ReadPlaylistEntries(fetched.body))
+                    result.entries << QString::fromStdString(entry);
+            }
+            {
+                std::lock_guard lock(mailbox->mutex);
+                if (PlaylistFetcher* receiver = mailbox->receiver; receiver && !cancel->load()) {
+                    QMetaObject::invokeMethod(
+                        receiver,
+                        [receiver, ticket, result = std::move(result)] {
+                            receiver->ReapFinished();
+                            Q_EMIT receiver->Finished(ticket, result);
+                        },
+                        Qt::QueuedConnection);
+                }
+            }
+            done->store(true);
+        });
+    m_workers.push_back(std::move(worker));
 }
 
 }  // namespace quorvel

@@ -15,6 +15,9 @@ struct SessionOptions {
     // How long a network read may stall before the address counts as dead. The engine's
     // own default of 60 s would leave the user waiting a minute for a dead server.
     int networkTimeoutSeconds = 8;
+    // Decode video on the graphics card where the engine finds a safe way to; it falls back
+    // to the processor by itself.
+    bool hardwareDecoding = true;
 };
 
 }  // namespace quorvel
