@@ -16,7 +16,9 @@
 namespace quorvel {
 
 MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
-    : QWidget(parent), m_engine(new PlayerEngine(options, this)) {
+    : QWidget(parent),
+      m_engine(new PlayerEngine(options, this)),
+      m_hardwareDecoding(options.hardwareDecoding) {
     setObjectName(QStringLiteral("WindowsMediaPlayer1"));
     m_video = new MpvVideoWidget(m_engine->Session().Handle(), this);
     m_video->setObjectName(QStringLiteral("video"));
@@ -44,6 +46,10 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     connect(m_controls, &PlayerControlBar::StopRequested, this, &MediaPlayer::stop);
     connect(m_engine, &PlayerEngine::Started, this, &MediaPlayer::playbackStarted);
     connect(m_engine, &PlayerEngine::Ended, this, &MediaPlayer::playbackEnded);
+    // A stopped or failed address leaves no picture behind.
+    connect(m_engine, &PlayerEngine::Started, m_video, &MpvVideoWidget::ShowPictures);
+    connect(m_engine, &PlayerEngine::Ended, m_video, &MpvVideoWidget::ClearPicture);
+    connect(m_engine, &PlayerEngine::Failed, m_video, &MpvVideoWidget::ClearPicture);
     connect(m_engine, &PlayerEngine::Failed, this, &MediaPlayer::OnFailed);
     connect(&m_engine->Session(), &MpvSession::MuteChanged, m_muteAction, &QAction::setChecked);
 }
@@ -105,6 +111,12 @@ void MediaPlayer::setUiMode(const QString& mode) {
 void MediaPlayer::setStretchToFit(bool on) {
     m_stretchToFit = on;
     m_engine->Session().SetProperty("video-unscaled", on ? "no" : "yes");
+}
+
+void MediaPlayer::setHardwareDecoding(bool on) {
+    m_hardwareDecoding = on;
+    // The engine falls back to the processor by itself where the card cannot decode.
+    m_engine->Session().SetProperty("hwdec", on ? "auto-safe" : "no");
 }
 
 void MediaPlayer::play() {

@@ -31,6 +31,7 @@ class MediaPlayer : public QWidget {
     Q_PROPERTY(bool enableErrorDialogs READ enableErrorDialogs WRITE setEnableErrorDialogs)
     Q_PROPERTY(int playCount READ playCount)
     Q_PROPERTY(double rate READ rate)
+    Q_PROPERTY(bool hardwareDecoding READ hardwareDecoding WRITE setHardwareDecoding)
 
 public:
     explicit MediaPlayer(QWidget* parent = nullptr, const SessionOptions& options = {});
@@ -46,6 +47,8 @@ public:
     int playCount() const { return 1; }
     double rate() const { return 1.0; }
     bool isFullScreen() const { return m_fullScreen; }
+    // Video decoded on the graphics card where that works (on unless the options said no).
+    bool hardwareDecoding() const { return m_hardwareDecoding; }
     // True while an address is opening or playing.
     bool isActive() const;
 
@@ -67,6 +70,7 @@ public Q_SLOTS:
     void setStretchToFit(bool on);
     void setEnableContextMenu(bool on) { m_enableContextMenu = on; }
     void setEnableErrorDialogs(bool on) { m_enableErrorDialogs = on; }
+    void setHardwareDecoding(bool on);
     void play();
     void pause();
     void togglePause();
@@ -108,6 +112,7 @@ private:
     bool m_enableContextMenu = true;
     bool m_enableErrorDialogs = true;
     bool m_fullScreen = false;
+    bool m_hardwareDecoding = true;
     QRect m_normalGeometry;
     Qt::WindowStates m_windowStates;
 };

@@ -105,10 +105,20 @@ QString PlayerControlBar::FormatTime(double seconds) {
 }
 
 void PlayerControlBar::ShowPosition(double seconds) {
-    m_elapsed->setText(FormatTime(seconds));
-    if (!m_seek->isSliderDown()) {
+    // The position changes with every frame; repaint only what the eye can see change.
+    const QString text = FormatTime(seconds);
+    if (text != m_elapsed->text())
+        m_elapsed->setText(text);
+    if (m_seek->isSliderDown())
+        return;
+    const int value = static_cast<int>(std::lround(seconds * kSeekSteps));
+    const int span = std::max(1, m_seek->width());
+    const auto pixel = [&](int v) {
+        return QStyle::sliderPositionFromValue(m_seek->minimum(), m_seek->maximum(), v, span);
+    };
+    if (value != m_seek->value() && (pixel(value) != pixel(m_seek->value()) || value == 0)) {
         const QSignalBlocker block(m_seek);
-        m_seek->setValue(static_cast<int>(std::lround(seconds * kSeekSteps)));
+        m_seek->setValue(value);
     }
 }
 

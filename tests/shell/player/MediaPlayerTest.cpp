@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -229,6 +230,49 @@ TEST_F(MediaPlayerTest, CloseAndDestructionLeaveNothingPlaying) {
     delete player;
     player = nullptr;
     test::Pump(50);
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+bool AllBlack(const QImage& image) {
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            if (qGray(image.pixel(x, y)) > 16)
+                return false;
+        }
+    }
+    return !image.isNull();
+}
+
+TEST_F(MediaPlayerTest, StopAndFailureLeaveNoPictureBehind) {
+    window->show();
+    const QString wmv = QString::fromStdString(TestMediaFile(MediaKind::Wmv).string());
+    test::TempDir dir;
+    const QString corrupt =
+        QString::fromStdString(dir.Write("bad.wmv", std::string(3000, 'x')).string());
+    QSignalSpy started(player, &MediaPlayer::playbackStarted);
+    QSignalSpy failed(player, &MediaPlayer::playbackFailed);
+    QSignalSpy swapped(player->videoWidget(), &QOpenGLWidget::frameSwapped);
+    for (const QString& next : {QString(), corrupt}) {
+        started.clear();
+        player->setUrl(wmv);
+        ASSERT_TRUE(started.wait(10000));
+        swapped.clear();
+        while (swapped.size() < 3)
+            ASSERT_TRUE(swapped.wait(10000));
+        EXPECT_FALSE(AllBlack(player->videoWidget()->grabFramebuffer()));
+        if (next.isEmpty()) {
+            player->stop();
+        } else {
+            player->setUrl(next);
+            ASSERT_TRUE(failed.wait(10000));
+        }
+        EXPECT_TRUE(AllBlack(player->videoWidget()->grabFramebuffer())) << next.toStdString();
+    }
 }
 
 }  // namespace
