@@ -57,9 +57,24 @@ void RowFilterModel::ConnectSource() {
                     Q_EMIT dataChanged(mapFromSource(topLeft), mapFromSource(bottomRight), roles);
                     return;
                 }
-                // A changed name may enter or leave the filter: ask it again.
-                SourceAboutToChange();
-                SourceChanged();
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                    const QModelIndex shown = mapFromSource(m_rows->index(row, 0));
+                    if (shown.isValid())
+                        Q_EMIT dataChanged(shown, index(shown.row(), columnCount() - 1), roles);
+                }
+                // A changed name may enter or leave the filter: ask it again, once for all
+                // the changes in a row (a bulk replace changes thousands of rows).
+                if (m_refilterQueued)
+                    return;
+                m_refilterQueued = true;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        m_refilterQueued = false;
+                        if (m_visible)
+                            Refilter();
+                    },
+                    Qt::QueuedConnection);
             });
     connect(s, &QAbstractItemModel::columnsAboutToBeInserted, this,
             [this](const QModelIndex&, int first, int last) {

@@ -64,6 +64,7 @@ private:
     std::vector<int> m_proxyRowOf;              // source row -> proxy row or -1, when filtered
     bool m_rowsChanged = true;
     bool m_resetting = false;  // a change that began filtered ends as a reset
+    bool m_refilterQueued = false;
 };
 
 }  // namespace quorvel
