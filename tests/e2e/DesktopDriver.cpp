@@ -57,7 +57,8 @@ unsigned long DesktopDriver::WaitForWindow(const std::string& name, int timeoutM
         while (XPending(m_display) > 0) {
             XEvent event;
             XNextEvent(m_display, &event);
-            if (event.type == MapNotify && WindowName(m_display, event.xmap.window) == name)
+            if (event.type == MapNotify &&
+                (name.empty() || WindowName(m_display, event.xmap.window) == name))
                 return event.xmap.window;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -19,8 +19,8 @@ public:
     // False when there is no display or no XTEST.
     bool Ready() const;
 
-    // The first top-level window mapped from now on whose name is exactly `name`; 0 when
-    // none came within the timeout (a failure guard only).
+    // The first top-level window mapped from now on whose name is exactly `name` (any
+    // window for an empty name); 0 when none came within the timeout (a failure guard only).
     unsigned long WaitForWindow(const std::string& name, int timeoutMs);
 
     // A left click at a point of the window, in its own coordinates.
