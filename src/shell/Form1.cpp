@@ -1,5 +1,6 @@
 #include "shell/Form1.h"
 
+#include "shell/CatalogueEditor.h"
 #include "shell/Form1Extras.h"
 
 #include "shell/player/MediaPlayer.h"
@@ -21,7 +22,8 @@ Form1::Form1(Form1Options options) : Form("Form1"), m_options(std::move(options)
     BuildMenus();
     ResizeClient(15510, 10125);
     ConnectHandlers();
-    new Form1Extras(this);  // search, stream check, M3U import
+    new Form1Extras(this);       // search, stream check, M3U import
+    new CatalogueEditor(*this);  // the editing panel's handlers and the catalogue update
 }
 
 Form1::~Form1() = default;

@@ -2,6 +2,7 @@
 #include "shell/Form1.h"
 
 #include "appearance/ProductInfo.h"
+#include "catalogue/CatalogueEditing.h"
 #include "playback/LocalMediaFolder.h"
 #include "settings/SettingsStore.h"
 #include "shell/player/DirListBox.h"
@@ -28,10 +29,12 @@ void Form1::ListView1_ItemClick() {
         return;
     const ListRow& row = rows.At(*selected);
     if (EditMode) {
-        txtEditName->setText(QString::fromStdString(row.text));
-        cmbEditCateogy->setEditText(QString::fromStdString(row.SubItem(1)));
-        txtEditType->setText(QString::fromStdString(row.SubItem(2)));
-        txtEditURL->setText(QString::fromStdString(row.SubItem(3)));
+        // By field, so that an imported row shows its URL in the URL box too.
+        const ChannelFields fields = RowChannelFields(row);
+        txtEditName->setText(QString::fromStdString(fields.name));
+        cmbEditCateogy->setEditText(QString::fromStdString(fields.category));
+        txtEditType->setText(QString::fromStdString(fields.type));
+        txtEditURL->setText(QString::fromStdString(fields.url));
     }
     if (!chkLoad->isChecked())
         SetPlayerUrl(QString::fromStdString(row.tag));
