@@ -66,7 +66,9 @@ void MakePrivateFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-FilesLayout LayoutOfFolder(const std::filesystem::path& folder) {
+FilesLayout LayoutOfFolder(const std::filesystem::path& given) {
+    // An empty folder names the current one, as it does for the files in it.
+    const std::filesystem::path folder = given.empty() ? "." : given;
     if (FindInFolderIgnoringCase(folder, kInstalledMarker))
         return FilesLayout::Installed;
     // access() also refuses a read-only mount, for root too.

@@ -2,6 +2,7 @@
 #include "appearance/ProgramFiles.h"
 #include "shell/Form1.h"
 #include "shell/PermissionPrompt.h"
+#include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
 
 #include <QApplication>
@@ -33,8 +34,10 @@ int main(int argc, char** argv) {
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;
+            quorvel::RaiseRunningInstance();
             return nullptr;
         }
+        quorvel::StartDesktopIntegration(*form1);
         return form1;
     });
     splash->Form_Load();

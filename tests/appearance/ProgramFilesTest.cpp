@@ -71,6 +71,10 @@ TEST_F(ProgramFiles, PortableFolderKeepsEveryFileBesideTheProgram) {
     EXPECT_EQ(ProgramFileToWrite("Data.txt"), app / "data.TXT");
     EXPECT_EQ(ProgramFileToWrite("Favorites.txt"), app / "Favorites.txt");
     EXPECT_EQ(ProgramFileToRead("Help.chm"), app / "Help.chm");
+
+    // Tests and callers reset with an empty folder: that is the current one, not a system one.
+    SetApplicationFolder({});
+    EXPECT_EQ(CurrentFilesLayout(), LayoutOfFolder("."));
 }
 
 TEST_F(ProgramFiles, InstalledFolderWritesToPrivateUserFolderAndReadsItFirst) {

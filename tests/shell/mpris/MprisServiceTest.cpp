@@ -1,4 +1,4 @@
-#include "PrivateBus.h"
+#include "PropertyListener.h"
 #include "TempDir.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/player/MediaPlayer.h"

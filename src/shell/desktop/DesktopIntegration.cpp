@@ -1,0 +1,116 @@
+#include "shell/desktop/DesktopIntegration.h"
+
+#include "shell/Form1.h"
+#include "shell/desktop/PlayerKeys.h"
+#include "shell/mpris/MprisService.h"
+#include "shell/player/DirListBox.h"
+#include "shell/player/DriveListBox.h"
+#include "shell/player/FileListBox.h"
+#include "shell/player/MediaPlayer.h"
+#include "shell/player/PlayerControlBar.h"
+#include "shell/widgets/ListView.h"
+
+#include <QComboBox>
+#include <QDBusMessage>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+
+#include <vector>
+
+#ifndef QUORVEL_APP_ID
+#define QUORVEL_APP_ID "quorvel"
+#endif
+
+namespace quorvel {
+namespace {
+
+// The seconds a second start waits for the first one to answer.
+constexpr int kRaiseTimeoutMs = 5000;
+
+QString SelectedNameWithTag(const ListView* list, const QString& url) {
+    if (!list)
+        return {};
+    const ListRows& rows = list->Rows();
+    const std::optional<int> selected = rows.SelectedPosition();
+    if (!selected)
+        return {};
+    const ListRow& row = rows.At(*selected);
+    return QString::fromStdString(row.tag) == url ? QString::fromStdString(row.text) : QString();
+}
+
+}  // namespace
+
+QString ChannelNameFor(const Form1& form, const QString& url) {
+    for (const ListView* list : {form.ListView1, form.ListView2}) {
+        if (const QString name = SelectedNameWithTag(list, url); !name.isEmpty())
+            return name;
+    }
+    return {};
+}
+
+void SetTabOrder(Form1& form) {
+    std::vector<QWidget*> chain{form.cmdTV,      form.cmdRadio,  form.cmdVideo,  form.cmdFavorites,
+                                form.cmdFiles,   form.cmdSports, form.cmdExtras, form.cmdXXX,
+                                form.cmdWebsite, form.Combo1,    form.ListView1, form.cmdFav,
+                                form.ListView2,  form.Command1,  form.Drive1,    form.Dir1,
+                                form.File1};
+    if (MediaPlayer* player = form.WindowsMediaPlayer1) {
+        const PlayerControlBar* bar = player->controlBar();
+        chain.insert(chain.end(), {bar->PlayPauseButton(), bar->StopButton(), bar->SeekSlider(),
+                                   bar->MuteButton(), bar->VolumeSlider()});
+    }
+    QWidget* previous = nullptr;
+    for (QWidget* widget : chain) {
+        if (!widget)
+            continue;
+        // Tool buttons take no focus from Tab by default on every style.
+        if (widget->focusPolicy() == Qt::NoFocus || widget->focusPolicy() == Qt::ClickFocus)
+            widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    // The editing panel follows, in its own order.
+    if (previous && form.Frame2) {
+        const auto controls = form.Frame2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* widget : controls) {
+            if (widget->focusPolicy() & Qt::TabFocus) {
+                QWidget::setTabOrder(previous, widget);
+                previous = widget;
+            }
+        }
+    }
+}
+
+MprisService* StartDesktopIntegration(Form1& form, QDBusConnection bus) {
+    // Lets the desktop match the window to its entry (name and icon in the task switcher).
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUORVEL_APP_ID));
+    SetTabOrder(form);
+    MediaPlayer* player = form.WindowsMediaPlayer1;
+    if (!player)
+        return nullptr;
+    new PlayerKeys(form, *player);
+    MprisService* service = MprisService::Start(*player, form, std::move(bus));
+    if (service) {
+        QObject::connect(&form, &Form1::PlayerUrlSet, service,
+                         [&form, service](const QString& url) {
+                             service->SetChannel(ChannelNameFor(form, url), url);
+                         });
+    }
+    return service;
+}
+
+bool RaiseRunningInstance(QDBusConnection bus) {
+    if (!bus.isConnected())
+        return false;
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        MprisService::kServiceName, MprisService::kObjectPath,
+        QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    return bus.call(call, QDBus::BlockWithGui, kRaiseTimeoutMs).type() ==
+           QDBusMessage::ReplyMessage;
+}
+
+}  // namespace quorvel

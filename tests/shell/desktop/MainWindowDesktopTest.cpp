@@ -1,0 +1,200 @@
+#include "LocalHttpServer.h"
+#include "QtPrivateBus.h"
+#include "ScopedHives.h"
+#include "TempDir.h"
+#include "appearance/ProductInfo.h"
+#include "appearance/ProgramFiles.h"
+#include "catalogue/LineCodec.h"
+#include "files/Windows1252.h"
+#include "shell/Form1.h"
+#include "shell/desktop/DesktopIntegration.h"
+#include "shell/mpris/MprisService.h"
+#include "shell/player/MediaPlayer.h"
+#include "shell/player/MpvSession.h"
+#include "shell/player/MpvVideoWidget.h"
+#include "shell/player/PlayerControlBar.h"
+#include "shell/player/PlayerEngine.h"
+#include "shell/widgets/ListView.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <fstream>
+
+namespace quorvel {
+namespace {
+
+std::string Line(const std::string& plain) {
+    return EncodeLine(Utf8ToWindows1252(plain)) + "\r\n";
+}
+
+// A minute of test picture with a tone: long enough to seek in, and something to look at.
+std::string TestPatternVideo(const test::TempDir& dir) {
+    QProcess ffmpeg;
+    const QString out = QString::fromStdString((dir / "pattern.mp4").string());
+    ffmpeg.start("ffmpeg",
+                 {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25:duration=60",
+                  "-f", "lavfi", "-i", "sine=frequency=440:duration=60", "-c:v", "mpeg4", "-q:v",
+                  "6", "-c:a", "aac", "-shortest", out});
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
+        return {};
+    std::ifstream in(out.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class MainWindowOnTheDesktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(bus.Address().isEmpty()) << "dbus-daemon could not be started";
+        const std::string video = TestPatternVideo(dir);
+        ASSERT_FALSE(video.empty()) << "ffmpeg could not make the test picture";
+        server.Serve("/pattern.mp4", video, "video/mp4");
+        std::string catalogue =
+            Line("Test Pattern TV|" + server.Url("/pattern.mp4") + "|TV|English");
+        for (const char* name : {"Harbour News", "Lakeside 24", "Mountain Weather", "Nordlicht TV"})
+            catalogue += Line(std::string(name) + "|http://127.0.0.1:1/" + name + "|TV|English");
+        dir.Write("app/Data.txt", catalogue);
+        SetApplicationFolder(dir / "app");
+        LoadProductInfo();
+
+        Form1Options options;
+        options.playerOptions.audioOutput = "null";
+        form = new Form1(options);
+        form->SetMessagePresenter([](QWidget*, const QString&) {});
+        player = form->WindowsMediaPlayer1;
+        ASSERT_NE(player, nullptr);
+        ASSERT_TRUE(form->Form_Load());
+        service = StartDesktopIntegration(*form, bus.Connect("service"));
+        form->resize(1000, 640);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+        QApplication::setActiveWindow(form);
+    }
+    void TearDown() override {
+        delete form;
+        SetApplicationFolder({});
+    }
+
+    void Key(QWidget* target, Qt::Key key) {
+        target->setFocus();
+        QTest::keyClick(target, key);
+    }
+
+    test::ScopedHives hives;
+    test::TempDir dir;
+    test::LocalHttpServer server;
+    test::PrivateBus bus;
+    Form1* form = nullptr;
+    MediaPlayer* player = nullptr;
+    MprisService* service = nullptr;
+};
+
+TEST_F(MainWindowOnTheDesktop, KeysPlayAChannelAndDriveThePlayerWithoutTakingKeysFromControls) {
+    ASSERT_NE(service, nullptr);
+    MpvSession& session = player->engine().Session();
+    ListView* list = form->ListView1;
+    ASSERT_EQ(list->Rows().Count(), 5);
+
+    // Enter on a row plays its channel; the desktop sees the channel's name.
+    QSignalSpy started(player, &MediaPlayer::playbackStarted);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(started.wait(20000));
+    EXPECT_EQ(service->Metadata().value("xesam:title").toString(), "Test Pattern TV");
+
+    QSignalSpy paused(&session, &MpvSession::PauseChanged);
+    Key(list, Qt::Key_Space);
+    ASSERT_TRUE(paused.wait(20000));
+    EXPECT_TRUE(paused.last().first().toBool());
+    Key(list, Qt::Key_Space);
+    ASSERT_TRUE(paused.wait(20000));
+    EXPECT_FALSE(paused.last().first().toBool());
+
+    // Typing in a text field keeps its letters; Up in the list moves in the list.
+    QSignalSpy volume(&session, &MpvSession::VolumeChanged);
+    QSignalSpy muted(&session, &MpvSession::MuteChanged);
+    auto* field = qobject_cast<QComboBox*>(form->Combo1);
+    field->setFocus();
+    field->setEditText("");
+    QTest::keyClicks(field, "fm ");
+    EXPECT_EQ(field->currentText(), "fm ");
+    EXPECT_FALSE(player->isFullScreen());
+    Key(list, Qt::Key_Up);
+    Key(form->cmdTV, Qt::Key_M);
+    ASSERT_TRUE(muted.wait(20000));
+    EXPECT_TRUE(player->mute());
+    EXPECT_EQ(volume.count(), 0) << "Up in the list changed the volume";
+
+    Key(form->cmdTV, Qt::Key_Up);
+    ASSERT_TRUE(volume.wait(20000));
+    EXPECT_EQ(player->volume(), 55);
+    Key(form->cmdTV, Qt::Key_Down);
+    ASSERT_TRUE(volume.wait(20000));
+    EXPECT_EQ(player->volume(), 50);
+
+    QSignalSpy position(&session, &MpvSession::PositionChanged);
+    const double before = session.Position();
+    Key(form->cmdTV, Qt::Key_Right);
+    while (session.Position() < before + 9)
+        ASSERT_TRUE(position.wait(20000)) << "Right did not seek forward";
+
+    Key(form->cmdTV, Qt::Key_F);
+    EXPECT_TRUE(player->isFullScreen());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(player->isFullScreen());
+}
+
+TEST_F(MainWindowOnTheDesktop, TabFollowsTheWindowAndASecondStartRaisesIt) {
+    form->cmdTV->setFocus();
+    QStringList order;
+    for (int i = 0; i < 12 && QApplication::focusWidget(); ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    const QString visited = order.join(' ');
+    EXPECT_TRUE(
+        visited.startsWith("cmdTV cmdRadio cmdVideo cmdFavorites cmdFiles cmdWebsite Combo1 "
+                           "ListView1 cmdFav"))
+        << visited.toStdString();
+
+    form->showMinimized();
+    EXPECT_TRUE(RaiseRunningInstance(bus.Connect("second")));
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_FALSE(
+        RaiseRunningInstance(QDBusConnection::connectToBus("unix:path=/nonexistent", "none")));
+    QDBusConnection::disconnectFromBus("none");
+}
+
+// The picture in the README: the main window playing a channel.
+TEST_F(MainWindowOnTheDesktop, ScreenshotOfAChannelPlaying) {
+    QSignalSpy started(player, &MediaPlayer::playbackStarted);
+    ListView* list = form->ListView1;
+    list->setCurrentIndex(list->model()->index(0, 0));
+    form->ListView1_ItemClick();
+    ASSERT_TRUE(started.wait(20000));
+    QSignalSpy drawn(player->videoWidget(), &QOpenGLWidget::frameSwapped);
+    for (int frames = 0; frames < 10; ++frames) {
+        ASSERT_TRUE(drawn.wait(20000));
+    }
+
+    const QImage shot = form->grab().toImage();
+    const QImage video = player->videoWidget()->grabFramebuffer();
+    // The test picture has colour bars: a picture that is all one colour was never drawn.
+    const QRgb first = video.pixel(video.width() / 8, video.height() / 4);
+    const QRgb other = video.pixel(video.width() * 7 / 8, video.height() / 4);
+    EXPECT_NE(first, other) << "the video area shows no picture";
+    if (const QByteArray path = qgetenv("QUORVEL_SCREENSHOT"); !path.isEmpty()) {
+        EXPECT_TRUE(shot.save(QFile::decodeName(path)));
+    }
+}
+
+}  // namespace
+}  // namespace quorvel
