@@ -2,6 +2,7 @@
 #include "QtPrivateBus.h"
 #include "ScopedHives.h"
 #include "TempDir.h"
+#include "appearance/InstanceLock.h"
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
 #include "catalogue/LineCodec.h"
@@ -21,18 +22,35 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace quorvel {
 namespace {
 
 std::string Line(const std::string& plain) {
     return EncodeLine(Utf8ToWindows1252(plain)) + "\r\n";
+}
+
+std::optional<std::string> Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void Restore(const char* name, const std::optional<std::string>& value) {
+    if (value) {
+        ::setenv(name, value->c_str(), 1);
+    } else {
+        ::unsetenv(name);
+    }
 }
 
 // A minute of test picture with a tone: long enough to seek in, and something to look at.
@@ -53,6 +71,11 @@ class MainWindowOnTheDesktop : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(bus.Address().isEmpty()) << "dbus-daemon could not be started";
+        // The single-instance lock of this test alone, so that tests in parallel never meet.
+        std::filesystem::create_directory(dir / "runtime");
+        std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+        ReleaseInstanceLock();
         const std::string video = TestPatternVideo(dir);
         ASSERT_FALSE(video.empty()) << "ffmpeg could not make the test picture";
         server.Serve("/pattern.mp4", video, "video/mp4");
@@ -79,7 +102,9 @@ protected:
     }
     void TearDown() override {
         delete form;
+        ReleaseInstanceLock();
         SetApplicationFolder({});
+        Restore("XDG_RUNTIME_DIR", m_runtime);
     }
 
     void Key(QWidget* target, Qt::Key key) {
@@ -87,6 +112,7 @@ protected:
         QTest::keyClick(target, key);
     }
 
+    const std::optional<std::string> m_runtime = Env("XDG_RUNTIME_DIR");
     test::ScopedHives hives;
     test::TempDir dir;
     test::LocalHttpServer server;
@@ -165,9 +191,22 @@ TEST_F(MainWindowOnTheDesktop, TabFollowsTheWindowAndASecondStartRaisesIt) {
                            "ListView1 cmdFav"))
         << visited.toStdString();
 
+    // A second start of the program finds this window's lock, raises it over the bus and
+    // ends without a window of its own.
     form->showMinimized();
-    EXPECT_TRUE(RaiseRunningInstance(bus.Connect("second")));
+    ASSERT_TRUE(form->isMinimized());
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    QSignalSpy ended(&second, &QProcess::finished);
+    second.start(QUORVEL_BIN_DIR "/quorvel", {});
+    ASSERT_TRUE(ended.wait(60000)) << "the second start did not end";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     EXPECT_FALSE(form->isMinimized());
+
     EXPECT_FALSE(
         RaiseRunningInstance(QDBusConnection::connectToBus("unix:path=/nonexistent", "none")));
     QDBusConnection::disconnectFromBus("none");
@@ -194,6 +233,47 @@ TEST_F(MainWindowOnTheDesktop, ScreenshotOfAChannelPlaying) {
     if (const QByteArray path = qgetenv("QUORVEL_SCREENSHOT"); !path.isEmpty()) {
         EXPECT_TRUE(shot.save(QFile::decodeName(path)));
     }
+}
+
+// An installed copy: the shipped catalogue is listed, and favorites go to the user's folder.
+TEST(InstalledMainWindow, ListsTheShippedCatalogueAndKeepsFavoritesInTheUsersFolder) {
+    test::ScopedHives hives;
+    test::TempDir dir;
+    dir.Write("app/.installed", "");
+    dir.Write("app/Data.txt", Line("Harbour News|http://127.0.0.1:1/a|TV|English") +
+                                  Line("Lakeside 24|http://127.0.0.1:1/b|TV|English"));
+    std::filesystem::create_directory(dir / "runtime");
+    std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+    const std::optional<std::string> savedData = Env("XDG_DATA_HOME");
+    const std::optional<std::string> savedRuntime = Env("XDG_RUNTIME_DIR");
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+    ReleaseInstanceLock();
+    SetApplicationFolder(dir / "app");
+    LoadProductInfo();
+    Form1Options options;
+    options.createPlayer = false;
+    {
+        Form1 form(options);
+        form.SetMessagePresenter([](QWidget*, const QString&) {});
+        ASSERT_TRUE(form.Form_Load());
+        ASSERT_EQ(form.ListView1->Rows().Count(), 2);
+        form.ListView1->Rows().Select(2);
+        form.cmdFav_Click();
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "data" / "quorvel" / "Favorites.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "app" / "Favorites.txt"));
+    {
+        Form1 again(options);
+        again.SetMessagePresenter([](QWidget*, const QString&) {});
+        ASSERT_TRUE(again.Form_Load());
+        ASSERT_EQ(again.ListView2->Rows().Count(), 1);
+        EXPECT_EQ(again.ListView2->Rows().At(1).text, "Lakeside 24");
+    }
+    SetApplicationFolder({});
+    ReleaseInstanceLock();
+    Restore("XDG_DATA_HOME", savedData);
+    Restore("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 }  // namespace

@@ -116,6 +116,7 @@ TEST_F(Mpris, RaiseBringsTheWindowBackAndWithoutABusThePlayerRunsOn) {
     MprisService* service = MprisService::Start(*player, window, bus.Connect("service"));
     ASSERT_NE(service, nullptr);
     window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
     const QString reply = bus.Send(kService, {kPath, "org.mpris.MediaPlayer2.Raise"});
     EXPECT_TRUE(reply.contains("method return")) << reply.toStdString();
     EXPECT_FALSE(window.isMinimized());
