@@ -1,0 +1,199 @@
+// Processor time of 10 s of a 640x360 25 fps HLS stream (H.264 and AAC over HTTP from
+// 127.0.0.1) drawn in the player widget, beside mpv's command line playing the same stream
+// on the same display in the same run. Run it under a display (Xvfb is fine):
+//   DISPLAY=:99 build/bin/bench_ui_player_cpu
+// The variants show where the time goes: no picture at all (decoding only), the widget
+// without its control bar, and the whole player.
+#include "shell/player/MediaPlayer.h"
+#include "shell/player/MpvSession.h"
+#include "shell/player/MpvVideoWidget.h"
+#include "shell/player/PlayerEngine.h"
+#include "support/LocalHttpServer.h"
+#include "support/TempDir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int kPlaySeconds = 10;
+
+double CpuSeconds(const rusage& usage) {
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double SelfCpu() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return CpuSeconds(usage);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The stream, made once and served for the whole run.
+struct Stream {
+    quorvel::test::TempDir dir;
+    quorvel::test::LocalHttpServer server;
+    std::string url;
+
+    Stream() {
+        const std::string command =
+            "ffmpeg -v error -y -f lavfi -i testsrc2=size=640x360:rate=25:duration=14 -f lavfi "
+            "-i sine=frequency=440:duration=14 -c:v libx264 -preset veryfast -g 50 -c:a aac "
+            "-shortest -f hls -hls_time 2 -hls_list_size 0 -hls_playlist_type vod " +
+            (dir.Path() / "index.m3u8").string();
+        if (std::system(command.c_str()) != 0)
+            return;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            const std::string name = entry.path().filename().string();
+            server.Serve("/tv/" + name, ReadFile(entry.path()),
+                         name == "index.m3u8" ? "application/vnd.apple.mpegurl" : "video/mp2t");
+        }
+        url = server.Url("/tv/index.m3u8");
+    }
+};
+
+Stream& TheStream() {
+    static Stream stream;
+    return stream;
+}
+
+std::map<std::string, double> g_cpu;
+
+void RunEventLoop(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+enum class Variant { NoPicture, WidgetWithoutBar, WholePlayer };
+
+void BM_PlayerCpu(benchmark::State& state) {
+    const auto variant = static_cast<Variant>(state.range(0));
+    if (variant != Variant::NoPicture && QGuiApplication::platformName() != "xcb") {
+        state.SkipWithError("needs a display (DISPLAY, xcb)");
+        return;
+    }
+    if (TheStream().url.empty()) {
+        state.SkipWithError("ffmpeg could not make the stream");
+        return;
+    }
+    for (auto _ : state) {
+        quorvel::SessionOptions options;
+        options.audioOutput = "null";
+        if (variant == Variant::NoPicture)
+            options.video = quorvel::VideoOutput::Null;
+        auto player = std::make_unique<quorvel::MediaPlayer>(nullptr, options);
+        player->resize(640, 400);
+        if (variant == Variant::WidgetWithoutBar)
+            player->setUiMode(QStringLiteral("none"));
+        player->show();
+        QEventLoop started;
+        QObject::connect(player.get(), &quorvel::MediaPlayer::playbackStarted, &started,
+                         &QEventLoop::quit);
+        QObject::connect(player.get(), &quorvel::MediaPlayer::playbackFailed, &started,
+                         [&] { started.exit(1); });
+        QTimer::singleShot(15000, &started, [&] { started.exit(1); });
+        player->setErrorPresenter([](const QString&, const QString&) {});
+        player->setUrl(QString::fromStdString(TheStream().url));
+        if (started.exec() != 0) {
+            state.SkipWithError("the stream did not start");
+            return;
+        }
+        const quint64 framesBefore = player->videoWidget()->FramesDrawn();
+        const double before = SelfCpu();
+        RunEventLoop(kPlaySeconds * 1000);
+        const double cpu = SelfCpu() - before;
+        state.counters["cpu_s"] = cpu;
+        state.counters["frames"] = double(player->videoWidget()->FramesDrawn() - framesBefore);
+        g_cpu[variant == Variant::NoPicture          ? "no picture"
+              : variant == Variant::WidgetWithoutBar ? "widget without bar"
+                                                     : "whole player"] = cpu;
+        player->stop();
+    }
+}
+
+// mpv's command line, drawing through OpenGL on the same display: the processor time of
+// the whole process for the same 10 s.
+void BM_MpvCommandLineCpu(benchmark::State& state) {
+    if (TheStream().url.empty()) {
+        state.SkipWithError("ffmpeg could not make the stream");
+        return;
+    }
+    for (auto _ : state) {
+        std::string url = TheStream().url;
+        const std::string length = "--length=" + std::to_string(kPlaySeconds);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            char* argv[] = {const_cast<char*>("mpv"),
+                            const_cast<char*>("--no-config"),
+                            const_cast<char*>("--vo=gpu"),
+                            const_cast<char*>("--ao=null"),
+                            const_cast<char*>("--really-quiet"),
+                            const_cast<char*>(length.c_str()),
+                            url.data(),
+                            nullptr};
+            ::execvp("mpv", argv);
+            ::_exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("mpv's command line did not play (Debian package mpv)");
+            return;
+        }
+        state.counters["cpu_s"] = CpuSeconds(usage);
+        g_cpu["mpv command line"] = CpuSeconds(usage);
+    }
+}
+
+BENCHMARK(BM_MpvCommandLineCpu)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PlayerCpu)
+    ->Arg(static_cast<int>(Variant::NoPicture))
+    ->Arg(static_cast<int>(Variant::WidgetWithoutBar))
+    ->Arg(static_cast<int>(Variant::WholePlayer))
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_cpu.count("mpv command line") && g_cpu["mpv command line"] > 0) {
+        for (const auto& [name, cpu] : g_cpu) {
+            std::printf("%-20s %6.2f s CPU  %5.2fx mpv\n", name.c_str(), cpu,
+                        cpu / g_cpu["mpv command line"]);
+        }
+    }
+    return 0;
+}
