@@ -52,6 +52,48 @@ std::vector<std::string> ReadReferenceEntries(std::string_view bytes) {
     return entries;
 }
 
+// Lines that are not blank and not comments, as M3U has them.
+std::vector<std::string> ReadM3uEntries(std::string_view bytes) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        start = 3;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        const std::string_view line = TrimAll(bytes.substr(start, end - start));
+        start = end + 1;
+        if (!line.empty() && line.front() != '#')
+            entries.emplace_back(line);
+    }
+    return entries;
+}
+
+// "FileN=address" lines of a PLS playlist, in the order written.
+std::vector<std::string> ReadPlsEntries(std::string_view bytes) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        const std::string_view line = TrimAll(bytes.substr(start, end - start));
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view key = TrimAll(line.substr(0, equals));
+        if (key.size() < 5 || !EqualsIgnoringCase(key.substr(0, 4), "file") ||
+            !std::all_of(key.begin() + 4, key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const std::string_view value = TrimAll(line.substr(equals + 1));
+        if (!value.empty())
+            entries.emplace_back(value);
+    }
+    return entries;
+}
+
 std::vector<std::string> ReadTagEntries(std::string_view bytes, PlaylistFormat format) {
     std::vector<std::string> entries;
     ForEachXmlTag(bytes, [&](const XmlTag& tag) {
@@ -108,8 +150,61 @@ bool HasWindowsPlaylistExtension(std::string_view address) {
     return false;
 }
 
+PlaylistFormat DetectAnyPlaylistFormat(std::string_view bytes, std::string_view address) {
+    if (const PlaylistFormat windows = DetectPlaylistFormat(bytes);
+        windows != PlaylistFormat::NotAPlaylist)
+        return windows;
+    const std::string_view head = SkipByteOrderMarkAndSpace(bytes);
+    if (head.size() >= 10 && EqualsIgnoringCase(head.substr(0, 10), "[playlist]"))
+        return PlaylistFormat::Pls;
+    if (head.substr(0, 7) == "#EXTM3U")
+        return PlaylistFormat::M3u;
+    const std::string_view path = address.substr(0, address.find_first_of("?#"));
+    const auto endsWith = [&](std::string_view extension) {
+        return path.size() >= extension.size() &&
+               EqualsIgnoringCase(path.substr(path.size() - extension.size()), extension);
+    };
+    if (endsWith(".pls"))
+        return PlaylistFormat::Pls;
+    if (endsWith(".m3u"))
+        return PlaylistFormat::M3u;
+    // A bare list of stream addresses, as servers hand out under any name.
+    const std::string_view firstLine = head.substr(0, head.find_first_of("\r\n"));
+    const bool text = head.substr(0, 1024).find('\0') == std::string_view::npos;
+    if (text && IsNetworkScheme(SchemeOf(firstLine)))
+        return PlaylistFormat::M3u;
+    return PlaylistFormat::NotAPlaylist;
+}
+
+bool IsWindowsPlaylistFormat(PlaylistFormat format) {
+    return format == PlaylistFormat::Asx || format == PlaylistFormat::Wpl ||
+           format == PlaylistFormat::Reference;
+}
+
+bool IsPlaylistReadByPlayer(std::string_view address) {
+    if (HasWindowsPlaylistExtension(address))
+        return true;
+    if (SchemeOf(address).empty())
+        return false;
+    const std::string_view path = address.substr(0, address.find_first_of("?#"));
+    for (const std::string_view known : {".m3u", ".pls"}) {
+        if (path.size() >= known.size() &&
+            EqualsIgnoringCase(path.substr(path.size() - known.size()), known))
+            return true;
+    }
+    return false;
+}
+
 std::vector<std::string> ReadPlaylistEntries(std::string_view bytes) {
-    switch (const PlaylistFormat format = DetectPlaylistFormat(bytes)) {
+    return ReadPlaylistEntries(bytes, DetectPlaylistFormat(bytes));
+}
+
+std::vector<std::string> ReadPlaylistEntries(std::string_view bytes, PlaylistFormat format) {
+    switch (format) {
+        case PlaylistFormat::M3u:
+            return ReadM3uEntries(bytes);
+        case PlaylistFormat::Pls:
+            return ReadPlsEntries(bytes);
         case PlaylistFormat::Reference:
             return ReadReferenceEntries(bytes);
         case PlaylistFormat::Asx:

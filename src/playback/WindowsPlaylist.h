@@ -9,13 +9,27 @@ namespace quorvel {
 
 // The playlist formats of Windows media that the engine cannot open itself: ASX (also
 // saved as .wax and .wvx), WPL and the "[Reference]" text that stream servers hand out.
-enum class PlaylistFormat { NotAPlaylist, Asx, Wpl, Reference };
+// M3U and PLS the engine reads itself, but only from local files: from the network the
+// player reads them, with a size cap, since a server can send one without end.
+enum class PlaylistFormat { NotAPlaylist, Asx, Wpl, Reference, M3u, Pls };
 
+// The Windows formats only: M3U and PLS are left to the engine unless asked for below.
 PlaylistFormat DetectPlaylistFormat(std::string_view bytes);
+// Any of the formats, by content, or for M3U and PLS also by the address's name.
+PlaylistFormat DetectAnyPlaylistFormat(std::string_view bytes, std::string_view address);
+
+// The entries of a playlist of the format given, as ReadPlaylistEntries reads them.
+std::vector<std::string> ReadPlaylistEntries(std::string_view bytes, PlaylistFormat format);
 
 // True when the address's file name ends in .asx, .wax, .wvx or .wpl (letter case
 // ignored; for a URL, the query and fragment do not count).
 bool HasWindowsPlaylistExtension(std::string_view address);
+
+// True for the playlists the player reads itself: the Windows ones, and .m3u and .pls
+// from the network.
+bool IsPlaylistReadByPlayer(std::string_view address);
+
+bool IsWindowsPlaylistFormat(PlaylistFormat format);
 
 // The entries of the playlist in the order written, entities decoded and blanks trimmed;
 // empty for anything that is not one of the formats above.

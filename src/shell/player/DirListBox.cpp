@@ -1,10 +1,13 @@
 #include "shell/player/DirListBox.h"
 
 #include "playback/LocalMediaFolder.h"
+#include "shell/player/FileNameText.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
+
+#include <filesystem>
 
 namespace quorvel {
 namespace {
@@ -26,12 +29,12 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 bool DirListBox::setPath(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isDir())
-        return false;
-    const QString absolute = QDir::cleanPath(info.absoluteFilePath());
     std::error_code ec;
-    ListSubfolders(absolute.toStdString(), ec);
+    if (path.isEmpty() || !std::filesystem::is_directory(TextToFileName(path), ec))
+        return false;
+    const QString absolute = QDir::cleanPath(
+        FileNameToText(std::filesystem::absolute(TextToFileName(path), ec).string()));
+    ListSubfolders(TextToFileName(absolute), ec);
     if (ec)
         return false;
     const bool changed = absolute != m_path;
@@ -47,7 +50,8 @@ bool DirListBox::setPath(const QString& path) {
 }
 
 bool DirListBox::setDrive(const QString& drive) {
-    if (!QFileInfo(drive).isDir())
+    std::error_code ec;
+    if (!std::filesystem::is_directory(TextToFileName(drive), ec))
         return false;
     const QString previous = m_drive;
     m_drive = QDir::cleanPath(drive);
@@ -65,26 +69,29 @@ void DirListBox::refresh() {
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirIcon);
     // The chain of folders from the root down to the current one.
+    // By the text alone: every folder above the current one exists.
     QStringList chain;
-    for (QDir dir(m_path);;) {
-        chain.prepend(dir.absolutePath());
-        if (dir.isRoot() || !dir.cdUp())
+    for (QString folder = m_path;;) {
+        chain.prepend(folder);
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        if (folder == QLatin1String("/") || slash < 0)
             break;
+        folder = slash == 0 ? QStringLiteral("/") : folder.left(slash);
     }
     int depth = 0;
     QListWidgetItem* current = nullptr;
     for (const QString& folder : chain) {
-        const QString name = folder == QLatin1String("/") ? folder : QFileInfo(folder).fileName();
+        const QString name =
+            folder == QLatin1String("/") ? folder : folder.mid(folder.lastIndexOf('/') + 1);
         auto* item = new QListWidgetItem(openIcon, IndentedName(depth++, name), this);
         item->setData(kPathRole, folder);
         current = item;
     }
     std::error_code ec;
-    for (const auto& name : ListSubfolders(m_path.toStdString(), ec)) {
-        const QString folderName = QString::fromStdString(name);
+    for (const auto& name : ListSubfolders(TextToFileName(m_path), ec)) {
+        const QString folderName = FileNameToText(name);
         auto* item = new QListWidgetItem(closedIcon, IndentedName(depth, folderName), this);
-        item->setData(kPathRole,
-                      QString::fromStdString(JoinFolderAndFile(m_path.toStdString(), name)));
+        item->setData(kPathRole, FileNameToText(JoinFolderAndFile(TextToFileName(m_path), name)));
     }
     setCurrentItem(current);
 }

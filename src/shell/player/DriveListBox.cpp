@@ -9,8 +9,11 @@
 namespace quorvel {
 namespace {
 
-// System mounts that hold no user files.
+// System mounts that hold no user files. Desktops mount USB sticks and discs under
+// /run/media/<user>, so that part of /run is the user's.
 bool IsSystemMount(const QString& root) {
+    if (root.startsWith(QLatin1String("/run/media/")))
+        return false;
     for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot", "/var/lib"}) {
         const QString p = QLatin1String(prefix);
         if (root == p || root.startsWith(p + QLatin1Char('/')))

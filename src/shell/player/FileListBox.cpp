@@ -1,6 +1,7 @@
 #include "shell/player/FileListBox.h"
 
 #include "playback/LocalMediaFolder.h"
+#include "shell/player/FileNameText.h"
 
 #include <QKeyEvent>
 
@@ -14,8 +15,8 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
 void FileListBox::EmitClicked(QListWidgetItem* item) {
     if (!item)
         return;
-    Q_EMIT fileClicked(QString::fromStdString(
-        JoinFolderAndFile(m_path.toStdString(), item->text().toStdString())));
+    Q_EMIT fileClicked(
+        FileNameToText(JoinFolderAndFile(TextToFileName(m_path), TextToFileName(item->text()))));
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* event) {
@@ -38,8 +39,8 @@ void FileListBox::refresh() {
     if (m_path.isEmpty())
         return;
     std::error_code ec;
-    for (const auto& name : ListMediaFiles(m_path.toStdString(), ec)) {
-        addItem(QString::fromStdString(name));
+    for (const auto& name : ListMediaFiles(TextToFileName(m_path), ec)) {
+        addItem(FileNameToText(name));
     }
 }
 

@@ -510,7 +510,7 @@ void MpvSession::DecideHook(Hook& hook) {
             return;
         }
     }
-    if (!direct && HasWindowsPlaylistExtension(check.address)) {
+    if (!direct && IsPlaylistReadByPlayer(check.address)) {
         // The engine cannot read these; the player reads it and plays what it names.
         RefuseEntry(hook, "The playlist leads to the playlist \"" + target + "\".");
         m_handedOver = true;
@@ -527,8 +527,12 @@ void MpvSession::DecideHook(Hook& hook) {
         origin == PlaylistOrigin::Local && check.kind == AddressKind::LocalPath
             ? PlaylistOrigin::Local
             : PlaylistOrigin::Network;
-    if (check.kind == AddressKind::NetworkStream)
+    if (check.kind == AddressKind::NetworkStream) {
         SetForEntry(hook, "file-local-options/demuxer-lavf-o", kNetworkProtocolWhitelist);
+        // The engine's own playlist reader has no size limit, and a server can send a
+        // playlist without end: from the network, playlists are read by the player.
+        SetForEntry(hook, "file-local-options/demuxer", "lavf");
+    }
     m_checkedEntry = hook.entryId;
     m_playingTarget = check.address;
 }

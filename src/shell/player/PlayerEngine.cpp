@@ -2,6 +2,7 @@
 
 #include "files/FileIo.h"
 #include "playback/WindowsPlaylist.h"
+#include "shell/player/FileNameText.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlaylistFetcher.h"
 
@@ -71,8 +72,9 @@ void PlayerEngine::Open(const QString& address) {
     m_loaded = false;
     m_fallbackTried = false;
     m_engineReason.clear();
+    m_fetched.clear();
     m_watchdog.start();
-    Resolve(address.toStdString(), 0);
+    Resolve(TextToFileName(address), 0);
 }
 
 void PlayerEngine::Stop() {
@@ -94,7 +96,7 @@ void PlayerEngine::Resolve(const std::string& address, int depth) {
         Fail(QString::fromStdString(check.reason));
     } else if (check.kind == AddressKind::LocalPath) {
         ResolveLocal(check.address, depth);
-    } else if (IsHttp(check.address) && HasWindowsPlaylistExtension(check.address)) {
+    } else if (IsHttp(check.address) && IsPlaylistReadByPlayer(check.address)) {
         StartFetch(check.address, FetchPurpose::Playlist, depth);
     } else {
         Play({check.address}, PlaylistOrigin::Network);
@@ -110,7 +112,7 @@ void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
     }
     // A look at the first bytes tells the playlists the engine cannot read from media.
     const bool byName = HasWindowsPlaylistExtension(path);
-    if (!byName && DetectPlaylistFormat(ReadHead(path, 1024)) == PlaylistFormat::NotAPlaylist) {
+    if (!byName && !IsWindowsPlaylistFormat(DetectPlaylistFormat(ReadHead(path, 1024)))) {
         Play({path}, PlaylistOrigin::Local);
         return;
     }
@@ -119,7 +121,7 @@ void PlayerEngine::ResolveLocal(const std::string& path, int depth) {
     std::string bytes;
     std::string error;
     if (ec || size > kMaxPlaylistBytes || !ReadWholeFile(path, bytes, error) ||
-        DetectPlaylistFormat(bytes) == PlaylistFormat::NotAPlaylist) {
+        !IsWindowsPlaylistFormat(DetectPlaylistFormat(bytes))) {
         Play({path}, PlaylistOrigin::Local);  // the engine will say what is wrong with it
         return;
     }
@@ -140,7 +142,7 @@ void PlayerEngine::ResolveEntries(const std::vector<std::string>& entries, const
     }
     if (playable.empty()) {
         Fail(tr("The playlist holds no address that can be played."));
-    } else if (HasWindowsPlaylistExtension(playable.front())) {
+    } else if (IsPlaylistReadByPlayer(playable.front())) {
         // The engine cannot read it: read it here.
         Resolve(playable.front(), depth + 1);
     } else {
@@ -149,6 +151,11 @@ void PlayerEngine::ResolveEntries(const std::vector<std::string>& entries, const
 }
 
 void PlayerEngine::StartFetch(const std::string& url, FetchPurpose purpose, int depth) {
+    if (purpose == FetchPurpose::Playlist && !m_fetched.insert(url).second) {
+        Fail(tr("The playlist leads back to \"%1\", which was opened already.")
+                 .arg(QString::fromStdString(url)));
+        return;
+    }
     m_fetchUrl = url;
     m_fetchPurpose = purpose;
     m_fetchDepth = depth;
@@ -169,7 +176,7 @@ void PlayerEngine::OnFetched(quint64 ticket, const FetchedPlaylist& result) {
             entries.push_back(entry.toStdString());
         ResolveEntries(entries, base, m_fetchDepth);
     } else if (m_fetchPurpose == FetchPurpose::Fallback) {
-        Fail(m_engineReason);
+        Fail(result.ok ? m_engineReason : m_engineReason + QLatin1Char('\n') + result.error);
     } else if (!result.ok) {
         Fail(result.error);
     } else {

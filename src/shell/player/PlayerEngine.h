@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ private:
     int m_fetchDepth = 0;
     // Playlists met so far on the way to the stream of this open.
     int m_depth = 0;
+    // Playlists fetched for this open: one naming itself again would loop.
+    std::set<std::string> m_fetched;
     bool m_opening = false;
     // The engine was handed this open's address: until then its news is about the last one.
     bool m_loaded = false;

@@ -51,9 +51,11 @@ void PlaylistFetcher::Fetch(const std::string& url, const FetchLimits& limits, q
             result.ok = fetched.ok;
             result.finalUrl = QString::fromStdString(fetched.finalUrl);
             result.error = QString::fromStdString(fetched.error);
-            if (fetched.ok && DetectPlaylistFormat(fetched.body) != PlaylistFormat::NotAPlaylist) {
+            const PlaylistFormat format = fetched.ok ? DetectAnyPlaylistFormat(fetched.body, url)
+                                                     : PlaylistFormat::NotAPlaylist;
+            if (format != PlaylistFormat::NotAPlaylist) {
                 result.isPlaylist = true;
-                for (const auto& entry : ReadPlaylistEntries(fetched.body))
+                for (const auto& entry : ReadPlaylistEntries(fetched.body, format))
                     result.entries << QString::fromStdString(entry);
             }
             {

@@ -1,6 +1,7 @@
 #include "shell/player/DirListBox.h"
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
+#include "shell/player/FileNameText.h"
 
 #include "TempDir.h"
 
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <fstream>
 
 namespace quorvel {
 namespace {
@@ -113,6 +116,40 @@ TEST(LocalFilesLists, DrivesListMountedVolumesAndEachDriveKeepsItsFolder) {
     EXPECT_EQ(folders.path().toStdString(), dir.Path().string());
     ASSERT_TRUE(folders.setDrive(drive));
     EXPECT_EQ(folders.path().toStdString(), dir.Path().string());
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST(LocalFilesLists, NamesThatAreNotUtf8KeepTheirBytes) {
+    test::TempDir dir;
+    const std::string latin1Folder = "M\xFCsik";
+    const std::string latin1File = "Caf\xE9 \xC3(.mp3";
+    std::filesystem::create_directories(dir / latin1Folder);
+    std::ofstream(dir / latin1Folder / latin1File) << "x";
+    for (const std::string& name : {latin1Folder, latin1File, std::string("\xE2\x82\xAC ok"),
+                                    std::string("\xF0\x9F\x8E\xB5"), std::string("\xED\xA0\x80")}) {
+        EXPECT_EQ(TextToFileName(FileNameToText(name)), name);
+    }
+    EXPECT_EQ(FileNameToText("\xE2\x82\xAC"), QString(QChar(0x20AC)));
+
+    DirListBox folders;
+    ASSERT_TRUE(folders.setPath(QString::fromStdString(dir.Path().string())));
+    ASSERT_TRUE(folders.setPath(FileNameToText((dir / latin1Folder).string())));
+    FileListBox files;
+    QSignalSpy clicked(&files, &FileListBox::fileClicked);
+    files.setPath(folders.path());
+    ASSERT_EQ(files.count(), 1);
+    files.resize(300, 200);
+    files.show();
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
+                      files.visualItemRect(files.item(0)).center());
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(TextToFileName(clicked.at(0).at(0).toString()),
+              (dir / latin1Folder / latin1File).string());
 }
 
 }  // namespace
