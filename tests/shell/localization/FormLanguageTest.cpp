@@ -5,6 +5,7 @@
 #include "appearance/ProgramFiles.h"
 #include "localization/clsLanguages.h"
 #include "settings/SettingsStore.h"
+#include "shell/Form1.h"
 #include "shell/forms/Form.h"
 #include "shell/localization/FormLocalization.h"
 #include "shell/localization/frmLanguage.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
@@ -26,9 +28,9 @@ namespace {
 
 using test::TempDir;
 
-class Form1 : public Form {
+class SampleMain : public Form {
 public:
-    Form1() : Form("Form1") {
+    SampleMain() : Form("Form1") {
         cmdTV =
             AddControl(new QPushButton("TV", ClientArea()), "cmdTV", ControlType::CommandButton);
         SetTwipsGeometry(cmdTV, 60, 60, 1800, 360);
@@ -57,7 +59,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         SetApplicationFolder(m_previousFolder);
     }
-    static QString Captions(Form1& form) {
+    static QString Captions(SampleMain& form) {
         return form.cmdTV->text() + "|" + form.lblType->text() + "|" +
                form.list->model()->headerData(1, Qt::Horizontal).toString() + "|" +
                form.mnuFile->title() + "|" + form.mnuFile->actions().at(0)->text();
@@ -82,7 +84,7 @@ const char kGerman[] =
     "\t</TRANSLATION_ITEMS>\r\n</LANGUAGE_GROUP>\r\n";
 
 TEST_F(FormLanguage, GeneratedFileRoundTripsThroughARealWindow) {
-    auto* form = new Form1;
+    auto* form = new SampleMain;
     const QFont designFont = form->cmdTV->font();
     ASSERT_TRUE(MakeLocalizationFile());
     std::string file = dir.Read("Localization.xml");
@@ -109,7 +111,7 @@ TEST_F(FormLanguage, GeneratedFileRoundTripsThroughARealWindow) {
 }
 
 TEST_F(FormLanguage, PickingALanguageStoresItAndTranslatesMainWindowAndItself) {
-    auto* form = new Form1;
+    auto* form = new SampleMain;
     ASSERT_TRUE(MakeLocalizationFile());
     std::string file = dir.Read("Localization.xml");
     file.insert(file.rfind("</XML_DIZ_INFO>"), kGerman);
@@ -182,6 +184,16 @@ TEST_F(FormLanguage, DownloadKeepsOnlyTranslationFilesAndWritesThemWhole) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text().toStdString(), gLanguages.getMessages("MSG_DOWNLOADED"));
     EXPECT_TRUE(window->Command1->isEnabled());
+}
+
+TEST_F(FormLanguage, MainWindowsLanguagesMenuOpensTheWindowAndIsHiddenAsDelivered) {
+    Form1Options options;
+    options.createPlayer = false;
+    auto* main = new Form1(options);
+    EXPECT_EQ(main->mnuLanguages->menuAction()->isVisible(), LanguagesMenuShown());
+    main->mnuLanguageItem->trigger();
+    ASSERT_NE(Form::FindLoaded("frmLanguage"), nullptr);
+    EXPECT_TRUE(Form::FindLoaded("frmLanguage")->isVisible());
 }
 
 // Stands in for the desktop's default handler of local files.

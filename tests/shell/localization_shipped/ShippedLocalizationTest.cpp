@@ -1,23 +1,33 @@
 // The shipped "Localization.xml": its English group is what the generator makes from the
 // delivered windows, and every other language translates every item of it. Run with
 // QUORVEL_UPDATE_LOCALIZATION=1 to write the English group afresh after a window changed.
+#include "ScopedHives.h"
 #include "TempDir.h"
+#include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
 #include "files/TextCase.h"
 #include "localization/LocalizationFormat.h"
 #include "localization/clsLanguages.h"
+#include "shell/Form1.h"
 #include "shell/forms/Form.h"
+#include "shell/frmAbout.h"
+#include "shell/frmSplash.h"
 #include "shell/localization/FormLocalization.h"
 #include "shell/localization/frmLanguage.h"
+#include "shell/widgets/ListView.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGroupBox>
+#include <QMenu>
+#include <QToolButton>
 
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace quorvel {
@@ -34,17 +44,46 @@ std::string ReadShipped() {
     return bytes.str();
 }
 
-// The delivered windows, loaded in the order the program loads them.
+// The delivered windows that show texts, loaded in the order the program loads them and
+// started under a brand made of the placeholders, so that texts built from the branding
+// values come out as "[Website]" and are filled in again when a language is applied.
 class DeliveredWindows {
 public:
-    DeliveredWindows() { m_windows.push_back(new frmLanguage); }
+    DeliveredWindows() : m_brand(PlaceholderBrand()) {
+        LoadProductInfo();
+        m_windows.push_back(new frmSplash([]() -> QWidget* { return nullptr; }));
+        auto* main = new Form1;
+        main->SetMessagePresenter([](QWidget*, const QString&) {});
+        main->Form_Load();
+        m_windows.push_back(main);
+        auto* about = new frmAbout;
+        about->Form_Load();
+        m_windows.push_back(about);
+        auto* language = new frmLanguage;
+        language->Form_Load();
+        m_windows.push_back(language);
+    }
     ~DeliveredWindows() {
         for (Form* form : m_windows)
             form->Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_brand.reset();
+        LoadProductInfo();
     }
 
 private:
+    static VersionInfo PlaceholderBrand() {
+        VersionInfo info = CurrentVersionInfo();
+        info.productName = "[ProgramName]";
+        info.companyName = "[CompanyName]";
+        info.comments = "[Website]";
+        info.major = 1;
+        info.minor = 1;
+        return info;
+    }
+
+    test::ScopedHives m_hives;
+    std::optional<ScopedVersionInfo> m_brand;
     std::vector<Form*> m_windows;
 };
 
@@ -114,6 +153,36 @@ TEST(ShippedLocalization, EveryItemIsTranslatedIntoEachLanguage) {
             EXPECT_TRUE(english.count(item.first))
                 << language << " has a stray item " << item.first;
     }
+}
+
+TEST(ShippedLocalization, GermanVisiblyChangesTheMainWindowAndEnglishBringsItBack) {
+    test::TempDir dir;
+    test::ScopedHives hives;
+    const std::filesystem::path previous = ApplicationFolder();
+    SetApplicationFolder(dir.Path());
+    dir.Write("Localization.xml", ReadShipped());
+    LoadProductInfo();
+    auto* main = new Form1;
+    main->SetMessagePresenter([](QWidget*, const QString&) {});
+    main->Form_Load();
+    const auto texts = [&] {
+        return QStringList{main->cmdTV->text(), main->cmdWebsite->text(), main->Frame1->title(),
+                           main->mnuFile->title(),
+                           main->ListView1->model()->headerData(1, Qt::Horizontal).toString()};
+    };
+    const QStringList english = texts();
+
+    ChangeLanguage(*main, "Deutsch");
+    const QStringList german = texts();
+    for (int i = 0; i < english.size(); ++i)
+        EXPECT_NE(german[i], english[i]) << english[i].toStdString();
+    EXPECT_TRUE(german[1].contains(QString::fromStdString(Branding().Website)));
+    ChangeLanguage(*main, "English");
+    EXPECT_EQ(texts(), english);
+
+    main->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetApplicationFolder(previous);
 }
 
 }  // namespace
