@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 namespace quorvel {
 namespace {
@@ -118,6 +119,10 @@ bool CaptionOverflows(QWidget* widget, const QAbstractButton* button, const QLab
     if (qobject_cast<const QPushButton*>(widget)) {
         room -= 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) +
                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget));
+    } else if (auto* tool = qobject_cast<const QToolButton*>(widget)) {
+        room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
+        if (tool->toolButtonStyle() == Qt::ToolButtonTextBesideIcon && !tool->icon().isNull())
+            room -= tool->iconSize().width() + 4;
     } else if (button) {
         room -= style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
                 style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);

@@ -177,6 +177,15 @@ TEST(ShippedLocalization, GermanVisiblyChangesTheMainWindowAndEnglishBringsItBac
     for (int i = 0; i < english.size(); ++i)
         EXPECT_NE(german[i], english[i]) << english[i].toStdString();
     EXPECT_TRUE(german[1].contains(QString::fromStdString(Branding().Website)));
+    // Longer captions still fit the category buttons' designed width.
+    for (const char* language : {"Deutsch", "Español", "Français"}) {
+        ChangeLanguage(*main, language);
+        for (QToolButton* button : {main->cmdTV, main->cmdRadio, main->cmdVideo, main->cmdFavorites,
+                                    main->cmdFiles, main->cmdSports}) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width())
+                << language << " " << button->text().toStdString();
+        }
+    }
     ChangeLanguage(*main, "English");
     EXPECT_EQ(texts(), english);
 
