@@ -14,7 +14,14 @@ const VersionInfo& BuildVersionInfo() {
     return info;
 }
 
+const BrandingSwitches& BuildBrandingSwitches() {
+    static const BrandingSwitches switches{build::kSkinEnabled, build::kBannerEnabled,
+                                           build::kBannerUrl, build::kSkinFile};
+    return switches;
+}
+
 const VersionInfo* g_override = nullptr;
+const BrandingSwitches* g_switchesOverride = nullptr;
 BrandingValues g_branding;
 
 }  // namespace
@@ -32,6 +39,19 @@ ScopedVersionInfo::~ScopedVersionInfo() {
     g_override = m_previous;
 }
 
+const BrandingSwitches& CurrentBrandingSwitches() {
+    return g_switchesOverride ? *g_switchesOverride : BuildBrandingSwitches();
+}
+
+ScopedBrandingSwitches::ScopedBrandingSwitches(BrandingSwitches switches)
+    : m_previous(g_switchesOverride), m_switches(std::move(switches)) {
+    g_switchesOverride = &m_switches;
+}
+
+ScopedBrandingSwitches::~ScopedBrandingSwitches() {
+    g_switchesOverride = m_previous;
+}
+
 const BrandingValues& Branding() {
     return g_branding;
 }
@@ -41,9 +61,10 @@ void LoadProductInfo() {
     g_branding.ProgramName = info.productName;
     g_branding.CompanyName = info.companyName;
     g_branding.Website = info.comments;
-    g_branding.SkinEnabled = false;
-    g_branding.BannerEnabled = false;
-    g_branding.BannerUrl = "http://";
+    const BrandingSwitches& switches = CurrentBrandingSwitches();
+    g_branding.SkinEnabled = switches.skinEnabled;
+    g_branding.BannerEnabled = switches.bannerEnabled;
+    g_branding.BannerUrl = switches.bannerUrl;
 }
 
 bool IsResellerEdition() {

@@ -34,6 +34,31 @@ private:
     VersionInfo m_info;
 };
 
+// The skin and banner switches of a build (off as delivered; build options turn them on).
+struct BrandingSwitches {
+    bool skinEnabled = false;
+    bool bannerEnabled = false;
+    std::string bannerUrl = "http://";
+    // Which of the shipped skins the skin control loads ("light", "dark").
+    std::string skinFile = "light";
+};
+
+// The build's switches, or those of a ScopedBrandingSwitches while one lives. LoadProductInfo
+// copies them into the branding values, so tests run the windows with each switch on.
+const BrandingSwitches& CurrentBrandingSwitches();
+
+class ScopedBrandingSwitches {
+public:
+    explicit ScopedBrandingSwitches(BrandingSwitches switches);
+    ~ScopedBrandingSwitches();
+    ScopedBrandingSwitches(const ScopedBrandingSwitches&) = delete;
+    ScopedBrandingSwitches& operator=(const ScopedBrandingSwitches&) = delete;
+
+private:
+    const BrandingSwitches* m_previous = nullptr;
+    BrandingSwitches m_switches;
+};
+
 // Program-wide branding values; nothing but LoadProductInfo writes them.
 struct BrandingValues {
     std::string ProgramName;

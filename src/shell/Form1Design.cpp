@@ -6,6 +6,7 @@
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
 #include "shell/player/MediaPlayer.h"
+#include "shell/skin/BannerView.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/Twips.h"
 
@@ -161,7 +162,7 @@ void Form1::BuildChannelPanels() {
     AddControl(Place(PlayerArea, 5340, 1140, 9570, 6705), "WindowsMediaPlayer1",
                ControlType::WindowsMediaPlayer);
 
-    wbBanner = AddControl(Place(new QTextBrowser(client), 60, 1020, 7335, 945), "wbBanner",
+    wbBanner = AddControl(Place(new BannerView(client), 60, 1020, 7335, 945), "wbBanner",
                           ControlType::WebBrowser);
     wbBanner->setOpenLinks(false);
     wbBanner->hide();

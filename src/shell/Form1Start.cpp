@@ -15,6 +15,8 @@
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
 #include "shell/player/MediaPlayer.h"
+#include "shell/skin/BannerView.h"
+#include "shell/skin/modSkin.h"
 #include "shell/widgets/ListView.h"
 
 #include <QAction>
@@ -110,9 +112,12 @@ bool Form1::Form_Load() {
             control.Move(control.Left(), control.Top() + bannerHeight, control.Width(),
                          control.Height());
         }
-        wbBanner->show();
+        ShowBanner(*this);
     }
-    // The skin is off in every build we ship; its labels and palette come with the skin.
+    if (branding.SkinEnabled) {
+        CopyLabelsToSkinLabels(*this, SkinLabelScope::TemplateContainer);
+        SkinForm(*this);
+    }
 
     const std::string& app = branding.ProgramName;
     if (GetSetting(app, kSection, "showHelp", "1") == "1") {

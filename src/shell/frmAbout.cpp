@@ -1,6 +1,7 @@
 #include "shell/frmAbout.h"
 
 #include "appearance/ProductInfo.h"
+#include "shell/skin/modSkin.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -66,27 +67,15 @@ void frmAbout::Form_Load() {
     lblCompany->setText(Text(info.companyName));
     lblVersion->setText(Text(VersionLabel(info)));
     lblWebsite->setText(Text(info.comments));
-    if (Branding().SkinEnabled)
+    if (Branding().SkinEnabled) {
         CopyLabelsToSkinLabels();
+        SkinForm(*this);
+    }
 }
 
 void frmAbout::CopyLabelsToSkinLabels() {
     // Plain labels get skinned copies on top of them; the container is not looked at.
-    std::vector<QLabel*> labels;
-    for (const FormControl& control : Controls()) {
-        if (control.TypeName() == ControlType::Label)
-            labels.push_back(qobject_cast<QLabel*>(control.Widget()));
-    }
-    for (QLabel* plain : labels) {
-        if (!plain)
-            continue;
-        auto* copy = AddControl(new QLabel(plain->parentWidget()), "SkinLabel1",
-                                ControlType::SkinLabel, HighestIndex("SkinLabel1") + 1);
-        copy->setGeometry(plain->geometry());
-        copy->setFont(plain->font());
-        copy->setText(plain->text());
-        copy->setVisible(!plain->isHidden());
-    }
+    quorvel::CopyLabelsToSkinLabels(*this, SkinLabelScope::AnyContainer);
 }
 
 void frmAbout::closeEvent(QCloseEvent* event) {

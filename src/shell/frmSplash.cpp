@@ -2,6 +2,9 @@
 
 #include "appearance/ProductInfo.h"
 #include "settings/SettingsStore.h"
+#include "shell/skin/SkinControl.h"
+#include "shell/skin/SkinManager.h"
+#include "shell/skin/modSkin.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -37,8 +40,9 @@ frmSplash::frmSplash(MainWindowLoader loadMainWindow, QWidget* parent)
     Label3->setStyleSheet(QStringLiteral("color: white;"));
     SetTwipsGeometry(Label3, 240, 3720, 6720, 600);
 
-    skn = AddControl(new QWidget(ClientArea()), "skn", ControlType::Skin);
-    skn->hide();
+    skn = AddControl(
+        new SkinControl(QString::fromStdString(CurrentBrandingSwitches().skinFile), ClientArea()),
+        "skn", ControlType::Skin);
 
     Timer2 = AddControl(new QTimer(this), "Timer2", ControlType::Timer);
     Timer2->setInterval(kTimer2IntervalMs);
@@ -49,7 +53,13 @@ void frmSplash::Form_Load() {
     const bool hidden =
         GetMachineSetting(CurrentVersionInfo().productName, "Settings", "chkSplash", "0") == "1";
     LoadProductInfo();
-    // The skin is off in every build we ship; a skinned build dresses the window here.
+    if (Branding().SkinEnabled) {
+        gSkin = qobject_cast<SkinControl*>(skn);
+        SkinForm(*this);
+        SkinManager& manager = SkinManagerInstance();
+        manager.AttachSkin(skn);
+        manager.Activate();
+    }
     Timer2->start();
     if (!hidden)
         show();

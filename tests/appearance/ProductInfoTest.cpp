@@ -60,6 +60,7 @@ TEST(ProductInfo, VersionLabelHasNoLeadingZeros) {
 TEST(ProductInfo, LoadProductInfoCopiesTheVersionInfoAndResetsTheSwitches) {
     {
         ScopedVersionInfo edition(Edition("Larkspur Media Works", ""));
+        ScopedBrandingSwitches delivered({});  // whatever switches this build was given
         LoadProductInfo();
         LoadProductInfo();  // may run any number of times
         const BrandingValues& b = Branding();

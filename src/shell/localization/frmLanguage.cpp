@@ -9,6 +9,7 @@
 #include "net/FetchUrlText.h"
 #include "settings/SettingsStore.h"
 #include "shell/localization/FormLocalization.h"
+#include "shell/skin/modSkin.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,7 +88,8 @@ void frmLanguage::Form_Load() {
     ChangeLanguage(*this, QString::fromStdString(gLanguageName));
     setWindowTitle(Message("MSG_TITLELANGUAGE"));
     FillLanguageList();
-    // Skinning is switched off in every edition, so there is nothing to apply here.
+    if (Branding().SkinEnabled)
+        SkinForm(*this);
 }
 
 void frmLanguage::FillLanguageList() {
