@@ -6,9 +6,11 @@
 #include "shell/player/PlayerEngine.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -52,6 +54,7 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     connect(m_engine, &PlayerEngine::Failed, m_video, &MpvVideoWidget::ClearPicture);
     connect(m_engine, &PlayerEngine::Failed, this, &MediaPlayer::OnFailed);
     connect(&m_engine->Session(), &MpvSession::MuteChanged, m_muteAction, &QAction::setChecked);
+    connect(&m_engine->Session(), &MpvSession::MediaTitleChanged, this, &MediaPlayer::OnMediaTitle);
 }
 
 MediaPlayer::~MediaPlayer() {
@@ -165,6 +168,26 @@ void MediaPlayer::OnFailed(const QString& address, const QString& reason) {
     }
 }
 
+void MediaPlayer::OnMediaTitle(const QString& title) {
+    if (title == m_nowPlaying)
+        return;
+    m_nowPlaying = title;
+    if (!title.isEmpty()) {
+        m_titles.append({QDateTime::currentDateTime(), title});
+        if (m_titles.size() > kTitleHistory)
+            m_titles.removeFirst();
+    }
+    m_controls->ShowTitle(title);
+    Q_EMIT nowPlayingChanged(title);
+}
+
+QStringList MediaPlayer::titleHistory() const {
+    QStringList lines;
+    for (const auto& [when, title] : m_titles)
+        lines << when.toString(QStringLiteral("HH:mm:ss")) + QLatin1Char('\t') + title;
+    return lines;
+}
+
 void MediaPlayer::BuildContextMenu() {
     m_menu = new QMenu(this);
     m_playPauseAction = m_menu->addAction(tr("Play/Pause"), this, &MediaPlayer::togglePause);
@@ -174,6 +197,9 @@ void MediaPlayer::BuildContextMenu() {
     m_fullScreenAction =
         m_menu->addAction(tr("Full Screen"), this, [this](bool on) { setFullScreen(on); });
     m_fullScreenAction->setCheckable(true);
+    m_menu->addAction(tr("Copy Titles"), this, [this] {
+        QGuiApplication::clipboard()->setText(titleHistory().join(QLatin1Char('\n')));
+    });
     auto* leave = new QAction(this);
     leave->setShortcut(Qt::Key_Escape);
     leave->setShortcutContext(Qt::WidgetWithChildrenShortcut);

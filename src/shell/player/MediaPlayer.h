@@ -3,8 +3,12 @@
 #include "shell/player/PlayerErrorDialog.h"
 #include "shell/player/SessionOptions.h"
 
+#include <QDateTime>
+#include <QList>
+#include <QPair>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QAction;
@@ -49,6 +53,11 @@ public:
     bool isFullScreen() const { return m_fullScreen; }
     // Video decoded on the graphics card where that works (on unless the options said no).
     bool hardwareDecoding() const { return m_hardwareDecoding; }
+    // The title the stream tells for what plays now (internet radio's song), empty when
+    // it tells none; and the last titles, oldest first, each with the time it came.
+    QString nowPlaying() const { return m_nowPlaying; }
+    QStringList titleHistory() const;
+    static constexpr int kTitleHistory = 50;
     // True while an address is opening or playing.
     bool isActive() const;
 
@@ -84,6 +93,8 @@ Q_SIGNALS:
     void playbackStarted(const QString& url);
     void playbackFailed(const QString& url, const QString& reason);
     void playbackEnded();
+    // The title changed; a window can show it in its caption's tooltip (as plain text).
+    void nowPlayingChanged(const QString& title);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -95,6 +106,7 @@ private:
     void OpenWhenReady();
     void OnFailed(const QString& address, const QString& reason);
     void CoverWindow();
+    void OnMediaTitle(const QString& title);
 
     PlayerEngine* m_engine = nullptr;
     MpvVideoWidget* m_video = nullptr;
@@ -113,6 +125,8 @@ private:
     bool m_enableErrorDialogs = true;
     bool m_fullScreen = false;
     bool m_hardwareDecoding = true;
+    QString m_nowPlaying;
+    QList<QPair<QDateTime, QString>> m_titles;
     QRect m_normalGeometry;
     Qt::WindowStates m_windowStates;
 };

@@ -23,7 +23,7 @@ enum PropertyId : std::uint64_t {
     kVolume,
     kMute,
     kIdleActive,
-    kMediaTitle,
+    kMetadata,
 };
 
 // Nested opens (HLS segments, RTSP transports) of a network address stay on the network.
@@ -129,6 +129,7 @@ void MpvSession::Initialize(const SessionOptions& options) {
     mpv_observe_property(h, kVolume, "volume", MPV_FORMAT_DOUBLE);
     mpv_observe_property(h, kMute, "mute", MPV_FORMAT_FLAG);
     mpv_observe_property(h, kIdleActive, "idle-active", MPV_FORMAT_FLAG);
+    mpv_observe_property(h, kMetadata, "metadata", MPV_FORMAT_NODE);
     mpv_hook_add(h, 0, "on_load", 0);
     // Called on an engine thread: only hand the work to the GUI thread.
     mpv_set_wakeup_callback(
@@ -384,7 +385,9 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
     const double number = isDouble ? *static_cast<const double*>(property.data) : 0.0;
     const bool flag = isFlag && *static_cast<const int*>(property.data) != 0;
     const std::string_view name = property.name;
-    if (name == "time-pos") {
+    if (name == "metadata") {
+        HandleMetadata(property);
+    } else if (name == "time-pos") {
         m_position = number;
         Q_EMIT PositionChanged(m_position);
     } else if (name == "duration") {
@@ -401,6 +404,29 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
         Q_EMIT MuteChanged(m_muted);
     } else if (name == "idle-active" && isFlag && flag) {
         HandleIdle();
+    }
+}
+
+void MpvSession::HandleMetadata(const mpv_event_property& property) {
+    // Internet radio tells its titles as ICY metadata; files and other streams in tags.
+    QString title;
+    if (property.format == MPV_FORMAT_NODE && property.data) {
+        const auto* node = static_cast<const mpv_node*>(property.data);
+        if (node->format == MPV_FORMAT_NODE_MAP) {
+            const mpv_node_list& map = *node->u.list;
+            for (const char* wanted : {"icy-title", "title"}) {
+                for (int i = 0; i < map.num && title.isEmpty(); ++i) {
+                    if (map.values[i].format == MPV_FORMAT_STRING &&
+                        QByteArray(map.keys[i]).compare(wanted, Qt::CaseInsensitive) == 0) {
+                        title = QString::fromUtf8(map.values[i].u.string).trimmed().left(1000);
+                    }
+                }
+            }
+        }
+    }
+    if (title != m_mediaTitle) {
+        m_mediaTitle = title;
+        Q_EMIT MediaTitleChanged(title);
     }
 }
 

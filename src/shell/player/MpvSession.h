@@ -59,6 +59,7 @@ public:
     bool Muted() const { return m_muted; }
     // Files the engine began to open since this session started (refused entries included).
     int StartedFiles() const { return m_startedFiles; }
+    QString MediaTitle() const { return m_mediaTitle; }
 
     // Entries that failed or were refused before one played; past this the load fails.
     static constexpr int kMaxFailedEntries = 25;
@@ -111,6 +112,7 @@ private:
     void HandlePropertyChange(const mpv_event_property& property);
     void HandleLog(const mpv_event_log_message& message);
     void HandleIdle();
+    void HandleMetadata(const mpv_event_property& property);
     void DecideHooks();
     void DecideHook(Hook& hook);
     void RefuseEntry(Hook& hook, std::string reason);
@@ -155,6 +157,7 @@ private:
     int m_volume = 50;
     bool m_muted = false;
     int m_startedFiles = 0;
+    QString m_mediaTitle;
 };
 
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <cmath>
@@ -41,6 +42,12 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_seek->setFocusPolicy(Qt::NoFocus);
     m_elapsed = new QLabel(FormatTime(0), this);
     m_total = new QLabel(FormatTime(0), this);
+    // Titles come from the stream: plain text, and never wider than the bar allows.
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("title"));
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_title->setVisible(false);
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("volume"));
     m_volume->setRange(0, 100);
@@ -60,6 +67,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_elapsed);
     layout->addWidget(m_seek, 1);
     layout->addWidget(m_total);
+    layout->addWidget(m_title, 1);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
 
@@ -128,6 +136,15 @@ void PlayerControlBar::ShowDuration(double seconds) {
     const bool seekable = std::isfinite(seconds) && seconds > 0;
     m_seek->setRange(0, seekable ? static_cast<int>(std::lround(seconds * kSeekSteps)) : 0);
     m_seek->setEnabled(seekable && m_session.IsActive());
+}
+
+void PlayerControlBar::ShowTitle(const QString& title) {
+    m_title->setText(title);
+    // A tooltip takes markup when it finds some: then the title goes in escaped.
+    m_title->setToolTip(Qt::mightBeRichText(title)
+                            ? QStringLiteral("<p>%1</p>").arg(title.toHtmlEscaped())
+                            : title);
+    m_title->setVisible(!title.isEmpty());
 }
 
 void PlayerControlBar::ShowPaused(bool paused) {

@@ -25,6 +25,9 @@ public:
     QSlider* VolumeSlider() const { return m_volume; }
     QLabel* ElapsedLabel() const { return m_elapsed; }
     QLabel* TotalLabel() const { return m_total; }
+    QLabel* TitleLabel() const { return m_title; }
+    // What plays now, or a state such as "Reconnecting..."; empty hides it.
+    void ShowTitle(const QString& title);
 
     // "1:05" or "1:02:03".
     static QString FormatTime(double seconds);
@@ -46,6 +49,7 @@ private:
     QSlider* m_seek = nullptr;
     QLabel* m_elapsed = nullptr;
     QLabel* m_total = nullptr;
+    QLabel* m_title = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
 };
