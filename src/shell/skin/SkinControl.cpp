@@ -58,10 +58,17 @@ bool SkinControl::Apply(Form& window) const {
     window.setPalette(palette);
     window.setAutoFillBackground(true);
 
-    // Frames and list headers take what a palette cannot say.
+    for (const FormControl& control : window.Controls()) {
+        if (control.TypeName() == ControlType::SkinLabel && control.Widget())
+            control.Widget()->setProperty("skinLabel", true);
+    }
+    // Frames, list headers and label text take what the window's palette cannot say.
     const QString sheet = QStringLiteral(
-        "QGroupBox { background-color: %1; border: 1px solid %2; border-radius: 4px;"
+        "QGroupBox { background-color: %1; color: %3; border: 1px solid %2; border-radius: 4px;"
         " margin-top: 8px; padding-top: 4px; }"
+        "QAbstractButton { color: %6; }"
+        "QLabel { color: %3; }"
+        "QLabel[skinLabel=\"true\"] { color: %7; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: %3; }"
         "QHeaderView::section { background-color: %4; color: %5; border: none;"
         " border-right: 1px solid %2; border-bottom: 1px solid %2; padding: 2px 4px; }");
@@ -69,7 +76,9 @@ bool SkinControl::Apply(Form& window) const {
                                    QString::fromStdString(SkinColorText(skin.window.border)),
                                    QString::fromStdString(SkinColorText(skin.window.text)),
                                    QString::fromStdString(SkinColorText(skin.list.header)),
-                                   QString::fromStdString(SkinColorText(skin.list.headerText))));
+                                   QString::fromStdString(SkinColorText(skin.list.headerText)),
+                                   QString::fromStdString(SkinColorText(skin.button.text)),
+                                   QString::fromStdString(SkinColorText(skin.label.text))));
 
     for (const FormControl& control : window.Controls()) {
         auto* label = qobject_cast<QLabel*>(control.Widget());

@@ -49,6 +49,9 @@ bool SetColor(const FormControl& control, QPalette::ColorRole (*role)(const QWid
     if (!widget)
         return false;
     QPalette palette = widget->palette();
+    // Only the roles set here become the control's own; the rest keep following the window.
+    if (!widget->testAttribute(Qt::WA_SetPalette))
+        palette.setResolveMask(0);
     palette.setColor(role(widget), color);
     // A drop-down without an edit field paints its face as a button.
     if (qobject_cast<QComboBox*>(widget))
