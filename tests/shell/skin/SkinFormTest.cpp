@@ -105,6 +105,8 @@ TEST(SkinForm, ColoursStayUnderTheWindowLookAndSkinnedLabelsTakeTheLabelColours)
 
     const SkinFile& file = *skin.Skin();
     EXPECT_EQ(Role(w.button, QPalette::Button), ToQColor(file.colorA));
+    // Not given by the table: the skin's own, readable on A.
+    EXPECT_EQ(Role(w.button, QPalette::ButtonText), ToQColor(file.button.text));
     EXPECT_EQ(Role(w.text, QPalette::Base), ToQColor(file.colorA));
     EXPECT_EQ(Role(w.text, QPalette::Text), ToQColor(file.colorB));
     EXPECT_EQ(Role(w.picture, QPalette::Window), ToQColor(file.colorC));
