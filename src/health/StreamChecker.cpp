@@ -7,8 +7,8 @@
 #include <optional>
 #include <unordered_map>
 
-#include "health/CurlHandles.h"
 #include "health/PlaylistProbe.h"
+#include "net/CurlHandles.h"
 #include "playback/AddressPolicy.h"
 
 namespace quorvel {

@@ -2,21 +2,12 @@
 
 #include <curl/curl.h>
 
-#include <memory>
 #include <mutex>
+
+#include "net/CurlHandles.h"
 
 namespace quorvel {
 namespace {
-
-struct CurlEasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
-
-struct CurlListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
 
 struct Transfer {
     const FetchOptions* options = nullptr;

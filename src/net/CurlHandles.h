@@ -1,5 +1,7 @@
 #pragma once
 
+// Owning handles for libcurl objects, shared by every module that talks HTTP.
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -15,6 +17,11 @@ struct CurlMultiDeleter {
     void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
 };
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
+
+struct CurlListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, CurlListDeleter>;
 
 struct CurlUrlDeleter {
     void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
