@@ -5,6 +5,9 @@
 
 namespace quorvel {
 
+// Case-only folding for list fields (language, type, addresses), where accents must still
+// tell names apart and positions must survive. Accent-blind name search has its own fold.
+
 // Windows-1252 bytes with letter case folded (FoldCase1252 on each byte), written to `out`
 // (replacing what it held, so a buffer can be reused line after line).
 void FoldText1252(std::string_view bytes, std::string& out);

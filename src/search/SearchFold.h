@@ -5,6 +5,9 @@
 
 namespace quorvel {
 
+// Accent-blind fold for the name search; lengths change, so list fields that need stable
+// positions use the case-only fold of the catalogue instead.
+
 // UTF-8 text folded for search, so that a folded query is found in a folded name as a plain
 // substring: letter case ignored; the accented Latin letters of Latin-1 and Latin
 // Extended-A (and ƒ) become their base letters (ß ss, æ ae, œ oe, þ th, ĳ ij); Greek and
