@@ -99,6 +99,8 @@ MprisService* StartDesktopIntegration(Form1& form, QDBusConnection bus) {
                          [&form, service](const QString& url) {
                              service->SetChannel(ChannelNameFor(form, url), url);
                          });
+        QObject::connect(player, &MediaPlayer::nowPlayingChanged, service,
+                         &MprisService::SetNowPlaying);
     }
     return service;
 }
