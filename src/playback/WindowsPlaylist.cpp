@@ -5,6 +5,7 @@
 #include "playback/XmlTagScanner.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace quorvel {
 namespace {
@@ -28,7 +29,9 @@ std::string_view TrimAll(std::string_view text) {
     return text;
 }
 
-std::vector<std::string> ReadReferenceEntries(std::string_view bytes) {
+// Values of "<prefix>N=address" lines (N digits, the prefix in any letter case), in the
+// order written: the entries of [Reference] files ("Ref") and of PLS playlists ("File").
+std::vector<std::string> ReadNumberedEntries(std::string_view bytes, std::string_view prefix) {
     std::vector<std::string> entries;
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -41,15 +44,20 @@ std::vector<std::string> ReadReferenceEntries(std::string_view bytes) {
         if (equals == std::string_view::npos)
             continue;
         const std::string_view key = TrimAll(line.substr(0, equals));
-        if (key.size() < 4 || !EqualsIgnoringCase(key.substr(0, 3), "ref"))
-            continue;
-        if (!std::all_of(key.begin() + 3, key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (key.size() <= prefix.size() ||
+            !EqualsIgnoringCase(key.substr(0, prefix.size()), prefix) ||
+            !std::all_of(key.begin() + static_cast<std::ptrdiff_t>(prefix.size()), key.end(),
+                         [](char c) { return c >= '0' && c <= '9'; }))
             continue;
         const std::string_view value = TrimAll(line.substr(equals + 1));
         if (!value.empty())
             entries.emplace_back(value);
     }
     return entries;
+}
+
+std::vector<std::string> ReadReferenceEntries(std::string_view bytes) {
+    return ReadNumberedEntries(bytes, "ref");
 }
 
 // Lines that are not blank and not comments, as M3U has them.
@@ -72,26 +80,7 @@ std::vector<std::string> ReadM3uEntries(std::string_view bytes) {
 
 // "FileN=address" lines of a PLS playlist, in the order written.
 std::vector<std::string> ReadPlsEntries(std::string_view bytes) {
-    std::vector<std::string> entries;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        const std::string_view line = TrimAll(bytes.substr(start, end - start));
-        start = end + 1;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        const std::string_view key = TrimAll(line.substr(0, equals));
-        if (key.size() < 5 || !EqualsIgnoringCase(key.substr(0, 4), "file") ||
-            !std::all_of(key.begin() + 4, key.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        const std::string_view value = TrimAll(line.substr(equals + 1));
-        if (!value.empty())
-            entries.emplace_back(value);
-    }
-    return entries;
+    return ReadNumberedEntries(bytes, "file");
 }
 
 std::vector<std::string> ReadTagEntries(std::string_view bytes, PlaylistFormat format) {
