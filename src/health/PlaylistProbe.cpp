@@ -70,27 +70,6 @@ bool IsPls(std::string_view bytes, std::string_view contentType, std::string_vie
     return url.size() >= 4 && EqualsIgnoringCase(url.substr(url.size() - 4), ".pls");
 }
 
-// "FileN=address" lines in file order.
-template <typename Fn>
-void ForEachPlsEntry(std::string_view bytes, Fn&& fn) {
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t stop = bytes.find_first_of("\r\n", start);
-        if (stop == std::string_view::npos)
-            stop = bytes.size();
-        const std::string_view line = TrimBlanks(bytes.substr(start, stop - start));
-        start = stop + 1;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos || !StartsWithIgnoringCase(line, "file"))
-            continue;
-        const std::string_view number = line.substr(4, equals - 4);
-        if (number.empty() || number.find_first_not_of("0123456789") != std::string_view::npos)
-            continue;
-        if (fn(TrimBlanks(line.substr(equals + 1))))
-            return;
-    }
-}
-
 std::optional<std::string> Allowed(std::string_view url, std::string_view entry) {
     if (entry.empty())
         return std::nullopt;
@@ -123,17 +102,16 @@ std::optional<std::string> FirstStreamOfPlaylist(std::string_view bytes, std::st
                                                  std::string_view contentType) {
     if (DetectPlaylistFormat(bytes) != PlaylistFormat::NotAPlaylist)
         return FirstPlayableEntry(bytes, url);
-    std::optional<std::string> first;
     if (IsPls(bytes, contentType, url)) {
-        ForEachPlsEntry(bytes, [&](std::string_view entry) {
-            first = Allowed(url, entry);
-            return first.has_value();
-        });
-        return first;
+        // The player's own reader, so the check follows the entry the player would play.
+        for (const std::string& entry : ReadPlaylistEntries(bytes, PlaylistFormat::Pls)) {
+            if (std::optional<std::string> first = Allowed(url, entry))
+                return first;
+        }
+        return std::nullopt;
     }
     for (const M3uEntry& entry : ParseM3u(bytes).entries) {
-        first = Allowed(url, entry.url);
-        if (first)
+        if (std::optional<std::string> first = Allowed(url, entry.url))
             return first;
     }
     return std::nullopt;
