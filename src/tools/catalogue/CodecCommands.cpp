@@ -72,18 +72,8 @@ int RunEncode(const std::vector<std::string>& args) {
 
     std::string out;
     out.reserve(text.size() + text.size() / 16);
-    std::size_t start = 0;
-    std::size_t lineNumber = 0;
     bool refused = false;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        ++lineNumber;
-        const std::string_view utf8(text.data() + start, end - start);
+    ForEachInputLine(text, [&](std::size_t lineNumber, std::string_view utf8) {
         std::string plain = Utf8ToWindows1252(utf8);
         for (const char c : plain) {
             if (!Storable(static_cast<unsigned char>(c))) {
@@ -97,8 +87,8 @@ int RunEncode(const std::vector<std::string>& args) {
         }
         EncodeLineInPlace(plain);
         out.append(plain).append("\r\n");
-        start = next;
-    }
+        return true;
+    });
     if (refused)
         return 1;
     return WriteStdout(out) ? 0 : 1;

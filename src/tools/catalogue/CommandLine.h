@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::tool {
@@ -30,6 +31,26 @@ private:
     std::vector<std::string> m_positionals;
     std::map<std::string, std::string> m_options;
 };
+
+// Calls fn(lineNumber, line) for each line of a plain input text, counted from 1. Lines end
+// at LF or CR LF (the CR is not part of the line); a last line without LF counts. Stops
+// when fn returns false.
+template <class Fn>
+void ForEachInputLine(std::string_view text, Fn&& fn) {
+    std::size_t start = 0;
+    std::size_t lineNumber = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (end > start && text[end - 1] == '\r')
+            --end;
+        if (!fn(++lineNumber, text.substr(start, end - start)))
+            return;
+        start = next;
+    }
+}
 
 // Writes all of `bytes` to stdout; false when the write failed.
 bool WriteStdout(const std::string& bytes);

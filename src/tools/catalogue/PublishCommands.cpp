@@ -40,29 +40,23 @@ int RunPublish(const std::vector<std::string>& args) {
 
     ListRows rows;
     std::vector<ListRow> parsed;
-    std::size_t start = 0;
-    std::size_t lineNumber = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        if (end == std::string::npos)
-            end = text.size();
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        ++lineNumber;
-        const std::string_view plain(text.data() + start, end - start);
-        start = next;
+    bool refused = false;
+    ForEachInputLine(text, [&](std::size_t lineNumber, std::string_view plain) {
         if (plain.empty())
-            continue;
+            return true;
         const RecordFields fields = SplitRecordFields(plain);
         if (fields.count == 0) {
             Fail("publish", "line " + std::to_string(lineNumber) + " holds no \"|\"");
-            return 1;
+            refused = true;
+            return false;
         }
         parsed.push_back(MakeCatalogueRow(std::string(fields.Name()), std::string(fields.Url()),
                                           std::string(fields.Category()),
                                           std::string(fields.Type())));
-    }
+        return true;
+    });
+    if (refused)
+        return 1;
     rows.AddRows(std::move(parsed));
     const PublishResult published = PublishCatalogue(rows, line.Positionals()[1]);
     if (!published.ok) {
