@@ -1,5 +1,7 @@
 #include "playback/HttpFetch.h"
 
+#include "net/CurlHandles.h"
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -9,11 +11,6 @@ namespace quorvel {
 namespace {
 
 constexpr int kCancelCheckMs = 20;
-
-struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 
 struct Transfer {
     std::string body;
@@ -86,7 +83,7 @@ FetchResult HttpGet(const std::string& url, const FetchLimits& limits,
                     const std::atomic<bool>* cancel) {
     InitCurlOnce();
     FetchResult result;
-    CurlHandle curl(curl_easy_init());
+    CurlEasy curl(curl_easy_init());
     if (!curl) {
         result.error = "The network library could not start.";
         return result;
