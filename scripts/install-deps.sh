@@ -12,6 +12,7 @@ packages=(
   libx11-dev libxtst-dev
   desktop-file-utils appstream dbus-daemon dbus-bin
   clang libclang-rt-14-dev util-linux
+  libfluidsynth-dev timgm6mb-soundfont
 )
 
 missing=()
