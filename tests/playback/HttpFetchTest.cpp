@@ -58,8 +58,9 @@ TEST(HttpFetch, StalledServerTimesOutAndCancelEndsAtOnce) {
     std::atomic<bool> cancel{false};
     limits.totalTimeoutMs = 20000;
     start = Clock::now();
+    // Cancelled once the request is with the server, so the transfer is under way.
     std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        server.WaitForRequests("/stall", 2, 20000);
         cancel = true;
     });
     const FetchResult cancelled = HttpGet(server.Url("/stall"), limits, &cancel);

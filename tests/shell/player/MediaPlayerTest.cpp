@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -28,8 +29,8 @@ namespace {
 
 using test::MediaKind;
 using test::MpvString;
+using test::SignalWait;
 using test::TestMediaFile;
-using test::WaitUntil;
 
 class MediaPlayerTest : public ::testing::Test {
 protected:
@@ -48,7 +49,16 @@ protected:
     }
 
     mpv_handle* Mpv() const { return player->engine().Session().Handle(); }
-    bool Playing() const { return player->engine().Session().IsPlaying(); }
+    MpvSession& Session() const { return player->engine().Session(); }
+    bool Playing() const { return Session().IsPlaying(); }
+    bool WaitForPlaying() {
+        return SignalWait().On(&Session(), &MpvSession::Started).Until([&] { return Playing(); });
+    }
+    bool WaitForPresented(int count) {
+        return SignalWait().On(player, &MediaPlayer::playbackFailed).Until([&] {
+            return presented.size() == count;
+        });
+    }
 
     std::unique_ptr<QWidget> window;
     MediaPlayer* player = nullptr;
@@ -60,8 +70,8 @@ TEST_F(MediaPlayerTest, UrlSetBeforeShowPlaysThroughTheRenderPathWithDesignDefau
     ASSERT_FALSE(wmv.empty());
     player->setUrl(QString::fromStdString(wmv.string()));
     window->show();
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); })) << presented.join("\n").toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return player->engine().Session().Position() > 1.2; }));
+    ASSERT_TRUE(WaitForPlaying()) << presented.join("\n").toStdString();
+    ASSERT_TRUE(test::WaitForPosition(Session(), 1.2));
     EXPECT_GT(player->videoWidget()->FramesDrawn(), 5u);
     EXPECT_EQ(MpvString(Mpv(), "vid"), "1");
     EXPECT_NE(player->controlBar()->ElapsedLabel()->text(), "0:00");
@@ -93,36 +103,46 @@ TEST_F(MediaPlayerTest, WithoutAPictureSoundStillPlaysAndVideoFailsAloud) {
         MpvVideoWidget other(Mpv());
         other.resize(40, 30);
         other.show();
-        ASSERT_TRUE(WaitUntil([&] { return other.IsReady(); }));
+        ASSERT_TRUE(
+            SignalWait().On(&other, &MpvVideoWidget::Ready).Until([&] { return other.IsReady(); }));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        test::Pump(100);
-        EXPECT_FALSE(player->videoWidget()->IsReady());
+        MpvVideoWidget* video = player->videoWidget();
+        ASSERT_TRUE(SignalWait()
+                        .On(video, &MpvVideoWidget::Ready)
+                        .On(video, &MpvVideoWidget::Unavailable)
+                        .Until([&] { return video->IsReady() || video->IsUnavailable(); }));
+        EXPECT_FALSE(video->IsReady());
     }
     // An address set now must not wait for a picture that never comes.
     player->setUrl(QString::fromStdString(TestMediaFile(MediaKind::Wav).string()));
-    EXPECT_TRUE(WaitUntil([&] { return Playing(); })) << presented.join("\n").toStdString();
+    EXPECT_TRUE(WaitForPlaying()) << presented.join("\n").toStdString();
     const QString wmv = QString::fromStdString(TestMediaFile(MediaKind::Wmv).string());
     player->setUrl(wmv);
-    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 1; }));
+    ASSERT_TRUE(WaitForPresented(1));
     EXPECT_TRUE(presented.front().startsWith(wmv + "|")) << presented.front().toStdString();
 }
 
 TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
     window->show();
     player->setUrl(QString::fromStdString(TestMediaFile(MediaKind::Mp4).string()));
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    ASSERT_TRUE(WaitForPlaying());
     auto* bar = player->controlBar();
+    test::MpvWatch watch(Mpv(), {"pause", "mute", "time-pos"});
 
     bar->PlayPauseButton()->click();
-    EXPECT_TRUE(WaitUntil([&] { return player->engine().Session().Paused(); }, 3000));
+    EXPECT_TRUE(SignalWait().On(&Session(), &MpvSession::PauseChanged).Until([&] {
+        return Session().Paused();
+    }));
     EXPECT_EQ(MpvString(Mpv(), "pause"), "yes");
     bar->PlayPauseButton()->click();
-    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "pause") == "no"; }, 3000));
+    EXPECT_TRUE(watch.WaitFor("pause", "no"));
     bar->MuteButton()->click();
-    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "mute") == "yes"; }, 3000));
+    EXPECT_TRUE(watch.WaitFor("mute", "yes"));
     bar->VolumeSlider()->setValue(20);
-    EXPECT_TRUE(WaitUntil([&] { return player->volume() == 20; }, 3000));
+    EXPECT_TRUE(SignalWait().On(&Session(), &MpvSession::VolumeChanged).Until([&] {
+        return player->volume() == 20;
+    }));
 
     QStringList names;
     for (const QAction* action : player->contextMenu()->actions())
@@ -133,20 +153,25 @@ TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
     const QRect normal = player->geometry();
     player->contextMenu()->actions().at(3)->trigger();
     EXPECT_TRUE(player->isFullScreen());
-    EXPECT_TRUE(WaitUntil([&] { return player->geometry().size() == window->size(); }, 3000));
+    EXPECT_TRUE(SignalWait()
+                    .OnEvent(player, QEvent::Resize)
+                    .OnEvent(window.get(), QEvent::Resize)
+                    .Until([&] { return player->geometry().size() == window->size(); }));
     const quint64 frames = player->videoWidget()->FramesDrawn();
-    EXPECT_TRUE(WaitUntil([&] { return player->videoWidget()->FramesDrawn() > frames + 3; }));
+    EXPECT_TRUE(SignalWait().On(player->videoWidget(), &QOpenGLWidget::frameSwapped).Until([&] {
+        return player->videoWidget()->FramesDrawn() > frames + 3;
+    }));
     EXPECT_EQ(MpvString(Mpv(), "vid"), "1");
     player->setFullScreen(false);
     EXPECT_EQ(player->geometry(), normal);
 
     bar->StopButton()->click();
-    EXPECT_TRUE(WaitUntil([&] { return MpvString(Mpv(), "time-pos").empty(); }, 3000));
+    EXPECT_TRUE(watch.WaitFor("time-pos", ""));
     EXPECT_FALSE(player->isActive());
     EXPECT_EQ(bar->ElapsedLabel()->text(), "0:00");
     // Play after stop starts the same address again.
     bar->PlayPauseButton()->click();
-    EXPECT_TRUE(WaitUntil([&] { return Playing(); }));
+    EXPECT_TRUE(WaitForPlaying());
 }
 
 TEST_F(MediaPlayerTest, FailuresReachThePresenterWithAddressAndReason) {
@@ -161,16 +186,16 @@ TEST_F(MediaPlayerTest, FailuresReachThePresenterWithAddressAndReason) {
     const QString refused = QStringLiteral("file:///etc/hostname");
 
     player->setUrl(QString::fromStdString(corrupt.string()));
-    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 1; }));
+    ASSERT_TRUE(WaitForPresented(1));
     EXPECT_TRUE(presented.back().startsWith(QString::fromStdString(corrupt.string()) + "|"));
     EXPECT_TRUE(presented.back().contains("Failed to recognize file format"));
     player->setUrl(dead);
-    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 2; }));
+    ASSERT_TRUE(WaitForPresented(2));
     EXPECT_TRUE(presented.back().startsWith(dead + "|"));
     EXPECT_TRUE(presented.back().contains("Connection refused"));
     const int filesBefore = player->engine().Session().StartedFiles();
     player->setUrl(refused);
-    ASSERT_TRUE(WaitUntil([&] { return presented.size() == 3; }));
+    ASSERT_TRUE(WaitForPresented(3));
     EXPECT_TRUE(presented.back().startsWith(refused + "|"));
     EXPECT_EQ(player->engine().Session().StartedFiles(), filesBefore);
     EXPECT_FALSE(player->isActive());
@@ -180,25 +205,33 @@ TEST_F(MediaPlayerTest, OwnErrorBoxDoesNotBlockAndIsReusedOrSwitchedOff) {
     window->show();
     player->setErrorPresenter({});
     player->setUrl(QStringLiteral("lavfi://sine"));
-    ASSERT_TRUE(WaitUntil([&] { return player->errorBox() && player->errorBox()->isVisible(); }));
+    ASSERT_TRUE(SignalWait().On(player, &MediaPlayer::playbackFailed).Until([&] {
+        return player->errorBox() && player->errorBox()->isVisible();
+    }));
     QMessageBox* box = player->errorBox();
     EXPECT_FALSE(box->isModal());
     EXPECT_EQ(box->text(), "Cannot play \"lavfi://sine\".");
     EXPECT_FALSE(box->informativeText().isEmpty());
     // Still here: the window goes on processing events while the box is open.
     player->setUrl(QStringLiteral("ytdl://x"));
-    ASSERT_TRUE(WaitUntil([&] { return box->text().contains("ytdl://x"); }));
+    ASSERT_TRUE(SignalWait().On(player, &MediaPlayer::playbackFailed).Until([&] {
+        return box->text().contains("ytdl://x");
+    }));
     EXPECT_EQ(player->errorBox(), box);
     box->close();
-    ASSERT_TRUE(WaitUntil([&] { return player->errorBox() == nullptr; }, 3000));
+    // The box deletes itself on close; its deletion is posted, and delivered here.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(player->errorBox(), nullptr);
 
     player->setEnableErrorDialogs(false);
     QStringList failures;
     QObject::connect(player, &MediaPlayer::playbackFailed,
                      [&](const QString& address, const QString&) { failures << address; });
     player->setUrl(QStringLiteral("fd://0"));
-    ASSERT_TRUE(WaitUntil([&] { return failures.size() == 1; }));
-    test::Pump(100);
+    // The box would be up by the time the failure's handling is done.
+    ASSERT_TRUE(SignalWait().On(player, &MediaPlayer::playbackFailed).Until([&] {
+        return failures.size() == 1;
+    }));
     EXPECT_EQ(player->errorBox(), nullptr);
 }
 
@@ -206,30 +239,34 @@ TEST_F(MediaPlayerTest, CloseAndDestructionLeaveNothingPlaying) {
     window->show();
     const QString mp3 = QString::fromStdString(TestMediaFile(MediaKind::Mp3).string());
     player->setUrl(mp3);
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    ASSERT_TRUE(WaitForPlaying());
     // An empty address stops without a word.
     player->setUrl(QStringLiteral("  "));
     EXPECT_FALSE(player->isActive());
     EXPECT_TRUE(presented.isEmpty());
     player->setUrl(mp3);
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    ASSERT_TRUE(WaitForPlaying());
     player->close();
     EXPECT_TRUE(player->isVisible());
     EXPECT_TRUE(player->url().isEmpty());
-    EXPECT_TRUE(WaitUntil([&] { return test::MpvIdle(Mpv()); }, 3000));
+    {
+        test::MpvWatch watch(Mpv(), {"idle-active"});
+        EXPECT_TRUE(watch.WaitFor("idle-active", "yes"));
+    }
     EXPECT_EQ(MpvString(Mpv(), "playlist-count"), "0");
 
     // Closing through the widget base and destroying while playing both stop cleanly.
     player->setUrl(mp3);
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    ASSERT_TRUE(WaitForPlaying());
     static_cast<QWidget*>(player)->close();
     EXPECT_FALSE(player->isActive());
     player->show();
     player->setUrl(mp3);
-    ASSERT_TRUE(WaitUntil([&] { return Playing(); }));
+    ASSERT_TRUE(WaitForPlaying());
     delete player;
     player = nullptr;
-    test::Pump(50);
+    // Whatever the engine still had queued for the window goes nowhere.
+    EXPECT_TRUE(test::DeliverPosted());
 }
 
 }  // namespace

@@ -16,17 +16,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace quorvel {
 namespace {
 
 using test::MediaKind;
+using test::SignalWait;
 using test::TestMediaFile;
-using test::WaitUntil;
 
 class PlayerEngineTest : public ::testing::Test {
 protected:
@@ -48,13 +49,23 @@ protected:
     mpv_handle* Mpv() const { return engine->Session().Handle(); }
 
     // Opens the address and waits until it starts or fails; true when it started.
-    bool OpenAndWait(const std::string& address, int timeoutMs = 8000) {
+    bool OpenAndWait(const std::string& address, int timeoutMs = test::kGuardMs) {
         started.clear();
         failures.clear();
         engine->Open(QString::fromStdString(address));
-        const bool settled =
-            WaitUntil([&] { return !started.isEmpty() || !failures.isEmpty(); }, timeoutMs);
-        return settled && !started.isEmpty();
+        WaitForOutcome(timeoutMs);
+        return !started.isEmpty();
+    }
+
+    bool WaitForOutcome(int timeoutMs = test::kGuardMs) {
+        return SignalWait()
+            .On(engine.get(), &PlayerEngine::Started)
+            .On(engine.get(), &PlayerEngine::Failed)
+            .Until([&] { return !started.isEmpty() || !failures.isEmpty(); }, timeoutMs);
+    }
+
+    bool WaitForPosition(double seconds) {
+        return test::WaitForPosition(engine->Session(), seconds);
     }
 
     std::unique_ptr<PlayerEngine> engine;
@@ -70,8 +81,7 @@ TEST_F(PlayerEngineTest, PlaysLocalMediaOfEveryKindAndTimeAdvances) {
         ASSERT_FALSE(path.empty()) << "ffmpeg could not make test media";
         ASSERT_TRUE(OpenAndWait(path.string())) << path << ": " << failures.join("|").toStdString();
         EXPECT_EQ(started.front().toStdString(), path.string());
-        EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.3; }, 4000))
-            << path << " did not advance";
+        EXPECT_TRUE(WaitForPosition(0.3)) << path << " did not advance";
         EXPECT_EQ(test::MpvString(Mpv(), "path"), path.string());
     }
 }
@@ -82,19 +92,22 @@ TEST_F(PlayerEngineTest, NewAddressReplacesAndStopLeavesNothingPlaying) {
     ASSERT_TRUE(OpenAndWait(wav));
     // Left paused, the next address still plays at once.
     engine->Session().SetPaused(true);
-    ASSERT_TRUE(WaitUntil([&] { return engine->Session().Paused(); }, 3000));
+    ASSERT_TRUE(SignalWait().On(&engine->Session(), &MpvSession::PauseChanged).Until([&] {
+        return engine->Session().Paused();
+    }));
     ASSERT_TRUE(OpenAndWait(mp3));
     EXPECT_EQ(test::MpvString(Mpv(), "path"), mp3);
-    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.3; }, 3000));
+    EXPECT_TRUE(WaitForPosition(0.3));
     EXPECT_EQ(test::MpvString(Mpv(), "playlist-count"), "1");
 
+    test::MpvWatch watch(Mpv(), {"idle-active", "time-pos"});
     bool ended = false;
     QObject::connect(engine.get(), &PlayerEngine::Ended, [&] { ended = true; });
     engine->Stop();
     EXPECT_TRUE(ended);
-    EXPECT_TRUE(WaitUntil([&] { return test::MpvIdle(Mpv()); }, 3000));
+    EXPECT_TRUE(watch.WaitFor("idle-active", "yes"));
     EXPECT_EQ(test::MpvString(Mpv(), "playlist-count"), "0");
-    EXPECT_TRUE(WaitUntil([&] { return test::MpvString(Mpv(), "time-pos").empty(); }, 3000));
+    EXPECT_TRUE(watch.WaitFor("time-pos", ""));
     EXPECT_FALSE(engine->Session().IsActive());
 }
 
@@ -112,8 +125,9 @@ TEST_F(PlayerEngineTest, AddressSetWhileTheLastOneStillOpensIsTheOneThatCounts) 
         failures.clear();
         engine->Open(QString::fromStdString(first));
         engine->Open(QString::fromStdString(server.Url("/radio.asx")));
-        ASSERT_TRUE(WaitUntil([&] { return !started.isEmpty() || !failures.isEmpty(); }));
-        test::Pump(300);
+        ASSERT_TRUE(WaitForOutcome());
+        // News of the first address still on its way would come before this.
+        ASSERT_TRUE(test::RoundTrip(engine->Session()));
         EXPECT_TRUE(failures.isEmpty()) << first << ": " << failures.join("|").toStdString();
         EXPECT_EQ(started.join("|").toStdString(), server.Url("/radio.asx")) << first;
         EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3")) << first;
@@ -194,7 +208,7 @@ TEST_F(PlayerEngineTest, PlaysStreamsAndEveryPlaylistFormatOverHttp) {
             << path << ": " << failures.join("|").toStdString();
     }
     EXPECT_EQ(server.RequestCount("/tone.mp3?a=1&b=2"), 1);
-    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 0.2; }, 4000));
+    EXPECT_TRUE(WaitForPosition(0.2));
 }
 
 TEST_F(PlayerEngineTest, PlaysHlsOverHttpWithItsSegments) {
@@ -207,7 +221,7 @@ TEST_F(PlayerEngineTest, PlaysHlsOverHttpWithItsSegments) {
                      name == "index.m3u8" ? "application/vnd.apple.mpegurl" : "video/mp2t");
     }
     EXPECT_TRUE(OpenAndWait(server.Url("/tv/index.m3u8"))) << failures.join("|").toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return engine->Session().Position() > 1.2; }, 5000));
+    EXPECT_TRUE(WaitForPosition(1.2));
     EXPECT_GE(server.RequestCount("/tv/" + names[1]), 1);
 
     // The same index served with its segments named as local files must not play them.
@@ -269,14 +283,14 @@ TEST_F(PlayerEngineTest, DevicesAndPipesAreNeverOpened) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const auto list = dir.Write("list.m3u", fifo + "\n");
     // Should the window read the pipe, this writer lets it go on after a while.
-    std::atomic<bool> done{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
     std::thread writer([&] {
-        for (int waited = 0; !done; waited += 20) {
-            if (waited >= 2500) {
-                if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
-                    ::close(fd);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::unique_lock lock(mutex);
+        while (!finished.wait_for(lock, std::chrono::milliseconds(2500), [&] { return done; })) {
+            if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
         }
     });
     QElapsedTimer clock;
@@ -288,7 +302,11 @@ TEST_F(PlayerEngineTest, DevicesAndPipesAreNeverOpened) {
         ASSERT_EQ(failures.size(), 1) << address;
         EXPECT_TRUE(failures.front().contains("device, pipe")) << failures.front().toStdString();
     }
-    done = true;
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_all();
     writer.join();
 }
 
