@@ -119,6 +119,8 @@ FetchResult HttpGet(const std::string& url, const FetchLimits& limits,
         curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
         result.finalUrl = effective;
 
+    result.tooLarge = transfer.tooLarge;
+    result.timedOut = code == CURLE_OPERATION_TIMEDOUT;
     if (transfer.tooLarge) {
         result.error = "The answer is larger than " + std::to_string(limits.maxBytes) + " bytes.";
     } else if (code == CURLE_ABORTED_BY_CALLBACK) {

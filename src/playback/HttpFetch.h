@@ -22,6 +22,9 @@ struct FetchResult {
     std::string finalUrl;
     // Why it failed, for the user ("HTTP error 404", "Connection refused"...).
     std::string error;
+    // The answer went past maxBytes, or was still arriving when the time was up.
+    bool tooLarge = false;
+    bool timedOut = false;
 };
 
 // A blocking GET over http or https (redirects too only to http or https), with the

@@ -37,6 +37,8 @@ TEST(HttpFetch, RefusesOtherSchemesAndOversizedAnswers) {
     EXPECT_FALSE(big.ok);
     EXPECT_TRUE(big.body.empty());
     EXPECT_NE(big.error.find("1000"), std::string::npos) << big.error;
+    EXPECT_TRUE(big.tooLarge);
+    EXPECT_FALSE(big.timedOut);
 
     for (const char* url : {"file:///etc/hostname", "ftp://127.0.0.1/x", "gopher://x"}) {
         const FetchResult refused = HttpGet(url);
@@ -53,6 +55,7 @@ TEST(HttpFetch, StalledServerTimesOutAndCancelEndsAtOnce) {
     auto start = Clock::now();
     const FetchResult stalled = HttpGet(server.Url("/stall"), limits);
     EXPECT_FALSE(stalled.ok);
+    EXPECT_TRUE(stalled.timedOut);
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3000));
 
     std::atomic<bool> cancel{false};

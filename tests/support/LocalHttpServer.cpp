@@ -129,6 +129,73 @@ void LocalHttpServer::ServeFilled(const std::string& path, std::uint64_t size, c
     m_routes[path] = std::move(route);
 }
 
+void LocalHttpServer::ServeEndless(const std::string& path, std::string head, std::string line,
+                                   std::string contentType, std::uint64_t holdAt) {
+    std::lock_guard lock(m_mutex);
+    Route route;
+    route.endless = true;
+    route.body = std::move(head);
+    route.line = std::move(line);
+    route.contentType = std::move(contentType);
+    route.holdAt = holdAt;
+    m_routes[path] = std::move(route);
+}
+
+void LocalHttpServer::Release() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+    }
+    m_stopped.notify_all();
+}
+
+std::uint64_t LocalHttpServer::BytesSent(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    const auto it = m_sent.find(path);
+    return it == m_sent.end() ? 0 : it->second;
+}
+
+bool LocalHttpServer::WaitForBytesSent(const std::string& path, std::uint64_t bytes,
+                                       int timeoutMs) const {
+    std::unique_lock lock(m_mutex);
+    return m_requested.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        const auto it = m_sent.find(path);
+        return it != m_sent.end() && it->second >= bytes;
+    });
+}
+
+void LocalHttpServer::CountSent(const std::string& path, std::uint64_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_sent[path] += bytes;
+    m_requested.notify_all();
+}
+
+void LocalHttpServer::SendEndless(int fd, const std::string& path, const Route& route) {
+    SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: " + route.contentType +
+                    "\r\nConnection: close\r\n\r\n" + route.body);
+    std::string chunk;
+    while (chunk.size() < 16 * 1024)
+        chunk += route.line;
+    std::uint64_t sent = 0;
+    bool held = false;
+    while (!m_stopping) {
+        if (route.holdAt > 0 && sent >= route.holdAt && !held) {
+            held = true;
+            std::unique_lock lock(m_mutex);
+            m_stopped.wait(lock, [this] { return m_stopping.load() || m_released; });
+            continue;
+        }
+        std::size_t n = chunk.size();
+        if (route.holdAt > 0 && !held)
+            n = static_cast<std::size_t>(std::min<std::uint64_t>(n, route.holdAt - sent));
+        const ssize_t written = ::send(fd, chunk.data(), n, MSG_NOSIGNAL);
+        if (written <= 0)
+            break;  // the client hung up, as it should past its size limit
+        sent += static_cast<std::uint64_t>(written);
+        CountSent(path, static_cast<std::uint64_t>(written));
+    }
+}
+
 std::string LocalHttpServer::LastRequestHead(const std::string& path) const {
     std::lock_guard lock(m_mutex);
     const auto it = m_heads.find(path);
@@ -232,6 +299,8 @@ void LocalHttpServer::HandleConnection(int fd) {
                 "Content-Type: text/html\r\nContent-Length: " + std::to_string(route.body.size()) +
                 "\r\nConnection: close\r\n\r\n";
             SendAll(fd, answer + route.body);
+        } else if (found && route.endless) {
+            SendEndless(fd, path, route);
         } else if (found && route.fillSize > 0) {
             SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: " + route.contentType +
                             "\r\nContent-Length: " + std::to_string(route.fillSize) +

@@ -36,6 +36,11 @@ public:
     // A body of `size` bytes of `fill`, made while it is sent, so that huge answers cost
     // no memory.
     void ServeFilled(const std::string& path, std::uint64_t size, char fill = 'x');
+    // An answer without end: `head`, then `line` again and again until the client hangs up.
+    // With `holdAt`, sending stops after that many body bytes until Release.
+    void ServeEndless(const std::string& path, std::string head, std::string line,
+                      std::string contentType, std::uint64_t holdAt = 0);
+    void Release();
 
     int Port() const { return m_port; }
     // "http://127.0.0.1:<port>" followed by the path.
@@ -46,6 +51,10 @@ public:
     // Waits until the path has had `count` requests in all; false after the timeout (a
     // failure guard, not a pace).
     bool WaitForRequests(const std::string& path, int count, int timeoutMs) const;
+    // Body bytes the path's answers have handed to the network so far, and a wait for them
+    // to reach `bytes` (false after the timeout, a failure guard).
+    std::uint64_t BytesSent(const std::string& path) const;
+    bool WaitForBytesSent(const std::string& path, std::uint64_t bytes, int timeoutMs) const;
     // The head (request line and headers) of the last request for a path.
     std::string LastRequestHead(const std::string& path) const;
 
@@ -59,12 +68,17 @@ private:
         std::string location;
         std::uint64_t fillSize = 0;
         char fill = 'x';
+        bool endless = false;
+        std::string line;
+        std::uint64_t holdAt = 0;
     };
 
     void AcceptLoop();
     void HandleConnection(int fd);
     bool ReadRequestHead(int fd, std::string& head);
     void WaitUntilStopped();
+    void SendEndless(int fd, const std::string& path, const Route& route);
+    void CountSent(const std::string& path, std::uint64_t bytes);
 
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
@@ -76,6 +90,8 @@ private:
     std::map<std::string, Route> m_routes;
     std::map<std::string, int> m_counts;
     std::map<std::string, std::string> m_heads;
+    std::map<std::string, std::uint64_t> m_sent;
+    bool m_released = false;
     int m_total = 0;
     std::vector<int> m_openFds;
     std::vector<std::thread> m_workers;

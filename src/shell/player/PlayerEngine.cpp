@@ -1,6 +1,7 @@
 #include "shell/player/PlayerEngine.h"
 
 #include "files/FileIo.h"
+#include "playback/HlsPlaylist.h"
 #include "playback/WindowsPlaylist.h"
 #include "shell/player/FileNameText.h"
 #include "shell/player/MpvSession.h"
@@ -96,7 +97,9 @@ void PlayerEngine::Resolve(const std::string& address, int depth) {
         Fail(QString::fromStdString(check.reason));
     } else if (check.kind == AddressKind::LocalPath) {
         ResolveLocal(check.address, depth);
-    } else if (IsHttp(check.address) && IsPlaylistReadByPlayer(check.address)) {
+    } else if (IsHttp(check.address) &&
+               (IsPlaylistReadByPlayer(check.address) || HasHlsExtension(check.address))) {
+        // The engine's HLS reader has no size cap: it gets only a playlist checked here.
         StartFetch(check.address, FetchPurpose::Playlist, depth);
     } else {
         Play({check.address}, PlaylistOrigin::Network);
@@ -178,7 +181,7 @@ void PlayerEngine::OnFetched(quint64 ticket, const FetchedPlaylist& result) {
     } else if (m_fetchPurpose == FetchPurpose::Fallback) {
         Fail(result.ok ? m_engineReason : m_engineReason + QLatin1Char('\n') + result.error);
     } else if (!result.ok) {
-        Fail(result.error);
+        Fail(result.refusal.isEmpty() ? result.error : result.refusal);
     } else {
         // Named like a playlist but something else: let the engine try it.
         m_fallbackTried = true;

@@ -1,11 +1,33 @@
 #include "shell/player/PlaylistFetcher.h"
 
+#include "playback/HlsPlaylist.h"
 #include "playback/WindowsPlaylist.h"
 
 #include <QByteArray>
 #include <QMetaObject>
 
 namespace quorvel {
+namespace {
+
+// A playlist is read whole or not at all: one that is too large or never finishes is
+// refused, where a server that merely failed keeps its own reason.
+QString Refusal(const std::string& url, const FetchResult& fetched, const FetchLimits& limits) {
+    const QString address = QString::fromStdString(url);
+    if (fetched.tooLarge) {
+        return PlaylistFetcher::tr("The playlist \"%1\" is larger than %2 KB; it was not read.")
+            .arg(address)
+            .arg(limits.maxBytes / 1024);
+    }
+    if (fetched.timedOut) {
+        return PlaylistFetcher::tr(
+                   "The playlist \"%1\" did not arrive whole within %2 seconds; it was not read.")
+            .arg(address)
+            .arg(limits.totalTimeoutMs / 1000);
+    }
+    return {};
+}
+
+}  // namespace
 
 PlaylistFetcher::PlaylistFetcher(QObject* parent) : QObject(parent) {
     m_mailbox->receiver = this;
@@ -51,9 +73,27 @@ void PlaylistFetcher::Fetch(const std::string& url, const FetchLimits& limits, q
             result.ok = fetched.ok;
             result.finalUrl = QString::fromStdString(fetched.finalUrl);
             result.error = QString::fromStdString(fetched.error);
-            const PlaylistFormat format = fetched.ok ? DetectAnyPlaylistFormat(fetched.body, url)
-                                                     : PlaylistFormat::NotAPlaylist;
-            if (format != PlaylistFormat::NotAPlaylist) {
+            result.refusal = Refusal(url, fetched, limits);
+            // An HLS playlist is the engine's to read, once it and what it names are whole.
+            const bool hls = fetched.ok && IsHlsPlaylist(fetched.body);
+            const PlaylistFormat format = fetched.ok && !hls
+                                              ? DetectAnyPlaylistFormat(fetched.body, url)
+                                              : PlaylistFormat::NotAPlaylist;
+            if (hls) {
+                const std::string base = fetched.finalUrl.empty() ? url : fetched.finalUrl;
+                const HlsNestedCheck nested =
+                    CheckHlsNestedPlaylists(fetched.body, base, limits, cancel.get());
+                if (nested.tooMany) {
+                    result.refusal = PlaylistFetcher::tr("The stream names more than %1 playlists.")
+                                         .arg(kMaxHlsNestedPlaylists);
+                } else if (!nested.ok) {
+                    result.refusal = Refusal(nested.address, nested.fetched, limits);
+                }
+                if (!nested.ok) {
+                    result.ok = false;
+                    result.error = result.refusal;
+                }
+            } else if (format != PlaylistFormat::NotAPlaylist) {
                 result.isPlaylist = true;
                 for (const auto& entry : ReadPlaylistEntries(fetched.body, format))
                     result.entries << QString::fromStdString(entry);

@@ -23,6 +23,8 @@ struct FetchedPlaylist {
     QStringList entries;
     QString finalUrl;
     QString error;
+    // Why a playlist was not read at all (too large, never finished), for the user.
+    QString refusal;
 };
 
 // Runs HttpGet on a worker thread and hands the result to the GUI thread, so the window

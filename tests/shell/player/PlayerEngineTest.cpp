@@ -234,6 +234,52 @@ TEST_F(PlayerEngineTest, PlaysHlsOverHttpWithItsSegments) {
     }
     server.Serve("/tv/local.m3u8", index, "application/vnd.apple.mpegurl");
     EXPECT_FALSE(OpenAndWait(server.Url("/tv/local.m3u8"))) << index;
+
+    // Through a master playlist, whose variants are looked at first.
+    server.Serve("/tv/master.m3u8", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000\nindex.m3u8\n",
+                 "application/vnd.apple.mpegurl");
+    EXPECT_TRUE(OpenAndWait(server.Url("/tv/master.m3u8"))) << failures.join("|").toStdString();
+}
+
+TEST_F(PlayerEngineTest, HlsPlaylistsThatNeverEndAreRefusedBeforeTheEngineReadsThem) {
+    test::LocalHttpServer server;
+    const std::string type = "application/vnd.apple.mpegurl";
+    const std::string head = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n";
+    const std::string segment = "#EXTINF:1,\nsegment.ts\n";
+    // Both stop sending part-way until released; the first never is.
+    server.ServeEndless("/live/trickle.m3u8", head, segment, type, 4096);
+    server.ServeEndless("/live/endless.m3u8", head, segment, type, 256 * 1024);
+    server.Serve("/live/master.m3u8", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nendless.m3u8\n",
+                 type);
+
+    EXPECT_FALSE(OpenAndWait(server.Url("/live/trickle.m3u8")));
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures.front().contains("did not arrive whole within 3 seconds"))
+        << failures.front().toStdString();
+
+    started.clear();
+    failures.clear();
+    engine->Open(QString::fromStdString(server.Url("/live/endless.m3u8")));
+    ASSERT_TRUE(server.WaitForBytesSent("/live/endless.m3u8", 256 * 1024, test::kGuardMs));
+    // Half-way through the playlist the window still handles its events.
+    EXPECT_TRUE(test::DeliverPosted());
+    EXPECT_TRUE(started.isEmpty() && failures.isEmpty());
+    server.Release();
+    ASSERT_TRUE(WaitForOutcome());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures.front().contains("is larger than 1024 KB"))
+        << failures.front().toStdString();
+
+    EXPECT_FALSE(OpenAndWait(server.Url("/live/master.m3u8")));
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_TRUE(failures.front().contains(QString::fromStdString(server.Url("/live/endless.m3u8"))))
+        << failures.front().toStdString();
+
+    // Only our capped reads reached the server; the engine never opened either playlist.
+    EXPECT_EQ(server.RequestCount("/live/trickle.m3u8"), 1);
+    EXPECT_EQ(server.RequestCount("/live/endless.m3u8"), 2);
+    EXPECT_EQ(server.RequestCount("/live/master.m3u8"), 1);
+    EXPECT_LT(server.BytesSent("/live/endless.m3u8"), 2 * (1024 + 8192) * 1024u);
 }
 
 TEST_F(PlayerEngineTest, PlaysLocalPlaylistsAndTheirRelativeEntries) {
