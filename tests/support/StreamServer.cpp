@@ -85,8 +85,15 @@ int StreamServer::RefusingPort() {
     return port;
 }
 
+int StreamServer::RequestCount(const std::string& path) const {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_counts.find(path);
+    return it == m_counts.end() ? 0 : it->second;
+}
+
 StreamServer::Route StreamServer::Lookup(const std::string& path) {
     const std::lock_guard lock(m_mutex);
+    ++m_counts[path];
     auto it = m_routes.find(path);
     if (it == m_routes.end())
         it = m_routes.find(path.substr(0, path.find('?')));

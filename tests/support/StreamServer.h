@@ -26,6 +26,8 @@ public:
     void Stall(const std::string& path);
 
     int Port() const { return m_port; }
+    // Requests answered so far for a path, counted before the answer goes out.
+    int RequestCount(const std::string& path) const;
     std::string Url(std::string_view path) const;
 
     // "HTTP/1.0 <status>" with a content type, extra header lines and the body.
@@ -46,8 +48,9 @@ private:
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
     int m_port = 0;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::map<std::string, Route> m_routes;
+    std::map<std::string, int> m_counts;
     std::thread m_thread;
 };
 

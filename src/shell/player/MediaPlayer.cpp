@@ -70,7 +70,7 @@ bool MediaPlayer::mute() const {
     return m_engine->Session().Muted();
 }
 bool MediaPlayer::isActive() const {
-    return m_engine->IsOpening() || m_engine->Session().IsActive();
+    return m_engine->IsOpening() || m_engine->IsReconnecting() || m_engine->Session().IsActive();
 }
 
 void MediaPlayer::setErrorPresenter(PlayerErrorPresenter presenter) {

@@ -58,7 +58,7 @@ public:
     QString nowPlaying() const { return m_nowPlaying; }
     QStringList titleHistory() const;
     static constexpr int kTitleHistory = 50;
-    // True while an address is opening or playing.
+    // True while an address is opening, playing, or being reopened after a drop.
     bool isActive() const;
 
     // Where failures go instead of the error box (tests, embedding windows); an empty

@@ -1,5 +1,6 @@
 #include "shell/player/MpvSession.h"
 
+#include "playback/ReconnectPolicy.h"
 #include "playback/WindowsPlaylist.h"
 
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@ enum PropertyId : std::uint64_t {
     kMute,
     kIdleActive,
     kMetadata,
+    kFileSize,
 };
 
 // Nested opens (HLS segments, RTSP transports) of a network address stay on the network.
@@ -130,6 +132,7 @@ void MpvSession::Initialize(const SessionOptions& options) {
     mpv_observe_property(h, kMute, "mute", MPV_FORMAT_FLAG);
     mpv_observe_property(h, kIdleActive, "idle-active", MPV_FORMAT_FLAG);
     mpv_observe_property(h, kMetadata, "metadata", MPV_FORMAT_NODE);
+    mpv_observe_property(h, kFileSize, "file-size", MPV_FORMAT_INT64);
     mpv_hook_add(h, 0, "on_load", 0);
     // Called on an engine thread: only hand the work to the GUI thread.
     mpv_set_wakeup_callback(
@@ -370,11 +373,21 @@ void MpvSession::HandleEndFile(const mpv_event_end_file& end) {
                     tr("None of the first %1 entries could be played.").arg(kMaxFailedEntries));
         }
     } else if (m_phase == Phase::Playing) {
-        // A live stream has no length: when it ends, the connection ended, not the media.
-        if (end.reason == MPV_END_FILE_REASON_ERROR) {
-            Q_EMIT Interrupted(QString::fromUtf8(mpv_error_string(end.error)));
-        } else if (!(m_duration > 0) && !SchemeOf(m_playingTarget).empty()) {
-            Q_EMIT Interrupted(tr("The stream stopped sending."));
+        StreamEndFacts facts;
+        facts.network = !SchemeOf(m_playingTarget).empty();
+        facts.error = end.reason == MPV_END_FILE_REASON_ERROR;
+        facts.lengthKnown = m_fileSize > 0 && m_duration > 0;
+        const QString reason = facts.error ? QString::fromUtf8(mpv_error_string(end.error))
+                                           : tr("The stream stopped sending.");
+        switch (ClassifyStreamEnd(facts)) {
+            case StreamEnd::Dropped:
+                Q_EMIT Dropped(reason);
+                break;
+            case StreamEnd::Broken:
+                Q_EMIT Interrupted(reason);
+                break;
+            case StreamEnd::Finished:
+                break;
         }
     }
 }
@@ -393,6 +406,9 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
     } else if (name == "duration") {
         m_duration = number;
         Q_EMIT DurationChanged(m_duration);
+    } else if (name == "file-size") {
+        const bool known = property.format == MPV_FORMAT_INT64 && property.data;
+        m_fileSize = known ? *static_cast<const std::int64_t*>(property.data) : -1;
     } else if (name == "pause" && isFlag) {
         m_paused = flag;
         Q_EMIT PauseChanged(m_paused);

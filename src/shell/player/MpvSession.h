@@ -69,8 +69,10 @@ Q_SIGNALS:
     void Failed(const QString& reason);
     // Nothing plays any more: the end was reached or Stop was called.
     void Ended();
-    // A playing file stopped with an error (a stream that broke off, a file cut short).
+    // A playing file stopped with an error half-way.
     void Interrupted(const QString& reason);
+    // A playing stream without an end lost its connection or stopped sending.
+    void Dropped(const QString& reason);
     // A playlist led to a Windows playlist the engine cannot read; it was passed over.
     void WindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void PositionChanged(double seconds);
@@ -153,6 +155,8 @@ private:
     std::string m_endError;
     double m_position = 0.0;
     double m_duration = 0.0;
+    // Bytes of what plays, as the server told them; -1 for a stream without a length.
+    std::int64_t m_fileSize = -1;
     bool m_paused = false;
     int m_volume = 50;
     bool m_muted = false;

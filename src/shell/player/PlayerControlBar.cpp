@@ -96,6 +96,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     connect(&m_session, &MpvSession::Started, this, [this] { ShowActive(true); });
     connect(&m_session, &MpvSession::Ended, this, [this] { ShowActive(false); });
     connect(&m_session, &MpvSession::Failed, this, [this] { ShowActive(false); });
+    connect(&engine, &PlayerEngine::ReconnectingChanged, this, &PlayerControlBar::ShowReconnecting);
 }
 
 QString PlayerControlBar::FormatTime(double seconds) {
@@ -139,12 +140,22 @@ void PlayerControlBar::ShowDuration(double seconds) {
 }
 
 void PlayerControlBar::ShowTitle(const QString& title) {
-    m_title->setText(title);
+    m_nowPlaying = title;
+    RefreshTitle();
+}
+
+void PlayerControlBar::ShowReconnecting(bool reconnecting) {
+    m_reconnecting = reconnecting;
+    RefreshTitle();
+}
+
+void PlayerControlBar::RefreshTitle() {
+    const QString text = m_reconnecting ? tr("Reconnecting...") : m_nowPlaying;
+    m_title->setText(text);
     // A tooltip takes markup when it finds some: then the title goes in escaped.
-    m_title->setToolTip(Qt::mightBeRichText(title)
-                            ? QStringLiteral("<p>%1</p>").arg(title.toHtmlEscaped())
-                            : title);
-    m_title->setVisible(!title.isEmpty());
+    m_title->setToolTip(
+        Qt::mightBeRichText(text) ? QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()) : text);
+    m_title->setVisible(!text.isEmpty());
 }
 
 void PlayerControlBar::ShowPaused(bool paused) {

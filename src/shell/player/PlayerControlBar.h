@@ -26,7 +26,8 @@ public:
     QLabel* ElapsedLabel() const { return m_elapsed; }
     QLabel* TotalLabel() const { return m_total; }
     QLabel* TitleLabel() const { return m_title; }
-    // What plays now, or a state such as "Reconnecting..."; empty hides it.
+    // What plays now; empty hides it. While a dropped stream is opened again the bar says
+    // "Reconnecting..." in its place.
     void ShowTitle(const QString& title);
 
     // "1:05" or "1:02:03".
@@ -42,6 +43,8 @@ private:
     void ShowPaused(bool paused);
     void ShowMuted(bool muted);
     void ShowActive(bool active);
+    void ShowReconnecting(bool reconnecting);
+    void RefreshTitle();
 
     MpvSession& m_session;
     QToolButton* m_playPause = nullptr;
@@ -52,6 +55,8 @@ private:
     QLabel* m_title = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
+    QString m_nowPlaying;
+    bool m_reconnecting = false;
 };
 
 }  // namespace quorvel

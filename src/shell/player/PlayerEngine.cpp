@@ -45,7 +45,8 @@ PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
     : QObject(parent),
       m_options(options),
       m_session(new MpvSession(options, this)),
-      m_fetcher(new PlaylistFetcher(this)) {
+      m_fetcher(new PlaylistFetcher(this)),
+      m_reconnect(options.reconnectDelayMs) {
     m_watchdog.setSingleShot(true);
     // A little beyond the engine's own network timeout, so its reason wins when it has one.
     m_watchdog.setInterval((options.networkTimeoutSeconds + 5) * 1000);
@@ -55,10 +56,16 @@ PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
         m_fetcher->Cancel();
         Fail(tr("No answer within %1 seconds.").arg(m_watchdog.interval() / 1000));
     });
+    m_reconnectTimer.setSingleShot(true);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, [this] {
+        if (m_reconnecting)
+            BeginOpen();
+    });
     connect(m_session, &MpvSession::Started, this, &PlayerEngine::OnSessionStarted);
     connect(m_session, &MpvSession::Failed, this, &PlayerEngine::OnSessionFailed);
-    connect(m_session, &MpvSession::Ended, this, &PlayerEngine::Ended);
+    connect(m_session, &MpvSession::Ended, this, &PlayerEngine::OnSessionEnded);
     connect(m_session, &MpvSession::Interrupted, this, &PlayerEngine::OnInterrupted);
+    connect(m_session, &MpvSession::Dropped, this, &PlayerEngine::OnDropped);
     connect(m_session, &MpvSession::WindowsPlaylistMet, this, &PlayerEngine::OnWindowsPlaylistMet);
     connect(m_fetcher, &PlaylistFetcher::Finished, this, &PlayerEngine::OnFetched);
 }
@@ -66,24 +73,36 @@ PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
 PlayerEngine::~PlayerEngine() = default;
 
 void PlayerEngine::Open(const QString& address) {
+    CancelReconnect();
+    m_userAddress = address;
+    BeginOpen();
+}
+
+void PlayerEngine::BeginOpen() {
     ++m_ticket;
     m_fetcher->Cancel();
-    m_userAddress = address;
     m_opening = true;
     m_loaded = false;
     m_fallbackTried = false;
     m_engineReason.clear();
     m_fetched.clear();
     m_watchdog.start();
-    Resolve(TextToFileName(address), 0);
+    // A reopen starts from the address the user chose: radio playlists hand out the
+    // server that takes listeners now, and the one that dropped may not be among them.
+    Resolve(TextToFileName(m_userAddress), 0);
 }
 
 void PlayerEngine::Stop() {
+    const bool waiting = m_reconnectTimer.isActive();
+    CancelReconnect();
     ++m_ticket;
     m_fetcher->Cancel();
     m_watchdog.stop();
     m_opening = false;
     m_session->Stop();
+    // The engine let go of the dropped stream already and says nothing more about it.
+    if (waiting)
+        Q_EMIT Ended();
 }
 
 void PlayerEngine::Resolve(const std::string& address, int depth) {
@@ -210,11 +229,47 @@ void PlayerEngine::OnInterrupted(const QString& reason) {
                                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
 
+void PlayerEngine::OnDropped() {
+    if (m_opening)
+        return;
+    if (!m_reconnecting) {
+        m_reconnecting = true;
+        Q_EMIT ReconnectingChanged(true);
+    }
+    // The engine would otherwise go on with the next backup entry of the same list.
+    m_session->Stop();
+    ScheduleReconnect();
+}
+
+bool PlayerEngine::ScheduleReconnect() {
+    const std::optional<int> delay = m_reconnect.NextTry();
+    if (!delay)
+        return false;
+    m_reconnectTimer.start(*delay);
+    Q_EMIT Reconnecting(m_reconnect.Tries(), *delay);
+    return true;
+}
+
+void PlayerEngine::CancelReconnect() {
+    m_reconnectTimer.stop();
+    m_reconnect.Reset();
+    if (m_reconnecting) {
+        m_reconnecting = false;
+        Q_EMIT ReconnectingChanged(false);
+    }
+}
+
+void PlayerEngine::OnSessionEnded() {
+    if (!m_reconnecting)
+        Q_EMIT Ended();
+}
+
 void PlayerEngine::OnSessionStarted() {
     if (!m_opening || !m_loaded)
         return;
     m_opening = false;
     m_watchdog.stop();
+    CancelReconnect();
     Q_EMIT Started(m_userAddress);
 }
 
@@ -248,7 +303,18 @@ void PlayerEngine::Fail(const QString& reason) {
     m_opening = false;
     m_watchdog.stop();
     m_session->Stop();
-    Q_EMIT Failed(m_userAddress, reason);
+    if (!m_reconnecting) {
+        Q_EMIT Failed(m_userAddress, reason);
+        return;
+    }
+    if (ScheduleReconnect())
+        return;
+    const int tries = m_reconnect.Tries();
+    CancelReconnect();
+    Q_EMIT Failed(
+        m_userAddress,
+        tr("The stream broke off while playing, and %1 tries to open it again failed.").arg(tries) +
+            QLatin1Char('\n') + reason);
 }
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AddressPolicy.h"
+#include "playback/ReconnectPolicy.h"
 #include "shell/player/SessionOptions.h"
 
 #include <QElapsedTimer>
@@ -20,7 +21,8 @@ struct FetchedPlaylist;
 
 // From an address to sound and pictures: checks the address, reads the playlist formats
 // the engine cannot open (fetched off the GUI thread), plays the first entry that passes,
-// and turns every way of failing into one Failed signal within a bounded time.
+// and turns every way of failing into one Failed signal within a bounded time. A live stream
+// that drops while it plays is opened again a few times before it counts as failed.
 class PlayerEngine : public QObject {
     Q_OBJECT
 public:
@@ -31,18 +33,24 @@ public:
 
     // Returns at once; the address plays, replacing whatever played, or Failed follows.
     void Open(const QString& address);
-    // Nothing plays afterwards; an open in progress is abandoned.
+    // Nothing plays afterwards; an open in progress or a reopen to come is abandoned.
     void Stop();
 
     QString CurrentAddress() const { return m_userAddress; }
     bool IsOpening() const { return m_opening; }
+    // From a drop of a live stream until it plays again, fails for good, or the user acts.
+    bool IsReconnecting() const { return m_reconnecting; }
     // The longest an open may take before it counts as failed.
     int OpenTimeoutMs() const { return m_watchdog.interval(); }
 
 Q_SIGNALS:
     void Started(const QString& address);
     void Failed(const QString& address, const QString& reason);
+    // Not while a dropped stream is reopened: for the user it has not ended.
     void Ended();
+    // Try `attempt` to reopen a dropped stream starts after delayMs.
+    void Reconnecting(int attempt, int delayMs);
+    void ReconnectingChanged(bool reconnecting);
 
 private:
     enum class FetchPurpose { Playlist, Fallback };
@@ -56,6 +64,11 @@ private:
     void OnFetched(quint64 ticket, const FetchedPlaylist& result);
     void OnSessionFailed(const QString& reason);
     void OnInterrupted(const QString& reason);
+    void OnDropped();
+    void OnSessionEnded();
+    void BeginOpen();
+    bool ScheduleReconnect();
+    void CancelReconnect();
     void OnWindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void OnSessionStarted();
     void Fail(const QString& reason);
@@ -64,6 +77,9 @@ private:
     MpvSession* m_session = nullptr;
     PlaylistFetcher* m_fetcher = nullptr;
     QTimer m_watchdog;
+    QTimer m_reconnectTimer;
+    ReconnectPolicy m_reconnect;
+    bool m_reconnecting = false;
     QElapsedTimer m_sinceLoad;
     quint64 m_ticket = 0;
     QString m_userAddress;

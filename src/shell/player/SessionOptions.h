@@ -18,6 +18,9 @@ struct SessionOptions {
     // Decode video on the graphics card where the engine finds a safe way to; it falls back
     // to the processor by itself.
     bool hardwareDecoding = true;
+    // The wait before the first try to reopen a live stream that dropped; each further try
+    // waits twice as long.
+    int reconnectDelayMs = 1000;
 };
 
 }  // namespace quorvel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+
+namespace quorvel {
+
+// What the player knows of a stream that stopped while it played.
+struct StreamEndFacts {
+    // Opened from the network, not from a local path.
+    bool network = false;
+    // The engine gave up on it with an error rather than at the end of its data.
+    bool error = false;
+    // The server told its size and the engine its duration: a file with an end of its own.
+    // The engine guesses a duration for endless MP3 radio too, from the bytes so far, so the
+    // duration alone tells nothing.
+    bool lengthKnown = false;
+};
+
+enum class StreamEnd {
+    // Reached its end: nothing more to do.
+    Finished,
+    // A stream without an end lost its connection or stopped sending: worth reopening.
+    Dropped,
+    // A file failed half-way: reopening would only start it over, so it is reported.
+    Broken,
+};
+
+// A cut transfer of a file of known size is not a drop: the network layer resumes those
+// by itself at the byte where they broke off, and reopening would start them over.
+StreamEnd ClassifyStreamEnd(const StreamEndFacts& facts);
+
+// The reopen tries for a dropped stream: at most kMaxTries in a row, each waiting twice as
+// long as the one before. Playback that resumes starts the count afresh.
+class ReconnectPolicy {
+public:
+    static constexpr int kMaxTries = 3;
+
+    explicit ReconnectPolicy(int firstDelayMs = 1000);
+
+    // The stream dropped or a try failed: how long to wait before the next try, or nothing
+    // when the tries are used up.
+    std::optional<int> NextTry();
+    // Playback resumed, or the user chose something else.
+    void Reset() { m_tries = 0; }
+    // Tries started since the last reset.
+    int Tries() const { return m_tries; }
+
+private:
+    int m_firstDelayMs;
+    int m_tries = 0;
+};
+
+}  // namespace quorvel
