@@ -167,6 +167,9 @@ public:
     void Dir1_Change();
     void File1_Click();
     void Command2_Click();
+    // What the stream tells it plays now (empty when nothing, or after stop), in the
+    // tooltips of the window and the player.
+    void WindowsMediaPlayer1_NowPlayingChanged(const QString& title);
     void Recommended_Click() {}
 
     // Sorting.
@@ -209,6 +212,10 @@ private:
     Form1Options m_options;
     MessagePresenter m_presenter = ShowApplicationMessage;
     bool m_favoritesWriteReported = false;
+    // The tooltips the title stands in for while it shows.
+    bool m_titleTipShown = false;
+    QString m_windowTip;
+    QString m_playerTip;
 };
 
 }  // namespace quorvel

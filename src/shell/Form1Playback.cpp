@@ -9,6 +9,7 @@
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainToolTip.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,6 +74,28 @@ void Form1::File1_Click() {
 void Form1::Command2_Click() {
     chkLoad->setChecked(false);
     Frame2->hide();
+}
+
+void Form1::WindowsMediaPlayer1_NowPlayingChanged(const QString& title) {
+    // The title bar is drawn by the window manager and has no tooltip here: the title goes
+    // on the window itself (the category bar under the title bar, the panels' background)
+    // and on the picture.
+    const QString tip = PlainToolTip(title);
+    if (tip.isEmpty()) {
+        if (m_titleTipShown) {
+            setToolTip(m_windowTip);
+            PlayerArea->setToolTip(m_playerTip);
+            m_titleTipShown = false;
+        }
+        return;
+    }
+    if (!m_titleTipShown) {
+        m_windowTip = toolTip();
+        m_playerTip = PlayerArea->toolTip();
+        m_titleTipShown = true;
+    }
+    setToolTip(tip);
+    PlayerArea->setToolTip(tip);
 }
 
 }  // namespace quorvel

@@ -65,6 +65,10 @@ void Form1::ConnectHandlers() {
     connect(File1, &FileListBox::fileClicked, this, [this] { File1_Click(); });
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Recommended, &QPushButton::clicked, this, &Form1::Recommended_Click);
+    if (WindowsMediaPlayer1) {
+        connect(WindowsMediaPlayer1, &MediaPlayer::nowPlayingChanged, this,
+                &Form1::WindowsMediaPlayer1_NowPlayingChanged);
+    }
     for (int i = 0; i < 3; ++i) {
         if (i != 0)  // the catalogue update is wired by its own module
             connect(mnuFileItem[i], &QAction::triggered, this, [this, i] { mnuFileItem_Click(i); });

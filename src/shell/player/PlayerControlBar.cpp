@@ -2,13 +2,13 @@
 
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
+#include "shell/widgets/PlainToolTip.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
-#include <QTextDocument>
 #include <QToolButton>
 
 #include <cmath>
@@ -152,9 +152,7 @@ void PlayerControlBar::ShowReconnecting(bool reconnecting) {
 void PlayerControlBar::RefreshTitle() {
     const QString text = m_reconnecting ? tr("Reconnecting...") : m_nowPlaying;
     m_title->setText(text);
-    // A tooltip takes markup when it finds some: then the title goes in escaped.
-    m_title->setToolTip(
-        Qt::mightBeRichText(text) ? QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()) : text);
+    m_title->setToolTip(PlainToolTip(text));
     m_title->setVisible(!text.isEmpty());
 }
 
