@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -168,8 +169,23 @@ void PlayerEngine::ResolveEntries(const std::vector<std::string>& entries, const
         // The engine cannot read it: read it here.
         Resolve(playable.front(), depth + 1);
     } else {
-        Play(playable, origin);
+        PlayEntries(std::move(playable), origin, depth);
     }
+}
+
+void PlayerEngine::PlayEntries(std::vector<std::string> playable, PlaylistOrigin origin,
+                               int depth) {
+    if (!HasHlsExtension(playable.front())) {
+        Play(playable, origin);
+        return;
+    }
+    // The engine's HLS reader has no size cap: the first is read here first, and the rest
+    // wait in case it is refused.
+    const std::string first = playable.front();
+    m_hlsEntries = std::move(playable);
+    m_hlsOrigin = origin;
+    m_hlsTicket = m_ticket;
+    StartFetch(first, FetchPurpose::Playlist, depth + 1);
 }
 
 void PlayerEngine::StartFetch(const std::string& url, FetchPurpose purpose, int depth) {
@@ -190,6 +206,10 @@ void PlayerEngine::StartFetch(const std::string& url, FetchPurpose purpose, int 
 void PlayerEngine::OnFetched(quint64 ticket, const FetchedPlaylist& result) {
     if (ticket != m_ticket || !m_opening)
         return;
+    // The entries this fetch was the check for, if it was one.
+    std::vector<std::string> waiting = std::exchange(m_hlsEntries, {});
+    if (m_hlsTicket != ticket)
+        waiting.clear();
     const std::string base = result.finalUrl.isEmpty() ? m_fetchUrl : result.finalUrl.toStdString();
     if (result.isPlaylist) {
         std::vector<std::string> entries;
@@ -199,8 +219,14 @@ void PlayerEngine::OnFetched(quint64 ticket, const FetchedPlaylist& result) {
         ResolveEntries(entries, base, m_fetchDepth);
     } else if (m_fetchPurpose == FetchPurpose::Fallback) {
         Fail(result.ok ? m_engineReason : m_engineReason + QLatin1Char('\n') + result.error);
+    } else if (!result.ok && waiting.size() > 1) {
+        waiting.erase(waiting.begin());
+        PlayEntries(std::move(waiting), m_hlsOrigin, m_fetchDepth - 1);
     } else if (!result.ok) {
         Fail(result.refusal.isEmpty() ? result.error : result.refusal);
+    } else if (!waiting.empty()) {
+        m_fallbackTried = true;
+        Play(waiting, m_hlsOrigin);
     } else {
         // Named like a playlist but something else: let the engine try it.
         m_fallbackTried = true;

@@ -60,6 +60,7 @@ private:
     void ResolveEntries(const std::vector<std::string>& entries, const std::string& base,
                         int depth);
     void StartFetch(const std::string& url, FetchPurpose purpose, int depth);
+    void PlayEntries(std::vector<std::string> playable, PlaylistOrigin origin, int depth);
     void Play(const std::vector<std::string>& addresses, PlaylistOrigin origin);
     void OnFetched(quint64 ticket, const FetchedPlaylist& result);
     void OnSessionFailed(const QString& reason);
@@ -96,6 +97,10 @@ private:
     bool m_loaded = false;
     bool m_fallbackTried = false;
     QString m_engineReason;
+    // A playlist's entries waiting on the check of the HLS playlist first among them.
+    std::vector<std::string> m_hlsEntries;
+    PlaylistOrigin m_hlsOrigin = PlaylistOrigin::Network;
+    quint64 m_hlsTicket = 0;
 };
 
 }  // namespace quorvel

@@ -238,6 +238,8 @@ TEST_F(PlayerEngineTest, PlaysHlsOverHttpWithItsSegments) {
     server.Serve("/tv/master.m3u8", "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000\nindex.m3u8\n",
                  "application/vnd.apple.mpegurl");
     EXPECT_TRUE(OpenAndWait(server.Url("/tv/master.m3u8"))) << failures.join("|").toStdString();
+    server.Serve("/tv/list.m3u", server.Url("/tv/master.m3u8") + "\n", "audio/x-mpegurl");
+    EXPECT_TRUE(OpenAndWait(server.Url("/tv/list.m3u"))) << failures.join("|").toStdString();
 }
 
 TEST_F(PlayerEngineTest, HlsPlaylistsThatNeverEndAreRefusedBeforeTheEngineReadsThem) {
@@ -274,11 +276,19 @@ TEST_F(PlayerEngineTest, HlsPlaylistsThatNeverEndAreRefusedBeforeTheEngineReadsT
     EXPECT_TRUE(failures.front().contains(QString::fromStdString(server.Url("/live/endless.m3u8"))))
         << failures.front().toStdString();
 
+    // A playlist that names one hands over to its next entry.
+    server.Serve("/tone.mp3", test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
+    server.Serve("/live/list.m3u",
+                 server.Url("/live/endless.m3u8") + "\n" + server.Url("/tone.mp3") + "\n",
+                 "audio/x-mpegurl");
+    EXPECT_TRUE(OpenAndWait(server.Url("/live/list.m3u"))) << failures.join("|").toStdString();
+    EXPECT_EQ(test::MpvString(Mpv(), "path"), server.Url("/tone.mp3"));
+
     // Only our capped reads reached the server; the engine never opened either playlist.
     EXPECT_EQ(server.RequestCount("/live/trickle.m3u8"), 1);
-    EXPECT_EQ(server.RequestCount("/live/endless.m3u8"), 2);
+    EXPECT_EQ(server.RequestCount("/live/endless.m3u8"), 3);
     EXPECT_EQ(server.RequestCount("/live/master.m3u8"), 1);
-    EXPECT_LT(server.BytesSent("/live/endless.m3u8"), 2 * (1024 + 8192) * 1024u);
+    EXPECT_LT(server.BytesSent("/live/endless.m3u8"), 3 * (1024 + 8192) * 1024u);
 }
 
 TEST_F(PlayerEngineTest, PlaysLocalPlaylistsAndTheirRelativeEntries) {
