@@ -4,6 +4,7 @@
 #include "shell/player/PlayerEngine.h"
 #include "shell/widgets/PlainToolTip.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -12,6 +13,7 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace quorvel {
 namespace {
@@ -97,6 +99,26 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     connect(&m_session, &MpvSession::Ended, this, [this] { ShowActive(false); });
     connect(&m_session, &MpvSession::Failed, this, [this] { ShowActive(false); });
     connect(&engine, &PlayerEngine::ReconnectingChanged, this, &PlayerControlBar::ShowReconnecting);
+    KeepTextReadable();
+}
+
+void PlayerControlBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        KeepTextReadable();
+    QWidget::changeEvent(event);
+}
+
+void PlayerControlBar::KeepTextReadable() {
+    // The bar takes the player's black, and the style's dark text vanished on it: the times
+    // and the title take a colour that stands out from whatever the bar is filled with.
+    const QColor back = palette().color(QPalette::Window);
+    QPalette text = palette();
+    if (std::abs(back.lightness() - text.color(QPalette::WindowText).lightness()) < 128) {
+        text.setColor(QPalette::WindowText,
+                      back.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
+    }
+    for (QLabel* label : {m_elapsed, m_total, m_title})
+        label->setPalette(text);
 }
 
 QString PlayerControlBar::FormatTime(double seconds) {

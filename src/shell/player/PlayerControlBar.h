@@ -37,7 +37,11 @@ Q_SIGNALS:
     void PlayPauseRequested();
     void StopRequested();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void KeepTextReadable();
     void ShowPosition(double seconds);
     void ShowDuration(double seconds);
     void ShowPaused(bool paused);

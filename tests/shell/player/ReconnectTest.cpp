@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -27,6 +28,18 @@ SessionOptions Options() {
     options.audioOutput = "null";
     options.reconnectDelayMs = 1;
     return options;
+}
+
+// Pixels of the widget's place in the bar that stand out from the bar's own colour.
+int ReadablePixels(PlayerControlBar& bar, const QWidget& widget) {
+    const QImage image = bar.grab(widget.geometry()).toImage();
+    const int back = bar.palette().color(QPalette::Window).lightness();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += std::abs(QColor(image.pixel(x, y)).lightness() - back) > 100;
+    }
+    return count;
 }
 
 // Sound without a length, as internet radio sends it; half of it ends early.
@@ -51,8 +64,10 @@ TEST(Reconnect, ADroppedLiveStreamPlaysAgainWhileTheBarSaysReconnecting) {
     QSignalSpy ended(&engine, &PlayerEngine::Ended);
     QLabel* label = player.controlBar()->TitleLabel();
     QString shown;
+    int readable = 0;
     QObject::connect(&engine, &PlayerEngine::Reconnecting, [&] {
         shown = label->isVisible() ? label->text() : QString();
+        readable = ReadablePixels(*player.controlBar(), *label);
         // Back by the time the player asks again, and quiet after the sound, without closing.
         server.Answer(kPath, LiveAnswer(false), StreamServer::Ending::KeepOpen);
     });
@@ -61,6 +76,7 @@ TEST(Reconnect, ADroppedLiveStreamPlaysAgainWhileTheBarSaysReconnecting) {
     while (started.size() < 2 && failed.isEmpty())
         ASSERT_TRUE(started.wait(20000));
     EXPECT_EQ(shown.toStdString(), "Reconnecting...");
+    EXPECT_GT(readable, 20) << "the text is lost in the bar's colour";
     EXPECT_TRUE(failed.isEmpty());
     EXPECT_TRUE(ended.isEmpty());
     EXPECT_EQ(started.at(1).at(0).toString(), url);
