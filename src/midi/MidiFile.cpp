@@ -165,7 +165,7 @@ MidiPayload FindMidiPayload(std::string_view bytes) {
             break;
         }
         if (id == "data") {
-            if (bytes.substr(body, 4) != "MThd")
+            if (size < 4 || bytes.substr(body, 4) != "MThd")
                 return PayloadError("The MIDI data of this RMID file is not a MIDI file.");
             return {body, static_cast<std::size_t>(size), {}};
         }

@@ -96,6 +96,11 @@ TEST(MidiFileTest, RmidWrapperIsUnwrappedWithinItsBounds) {
               "The MIDI data of this RMID file runs past its end.");
     EXPECT_EQ(FindMidiPayload(rmid.substr(0, payload.offset + 10)).error,
               "The MIDI data of this RMID file runs past its end.");
+    // A data chunk too short to hold the MIDI header that follows it.
+    std::string tiny = rmid;
+    tiny[sizeAt] = '\x02';
+    tiny[sizeAt + 1] = '\0';
+    EXPECT_EQ(FindMidiPayload(tiny).error, "The MIDI data of this RMID file is not a MIDI file.");
     EXPECT_EQ(FindMidiPayload(rmid.substr(0, payload.offset - 8)).error,
               "This RMID file holds no MIDI data.");
     EXPECT_EQ(FindMidiPayload(std::string("RIFF\x04\0\0\0WAVEdata", 16)).error,
