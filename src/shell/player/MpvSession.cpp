@@ -1,5 +1,6 @@
 #include "shell/player/MpvSession.h"
 
+#include "midi/MidiFile.h"
 #include "playback/ReconnectPolicy.h"
 #include "playback/WindowsPlaylist.h"
 
@@ -134,6 +135,8 @@ void MpvSession::Initialize(const SessionOptions& options) {
     mpv_observe_property(h, kMetadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(h, kFileSize, "file-size", MPV_FORMAT_INT64);
     mpv_hook_add(h, 0, "on_load", 0);
+    // Should the engine refuse it, MIDI files fail as an unknown format; nothing else changes.
+    m_midi.Register(h);
     // Called on an engine thread: only hand the work to the GUI thread.
     mpv_set_wakeup_callback(
         h,
@@ -181,6 +184,7 @@ void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin 
     m_refusal.clear();
     m_opened.clear();
     m_endError.clear();
+    m_midiAddress.clear();
     // A new address plays at once, even when the last one was left paused.
     SetProperty("pause", "no");
     bool first = true;
@@ -574,6 +578,14 @@ void MpvSession::DecideHook(Hook& hook) {
         // The engine's own playlist reader has no size limit, and a server can send a
         // playlist without end: from the network, playlists are read by the player.
         SetForEntry(hook, "file-local-options/demuxer", "lavf");
+    } else if (IsMidiFileName(check.address)) {
+        // The engine cannot decode MIDI: it plays the sound rendered from the file instead.
+        m_midiAddress = m_midi.AddressFor(check.address);
+        SetForEntry(hook, "stream-open-filename", m_midiAddress);
+        // The engine trusts no protocol of ours inside a playlist; this entry passed the
+        // check above, and the sound stream opens nothing further.
+        if (!direct)
+            SetForEntry(hook, "file-local-options/load-unsafe-playlists", "yes");
     }
     m_checkedEntry = hook.entryId;
     m_playingTarget = check.address;
@@ -608,7 +620,14 @@ QString MpvSession::FailureReason() const {
     QStringList lines;
     if (!m_refusal.empty())
         lines << QString::fromStdString(m_refusal);
+    const std::string midiFailure =
+        m_midiAddress.empty() ? std::string() : m_midi.FailureOf(m_midiAddress);
+    if (!midiFailure.empty())
+        lines << QString::fromStdString(midiFailure);
     for (const auto& line : m_errors) {
+        // The engine's own words name the private address, which means nothing to the user.
+        if (!midiFailure.empty() || line.find(MidiStreamProtocol::kScheme) != std::string::npos)
+            continue;
         // The engine's word on an entry that was refused says nothing new.
         if (!m_refusal.empty() && line.find("recognize file format") != std::string::npos)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AddressPolicy.h"
+#include "shell/player/MidiStreamProtocol.h"
 #include "shell/player/MpvHandle.h"
 #include "shell/player/SessionOptions.h"
 
@@ -126,6 +127,8 @@ private:
     QString FailureReason() const;
     void CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);
 
+    // Before the handle: the engine calls into it until the handle is destroyed.
+    MidiStreamProtocol m_midi;
     MpvHandle m_handle;
     QString m_startError;
     bool m_drainQueued = false;
@@ -153,6 +156,8 @@ private:
     // Addresses this load has opened: a playlist naming one again would loop for ever.
     std::set<std::string> m_opened;
     std::string m_endError;
+    // The private address a MIDI file of this load was handed to the engine as.
+    std::string m_midiAddress;
     double m_position = 0.0;
     double m_duration = 0.0;
     // Bytes of what plays, as the server told them; -1 for a stream without a length.
