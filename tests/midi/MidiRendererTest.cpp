@@ -127,6 +127,12 @@ TEST_F(MidiRendererTest, HostileOrBrokenFilesFailWithAReason) {
     rmid[rmid.find("data") + 7] = '\x7F';
     EXPECT_EQ(MidiRenderer::FromBytes(rmid, soundFont).error,
               "The MIDI data of this RMID file runs past its end.");
+    // Frame-based timing is valid MIDI that FluidSynth does not play: its reason is told.
+    test::MidiTrack frames;
+    frames.Event(0, {0x90, 60, 100}).Event(1000, {0x80, 60, 0});
+    const std::string smpte =
+        MidiRenderer::FromBytes(test::MidiFile(0, 0xE728, {frames.Chunk()}), soundFont).error;
+    EXPECT_EQ(smpte.rfind("The MIDI file could not be played. (", 0), 0u) << smpte;
     const auto notAFont = dir.Write("font.sf2", good).string();
     EXPECT_EQ(MidiRenderer::FromBytes(good, notAFont).error.rfind("The MIDI sound font", 0), 0u);
     EXPECT_EQ(MidiRenderer::Open((dir / "missing.mid").string(), soundFont).error,
