@@ -71,14 +71,16 @@ unsigned long DesktopDriver::WaitForWindow(const std::string& name, int timeoutM
     }
 }
 
-void DesktopDriver::Click(unsigned long window, int x, int y) {
+void DesktopDriver::Click(unsigned long window, int x, int y, int button, int count) {
     Window child = 0;
     int rootX = 0, rootY = 0;
     XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), x, y, &rootX, &rootY,
                           &child);
     XTestFakeMotionEvent(m_display, -1, rootX, rootY, CurrentTime);
-    XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
+    for (int i = 0; i < count; ++i) {
+        XTestFakeButtonEvent(m_display, static_cast<unsigned>(button), True, CurrentTime);
+        XTestFakeButtonEvent(m_display, static_cast<unsigned>(button), False, CurrentTime);
+    }
     XFlush(m_display);
 }
 

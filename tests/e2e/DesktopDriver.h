@@ -23,8 +23,9 @@ public:
     // window for an empty name); 0 when none came within the timeout (a failure guard only).
     unsigned long WaitForWindow(const std::string& name, int timeoutMs);
 
-    // A left click at a point of the window, in its own coordinates.
-    void Click(unsigned long window, int x, int y);
+    // A click at a point of the window, in its own coordinates: button 1 is the left one,
+    // 3 the right one; count 2 makes a double click.
+    void Click(unsigned long window, int x, int y, int button = 1, int count = 1);
 
 private:
     ::_XDisplay* m_display = nullptr;

@@ -1,11 +1,15 @@
 #include "shell/player/MpvVideoWidget.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <QExposeEvent>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
+#include <QVBoxLayout>
+#include <QWindow>
 
 namespace quorvel {
 namespace {
@@ -27,18 +31,55 @@ void* X11Display() {
 
 }  // namespace
 
+// The native window the pictures are swapped into. It takes no input: the X server hands
+// clicks to the window below, where the widgets are.
+class VideoSurface final : public QWindow {
+public:
+    explicit VideoSurface(MpvVideoWidget& owner) : m_owner(owner) {
+        setSurfaceType(QSurface::OpenGLSurface);
+        setFlags(flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+        QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+        // The engine needs neither; in software GL they cost memory and clears.
+        format.setDepthBufferSize(0);
+        format.setStencilBufferSize(0);
+        setFormat(format);
+    }
+
+protected:
+    void exposeEvent(QExposeEvent*) override {
+        if (isExposed())
+            m_owner.Draw();
+    }
+    void resizeEvent(QResizeEvent*) override {
+        // Shrinking brings no expose event, yet the picture must be fitted again.
+        if (isExposed())
+            m_owner.Draw();
+    }
+
+private:
+    MpvVideoWidget& m_owner;
+};
+
 MpvVideoWidget::MpvVideoWidget(mpv_handle* handle, QWidget* parent)
-    : QOpenGLWidget(parent), m_handle(handle) {
+    : QWidget(parent), m_handle(handle), m_surface(new VideoSurface(*this)) {
     setMinimumSize(1, 1);
+    QWidget* container = QWidget::createWindowContainer(m_surface, this);
+    container->setAttribute(Qt::WA_TransparentForMouseEvents);
+    container->setFocusPolicy(Qt::NoFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(container);
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
-    // The base class destroys the context later, when this part of the object is gone.
-    if (QOpenGLContext* current = context())
-        disconnect(current, nullptr, this, nullptr);
-    makeCurrent();
-    FreeRenderContext();
-    doneCurrent();
+    // The engine frees its GL objects with the context current; the window goes later,
+    // with the container.
+    if (m_render && MakeCurrent()) {
+        FreeRenderContext();
+        m_context->doneCurrent();
+    } else {
+        FreeRenderContext();
+    }
 }
 
 void MpvVideoWidget::FreeRenderContext() {
@@ -49,10 +90,21 @@ void MpvVideoWidget::FreeRenderContext() {
     m_render = nullptr;
 }
 
-void MpvVideoWidget::initializeGL() {
-    if (m_render)
+bool MpvVideoWidget::MakeCurrent() {
+    return m_context && m_surface->handle() && m_context->makeCurrent(m_surface);
+}
+
+void MpvVideoWidget::Initialize() {
+    if (m_render || m_unavailable)
         return;
     if (!m_handle) {
+        MarkUnavailable();
+        return;
+    }
+    m_context = std::make_unique<QOpenGLContext>();
+    m_context->setFormat(m_surface->requestedFormat());
+    if (!m_context->create() || !MakeCurrent()) {
+        m_context.reset();
         MarkUnavailable();
         return;
     }
@@ -67,10 +119,11 @@ void MpvVideoWidget::initializeGL() {
         params[2].type = MPV_RENDER_PARAM_INVALID;
     if (mpv_render_context_create(&m_render, m_handle, params) < 0) {
         m_render = nullptr;
+        m_context->doneCurrent();
+        m_context.reset();
         MarkUnavailable();
         return;
     }
-    m_unavailable = false;
     // Called on an engine thread: only ask the GUI thread to look.
     mpv_render_context_set_update_callback(
         m_render,
@@ -79,12 +132,6 @@ void MpvVideoWidget::initializeGL() {
                                       &MpvVideoWidget::OnEngineUpdate, Qt::QueuedConnection);
         },
         this);
-    // The context goes when the widget changes its top-level window; free ours first.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-        makeCurrent();
-        FreeRenderContext();
-        doneCurrent();
-    });
     Q_EMIT Ready();
 }
 
@@ -95,48 +142,69 @@ void MpvVideoWidget::MarkUnavailable() {
 
 void MpvVideoWidget::ClearPicture() {
     m_blank = true;
-    update();
+    Draw();
 }
 
 void MpvVideoWidget::ShowPictures() {
     m_blank = false;
-    update();
+    Draw();
 }
 
 void MpvVideoWidget::OnEngineUpdate() {
-    if (!m_render)
-        return;
     // The engine may touch GL state here: only with our context current.
-    makeCurrent();
+    if (!m_render || !MakeCurrent())
+        return;
     const std::uint64_t flags = mpv_render_context_update(m_render);
-    doneCurrent();
+    // Only a new frame is drawn: nothing else on screen changed.
     if ((flags & MPV_RENDER_UPDATE_FRAME) && !m_blank)
-        update();
+        Draw();
 }
 
-void MpvVideoWidget::paintGL() {
-    if (!m_render)
-        return;
+void MpvVideoWidget::RenderTo(int fbo, const QSize& size) {
     if (m_blank) {
-        QOpenGLFunctions* gl = context()->functions();
+        QOpenGLFunctions* gl = m_context->functions();
         gl->glClearColor(0, 0, 0, 1);
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                       static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
+    mpv_opengl_fbo target{fbo, size.width(), size.height(), 0};
     int flipY = 1;
     // Never wait here for the frame's due time: this is the window's only thread.
     int block = 0;
     mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_OPENGL_FBO, &target},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(m_render, params);
-    ++m_framesDrawn;
+}
+
+void MpvVideoWidget::Draw() {
+    if (!m_surface->isExposed())
+        return;
+    Initialize();
+    if (!m_render || !MakeCurrent())
+        return;
+    RenderTo(static_cast<int>(m_context->defaultFramebufferObject()),
+             m_surface->size() * m_surface->devicePixelRatio());
+    m_context->swapBuffers(m_surface);
+    if (!m_blank) {
+        mpv_render_context_report_swap(m_render);
+        ++m_framesDrawn;
+    }
+    Q_EMIT frameSwapped();
+}
+
+QImage MpvVideoWidget::grabFramebuffer() {
+    if (!m_render || !MakeCurrent())
+        return {};
+    const QSize size = m_surface->size() * m_surface->devicePixelRatio();
+    QOpenGLFramebufferObject fbo(size.expandedTo(QSize(1, 1)));
+    fbo.bind();
+    RenderTo(static_cast<int>(fbo.handle()), fbo.size());
+    fbo.release();
+    return fbo.toImage();
 }
 
 void MpvVideoWidget::mouseDoubleClickEvent(QMouseEvent* event) {

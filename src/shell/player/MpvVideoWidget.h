@@ -1,17 +1,27 @@
 #pragma once
 
-#include <QOpenGLWidget>
+#include <QImage>
+#include <QWidget>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
+#include <memory>
+
+class QOpenGLContext;
+
 namespace quorvel {
 
-// Draws the engine's pictures through its render API. The engine cannot open video until
-// the render context exists, so Ready tells when it does. Never re-parent this widget:
-// that recreates the GL context and the engine drops the video track.
-class MpvVideoWidget : public QOpenGLWidget {
+class VideoSurface;
+
+// Draws the engine's pictures through its render API, straight into a native window of its
+// own (swapped, never composed with the other widgets: composing every frame in software
+// cost as much as decoding it). The engine cannot open video until the render context
+// exists, so Ready tells when it does. Never re-parent this widget: its native window and
+// the engine's GL objects belong to the window it was first shown in. Clicks pass through
+// the picture to this widget and its parents.
+class MpvVideoWidget : public QWidget {
     Q_OBJECT
 public:
     MpvVideoWidget(mpv_handle* handle, QWidget* parent = nullptr);
@@ -28,23 +38,34 @@ public:
     void ClearPicture();
     void ShowPictures();
     bool IsBlank() const { return m_blank; }
+    // The picture as it is shown now, drawn again off screen (null before Ready).
+    QImage grabFramebuffer();
 
 Q_SIGNALS:
     void Ready();
     void Unavailable();
     void DoubleClicked();
+    // A picture reached the screen.
+    void frameSwapped();
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    friend class VideoSurface;
+
+    void Initialize();
+    void Draw();
+    bool MakeCurrent();
+    void RenderTo(int fbo, const QSize& size);
     void OnEngineUpdate();
     void FreeRenderContext();
     void MarkUnavailable();
 
     mpv_handle* m_handle = nullptr;
+    // Owned by its window container, a child of this widget.
+    VideoSurface* m_surface = nullptr;
+    std::unique_ptr<QOpenGLContext> m_context;
     mpv_render_context* m_render = nullptr;
     bool m_unavailable = false;
     bool m_blank = false;

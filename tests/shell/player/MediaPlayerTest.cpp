@@ -158,7 +158,7 @@ TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
                     .OnEvent(window.get(), QEvent::Resize)
                     .Until([&] { return player->geometry().size() == window->size(); }));
     const quint64 frames = player->videoWidget()->FramesDrawn();
-    EXPECT_TRUE(SignalWait().On(player->videoWidget(), &QOpenGLWidget::frameSwapped).Until([&] {
+    EXPECT_TRUE(SignalWait().On(player->videoWidget(), &MpvVideoWidget::frameSwapped).Until([&] {
         return player->videoWidget()->FramesDrawn() > frames + 3;
     }));
     EXPECT_EQ(MpvString(Mpv(), "vid"), "1");
@@ -293,7 +293,7 @@ TEST_F(MediaPlayerTest, StopAndFailureLeaveNoPictureBehind) {
         QString::fromStdString(dir.Write("bad.wmv", std::string(3000, 'x')).string());
     QSignalSpy started(player, &MediaPlayer::playbackStarted);
     QSignalSpy failed(player, &MediaPlayer::playbackFailed);
-    QSignalSpy swapped(player->videoWidget(), &QOpenGLWidget::frameSwapped);
+    QSignalSpy swapped(player->videoWidget(), &MpvVideoWidget::frameSwapped);
     for (const QString& next : {QString(), corrupt}) {
         started.clear();
         player->setUrl(wmv);
