@@ -6,16 +6,15 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <mutex>
 
 namespace quorvel {
 namespace {
 
 constexpr std::size_t kBlockFrames = 4096;
-// A forward jump shorter than this is rendered through, keeping notes that sound across it.
 constexpr int kStepFrames = 64;
 constexpr int kFlushFrames = 2048;
+// A forward jump shorter than this is rendered through, keeping notes that sound across it.
 constexpr std::uint64_t kRenderThroughFrames = 2 * MidiRenderer::kSampleRate;
 
 // FluidSynth reports through one process-wide logger. Its errors are kept per thread, for
@@ -174,7 +173,9 @@ void MidiRenderer::Reposition(std::uint64_t frame) {
     fluid_synth_all_sounds_off(m_synth.get(), -1);
     const double seconds = static_cast<double>(frame) / kSampleRate;
     const std::uint64_t tick = std::min<std::uint64_t>(m_song.TickAt(seconds), 0x7FFFFFFF);
-    fluid_player_seek(m_player.get(), static_cast<int>(tick));
+    // Past the last event (the fade-out) the player has nothing left to play.
+    if (fluid_player_seek(m_player.get(), static_cast<int>(tick)) != FLUID_OK)
+        fluid_player_stop(m_player.get());
 }
 
 void MidiRenderer::Render() {
