@@ -3,6 +3,7 @@
 // local path.
 #include "FuzzCheck.h"
 #include "playback/AddressPolicy.h"
+#include "playback/HlsPlaylist.h"
 #include "playback/WindowsPlaylist.h"
 
 #include <cstdint>
@@ -14,6 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     DetectPlaylistFormat(bytes);
     ReadPlaylistEntries(bytes);
+    IsHlsPlaylist(bytes);
+    // What a master names is one whole line's worth, never a piece of two.
+    for (const auto& nested : HlsNestedPlaylists(bytes))
+        FUZZ_CHECK(!nested.empty() && nested.find('\n') == std::string::npos);
 
     if (const auto entry = FirstPlayableEntry(bytes, "http://radio.example.net/live/list.asx")) {
         FUZZ_CHECK(CheckAddress(*entry).kind == AddressKind::NetworkStream);
