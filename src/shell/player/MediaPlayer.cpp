@@ -119,7 +119,7 @@ void MediaPlayer::setStretchToFit(bool on) {
 void MediaPlayer::setHardwareDecoding(bool on) {
     m_hardwareDecoding = on;
     // The engine falls back to the processor by itself where the card cannot decode.
-    m_engine->Session().SetProperty("hwdec", on ? "auto-safe" : "no");
+    m_engine->Session().SetProperty("hwdec", on ? MpvSession::HardwareDecoder() : "no");
 }
 
 void MediaPlayer::play() {

@@ -8,6 +8,8 @@
 #include <QMetaObject>
 #include <QStringList>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -52,11 +54,25 @@ bool IsNoise(std::string_view prefix, std::string_view text) {
            text.find("audio output") != std::string_view::npos;
 }
 
+bool HasNvidiaDriver() {
+    static const bool present = [] {
+        void* cuda = ::dlopen("libcuda.so.1", RTLD_LAZY | RTLD_LOCAL);
+        if (cuda)
+            ::dlclose(cuda);
+        return cuda != nullptr;
+    }();
+    return present;
+}
+
 std::uint64_t Tag(int kind, std::uint64_t serial) {
     return (serial << 8) | static_cast<std::uint64_t>(kind);
 }
 
 }  // namespace
+
+const char* MpvSession::HardwareDecoder() {
+    return HasNvidiaDriver() ? "auto-safe" : "vaapi-copy";
+}
 
 MpvSession::MpvSession(const SessionOptions& options, QObject* parent) : QObject(parent) {
     Initialize(options);
@@ -100,8 +116,10 @@ void MpvSession::Initialize(const SessionOptions& options) {
         {"mute", "no"},
         {"keepaspect", "yes"},
         {"osd-level", "0"},
-        {"hwdec", options.hardwareDecoding ? "auto-safe" : "no"},
-        {"gpu-hwdec-interop", options.hardwareDecoding ? "auto" : "no"},
+        {"hwdec", options.hardwareDecoding ? HardwareDecoder() : "no"},
+        // Only NVIDIA's decoders hand frames straight to GL here; loading the interop
+        // without its driver prints "Cannot load libcuda.so.1".
+        {"gpu-hwdec-interop", HasNvidiaDriver() ? "auto" : "no"},
         {"network-timeout", timeout},
         {"vo", options.video == VideoOutput::Render ? "libmpv" : "null"},
     };

@@ -64,6 +64,10 @@ public:
 
     // Entries that failed or were refused before one played; past this the load fails.
     static constexpr int kMaxFailedEntries = 25;
+    // The engine's "hwdec" value for decoding on the graphics card: every kind it knows
+    // where NVIDIA's driver is installed, otherwise VA-API (Intel, AMD), copied back so it
+    // works with any GL. Probing NVIDIA's decoders without its driver prints to stderr.
+    static const char* HardwareDecoder();
 
 Q_SIGNALS:
     void Started();
