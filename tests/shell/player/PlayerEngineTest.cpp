@@ -30,11 +30,14 @@ using test::TestMediaFile;
 
 class PlayerEngineTest : public ::testing::Test {
 protected:
-    PlayerEngineTest() {
+    PlayerEngineTest() { UseEngine(3); }
+
+    void UseEngine(int networkTimeoutSeconds) {
         SessionOptions options;
         options.video = VideoOutput::Null;
         options.audioOutput = "null";
-        options.networkTimeoutSeconds = 3;
+        options.networkTimeoutSeconds = networkTimeoutSeconds;
+        engine.reset();
         engine = std::make_unique<PlayerEngine>(options);
         QObject::connect(engine.get(), &PlayerEngine::Started,
                          [this](const QString& address) { started << address; });
@@ -258,6 +261,8 @@ TEST_F(PlayerEngineTest, HlsPlaylistsThatNeverEndAreRefusedBeforeTheEngineReadsT
     EXPECT_TRUE(failures.front().contains("did not arrive whole within 3 seconds"))
         << failures.front().toStdString();
 
+    // The rest runs clear of the network timeout: only the size may end these reads.
+    UseEngine(60);
     started.clear();
     failures.clear();
     engine->Open(QString::fromStdString(server.Url("/live/endless.m3u8")));
@@ -389,24 +394,25 @@ TEST_F(PlayerEngineTest, StalledServerFailsInTimeWhileEventsKeepFlowing) {
     server.Stall("/stall.mp3");
     server.Stall("/stall.asx");
     for (const std::string path : {"/stall.mp3", "/stall.asx"}) {
-        // A timer on the GUI thread: long gaps between its ticks mean a frozen window.
-        QElapsedTimer sinceTick;
-        sinceTick.start();
-        qint64 longestGap = 0;
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout,
-                         [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
-        ticker.start(20);
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_FALSE(OpenAndWait(server.Url(path), 15000)) << path;
+        EXPECT_FALSE(OpenAndWait(server.Url(path))) << path;
         ASSERT_EQ(failures.size(), 1) << path;
-        EXPECT_LT(clock.elapsed(), 3000 + 1500) << path << ": " << failures.front().toStdString();
+        // The network timeout's reason, not the later one of the watchdog.
         EXPECT_TRUE(failures.front().contains("3 seconds") ||
                     failures.front().contains("timed out") || failures.front().contains("Timeout"))
             << failures.front().toStdString();
-        EXPECT_LT(longestGap, 300) << path;
         EXPECT_GE(server.RequestCount(path), 1);
+    }
+    // While the server holds the request the window goes on handling its events; a long
+    // timeout keeps the look clear of the failure.
+    UseEngine(60);
+    for (const std::string path : {"/stall.mp3", "/stall.asx"}) {
+        const int before = server.RequestCount(path);
+        started.clear();
+        failures.clear();
+        engine->Open(QString::fromStdString(server.Url(path)));
+        ASSERT_TRUE(test::RunUntilRequested(server, path, before + 1)) << path;
+        EXPECT_TRUE(test::DeliverPosted());
+        EXPECT_TRUE(started.isEmpty() && failures.isEmpty()) << path;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "shell/player/MpvSession.h"
 
+#include "LocalHttpServer.h"
+
 #include <QEvent>
 #include <QEventLoop>
 #include <QObject>
@@ -10,10 +12,12 @@
 
 #include <mpv/client.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quorvel::test {
@@ -152,6 +156,21 @@ inline bool RoundTrip(MpvSession& session) {
     return SignalWait().On(&session, &MpvSession::VolumeChanged).Until([&] {
         return session.Volume() == volume;
     });
+}
+
+// Runs the event loop until the server has had `count` requests for the path: the engine
+// may need the window's thread to get that far.
+inline bool RunUntilRequested(const LocalHttpServer& server, const std::string& path, int count,
+                              int guardMs = kGuardMs) {
+    QEventLoop loop;
+    std::atomic<bool> arrived{false};
+    std::thread watcher([&] {
+        arrived = server.WaitForRequests(path, count, guardMs);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    watcher.join();
+    return arrived;
 }
 
 // Returns once everything posted before the call has been delivered.
