@@ -40,6 +40,10 @@ constexpr const char* kNetworkProtocolWhitelist =
 // breathe before the next: a playlist of thousands of failing entries sends a flood.
 constexpr int kDrainEvents = 64;
 constexpr qint64 kDrainMs = 4;
+// The engine queues at most 1000 events per client: a playlist of thousands of entries is
+// handed over in batches, each after the replies to the last, or the queue overflows and
+// the load neither plays nor fails.
+constexpr std::size_t kLoadBatch = 100;
 
 // Without these the engine would run scripts, read the user's mpv configuration or start
 // programs found on PATH: a build that cannot turn them off is not used.
@@ -157,21 +161,17 @@ void MpvSession::Initialize(const SessionOptions& options) {
     m_midi.Register(h);
     // Called on an engine thread: only hand the work to the GUI thread.
     mpv_set_wakeup_callback(
-        h,
-        [](void* self) {
-            QMetaObject::invokeMethod(static_cast<MpvSession*>(self), &MpvSession::DrainEvents,
-                                      Qt::QueuedConnection);
-        },
-        this);
+        h, [](void* self) { static_cast<MpvSession*>(self)->QueueDrain(); }, this);
     m_handle = std::move(handle);
 }
 
-void MpvSession::CommandAsync(std::initializer_list<const char*> args, Reply reply) {
+int MpvSession::CommandAsync(std::initializer_list<const char*> args, Reply reply) {
     if (!m_handle)
-        return;
+        return MPV_ERROR_UNINITIALIZED;
     std::vector<const char*> argv(args);
     argv.push_back(nullptr);
-    mpv_command_async(m_handle.get(), Tag(static_cast<int>(reply), m_loadSerial), argv.data());
+    return mpv_command_async(m_handle.get(), Tag(static_cast<int>(reply), m_loadSerial),
+                             argv.data());
 }
 
 void MpvSession::SetProperty(const char* name, const std::string& value) {
@@ -190,7 +190,9 @@ void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin 
     ++m_loadSerial;
     m_phase = Phase::Loading;
     m_address = addresses.front();
-    m_loadRepliesDue = static_cast<int>(addresses.size());
+    m_loadRepliesDue = 0;
+    m_toAppend.assign(addresses.begin(), addresses.end());
+    m_appended = 0;
     m_origins.clear();
     m_childOrigin.clear();
     m_pendingOrigin = origin;
@@ -205,17 +207,36 @@ void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin 
     m_midiAddress.clear();
     // A new address plays at once, even when the last one was left paused.
     SetProperty("pause", "no");
-    bool first = true;
-    for (const auto& address : addresses) {
-        CommandAsync({"loadfile", address.c_str(), first ? "replace" : "append"}, Reply::Load);
-        first = false;
+    LoadNextBatch();
+}
+
+void MpvSession::LoadNextBatch() {
+    const std::size_t end = std::min(m_toAppend.size(), m_appended + kLoadBatch);
+    for (; m_appended < end; ++m_appended) {
+        // Later batches may find the engine idle already; they must start it again.
+        const char* mode = m_appended == 0 ? "replace" : "append-play";
+        const int error =
+            CommandAsync({"loadfile", m_toAppend[m_appended].c_str(), mode}, Reply::Load);
+        if (error < 0 && m_appended == 0) {
+            FailNow(QString::fromUtf8(mpv_error_string(error)));
+            return;
+        }
+        if (error < 0) {
+            // The engine takes no more: play what it has.
+            m_appended = m_toAppend.size();
+            break;
+        }
+        ++m_loadRepliesDue;
     }
+    if (m_appended >= m_toAppend.size())
+        m_toAppend.clear();
 }
 
 void MpvSession::Stop() {
     const bool wasActive = m_phase != Phase::Idle;
     ++m_loadSerial;
     m_loadRepliesDue = 0;
+    m_toAppend.clear();
     m_origins.clear();
     m_phase = Phase::Idle;
     m_failurePending = false;
@@ -248,7 +269,16 @@ void MpvSession::SetMuted(bool muted) {
     SetProperty("mute", muted ? "yes" : "no");
 }
 
+void MpvSession::QueueDrain() {
+    // One drain waiting is enough: a call per wakeup, thousands of them for a long playlist,
+    // would hold up the window as long as the events themselves.
+    if (!m_drainQueued.exchange(true))
+        QMetaObject::invokeMethod(this, &MpvSession::DrainEvents, Qt::QueuedConnection);
+}
+
 void MpvSession::DrainEvents() {
+    // Cleared first: a wakeup from now on asks for another drain.
+    m_drainQueued = false;
     if (!m_handle)
         return;
     QElapsedTimer clock;
@@ -270,7 +300,7 @@ void MpvSession::DrainEvents() {
             break;
     }
     // More may wait: go on after whatever else the window has to do.
-    QMetaObject::invokeMethod(this, &MpvSession::DrainEvents, Qt::QueuedConnection);
+    QueueDrain();
 }
 
 void MpvSession::HandleEvent(const mpv_event& event) {
@@ -337,6 +367,8 @@ void MpvSession::HandleReply(const mpv_event& event) {
         if (serial != m_loadSerial)
             return;  // an earlier load's: its entries are no longer ours
         --m_loadRepliesDue;
+        if (m_loadRepliesDue == 0 && !m_toAppend.empty())
+            LoadNextBatch();
         const auto* reply = static_cast<const mpv_event_command*>(event.data);
         if (event.error >= 0 && reply && reply->result.format == MPV_FORMAT_NODE_MAP) {
             const mpv_node_list& map = *reply->result.u.list;
@@ -347,7 +379,7 @@ void MpvSession::HandleReply(const mpv_event& event) {
                 }
             }
         } else if (event.error < 0 && m_phase == Phase::Loading && m_origins.empty() &&
-                   m_loadRepliesDue == 0) {
+                   m_loadRepliesDue == 0 && m_toAppend.empty()) {
             FailNow(QString::fromUtf8(mpv_error_string(event.error)));
         }
         DecideHooks();
@@ -521,7 +553,7 @@ void MpvSession::DecideHooks() {
         if (!hook.decided) {
             // Until the engine tells the ids of what was just loaded, a new entry cannot be
             // told from an old one.
-            if (!hook.answered || m_loadRepliesDue > 0)
+            if (!hook.answered || (m_loadRepliesDue > 0 && !IsOurEntry(hook.entryId)))
                 return;
             hook.decided = true;
             DecideHook(hook);
@@ -627,6 +659,7 @@ void MpvSession::SetForEntry(Hook& hook, const char* name, const std::string& va
 void MpvSession::FailNow(const QString& reason) {
     ++m_loadSerial;
     m_loadRepliesDue = 0;
+    m_toAppend.clear();
     m_origins.clear();
     m_phase = Phase::Idle;
     m_failurePending = false;

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -112,6 +113,7 @@ private:
     };
 
     void Initialize(const SessionOptions& options);
+    void QueueDrain();
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void HandleReply(const mpv_event& event);
@@ -129,17 +131,21 @@ private:
     bool IsOurEntry(std::int64_t entryId) const;
     void FailNow(const QString& reason);
     QString FailureReason() const;
-    void CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);
+    int CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);
+    void LoadNextBatch();
 
     // Before the handle: the engine calls into it until the handle is destroyed.
     MidiStreamProtocol m_midi;
     MpvHandle m_handle;
     QString m_startError;
-    bool m_drainQueued = false;
+    std::atomic<bool> m_drainQueued = false;
     Phase m_phase = Phase::Idle;
     std::string m_address;
     // Answers to loadfile still to come: until then a new entry's origin is unknown.
     int m_loadRepliesDue = 0;
+    // The addresses of this load, handed to the engine in batches; m_appended went so far.
+    std::vector<std::string> m_toAppend;
+    std::size_t m_appended = 0;
     std::uint64_t m_loadSerial = 0;
     std::uint64_t m_hookSerial = 0;
     PlaylistOrigin m_pendingOrigin = PlaylistOrigin::Network;
