@@ -1,6 +1,6 @@
 // The picture is a native window of its own, drawn apart from the widgets around it: the
-// clicks a user makes on it must still reach the player, and it must draw again after the
-// player was hidden.
+// clicks a user makes on it must still reach the player, widgets stacked above it must stay
+// visible, and it must draw again after the player was hidden.
 #include "DesktopDriver.h"
 #include "TestMedia.h"
 #include "shell/player/MediaPlayer.h"
@@ -10,9 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace quorvel {
 namespace {
@@ -25,7 +29,21 @@ bool ShowsAPicture(const QImage& image) {
                                   image.pixel(image.width() * 7 / 8, image.height() / 4);
 }
 
-TEST(PlayerPicture, ClicksOnThePictureReachThePlayerAndItDrawsAgainAfterBeingHidden) {
+// What the X server shows at a point of the window, once it has done all the program asked.
+QRgb PixelOnScreen(QWidget& window, QPoint point) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    Display* display = x11->display();
+    XSync(display, False);
+    XImage* image =
+        XGetImage(display, window.winId(), point.x(), point.y(), 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return 0;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return QRgb(pixel & 0xFFFFFF);
+}
+
+TEST(PlayerPicture, ClicksReachThePlayerPanelsAboveStayVisibleAndItDrawsAgainAfterHiding) {
     const auto mp4 = test::TestMediaFile(test::MediaKind::Mp4);
     ASSERT_FALSE(mp4.empty()) << "ffmpeg could not make the test video";
     test::DesktopDriver driver;
@@ -67,6 +85,21 @@ TEST(PlayerPicture, ClicksOnThePictureReachThePlayerAndItDrawsAgainAfterBeingHid
     ASSERT_TRUE(menuShown.wait(kGuardMs)) << "the right click did not pass the picture";
     player->contextMenu()->close();
     player->setFullScreen(false);
+
+    // A panel shown over part of the picture stays visible; gone, the picture is back.
+    QWidget cover(&window);
+    cover.setAutoFillBackground(true);
+    cover.setPalette(QColor(12, 34, 56));
+    cover.setGeometry(QRect(video->mapTo(&window, QPoint(0, 0)), QSize(100, 80)));
+    const QPoint underCover = cover.geometry().center();
+    cover.show();
+    QCoreApplication::sendPostedEvents();
+    cover.repaint();
+    EXPECT_EQ(PixelOnScreen(window, underCover), QColor(12, 34, 56).rgb() & 0xFFFFFF);
+    swapped.clear();
+    cover.hide();
+    ASSERT_TRUE(swapped.wait(kGuardMs)) << "the uncovered picture was not drawn again";
+    EXPECT_NE(PixelOnScreen(window, underCover), QColor(12, 34, 56).rgb() & 0xFFFFFF);
 
     player->hide();
     const quint64 frames = video->FramesDrawn();

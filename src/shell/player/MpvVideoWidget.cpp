@@ -63,12 +63,63 @@ private:
 MpvVideoWidget::MpvVideoWidget(mpv_handle* handle, QWidget* parent)
     : QWidget(parent), m_handle(handle), m_surface(new VideoSurface(*this)) {
     setMinimumSize(1, 1);
-    QWidget* container = QWidget::createWindowContainer(m_surface, this);
-    container->setAttribute(Qt::WA_TransparentForMouseEvents);
-    container->setFocusPolicy(Qt::NoFocus);
+    m_container = QWidget::createWindowContainer(m_surface, this);
+    m_container->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_container->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(container);
+    layout->addWidget(m_container);
+    // A native window sits above every widget drawn in its window: it is cut around those
+    // stacked above this one whenever one of them shows, hides, moves or changes size.
+    qApp->installEventFilter(this);
+}
+
+bool MpvVideoWidget::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::ZOrderChange:
+            if (!m_clipQueued && watched->isWidgetType() &&
+                static_cast<QWidget*>(watched)->window() == window()) {
+                m_clipQueued = true;
+                QMetaObject::invokeMethod(this, &MpvVideoWidget::ClipToUncovered,
+                                          Qt::QueuedConnection);
+            }
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+QRegion MpvVideoWidget::CoveredRegion() const {
+    // Later children of a parent are drawn above the earlier ones.
+    QRegion covered;
+    for (const QWidget* child = this; !child->isWindow(); child = child->parentWidget()) {
+        const QWidget* parent = child->parentWidget();
+        const QObjectList& siblings = parent->children();
+        for (qsizetype i = siblings.indexOf(child) + 1; i < siblings.size(); ++i) {
+            const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
+            if (!sibling || sibling->isWindow() || !sibling->isVisible())
+                continue;
+            const QRect area(mapFrom(parent, sibling->pos()), sibling->size());
+            covered += area & rect();
+        }
+    }
+    return covered;
+}
+
+void MpvVideoWidget::ClipToUncovered() {
+    m_clipQueued = false;
+    const QRegion uncovered = QRegion(rect()) - CoveredRegion();
+    if (uncovered == m_uncovered)
+        return;
+    m_uncovered = uncovered;
+    // An empty mask would mean no mask at all: a wholly covered picture is hidden instead.
+    m_container->setVisible(!uncovered.isEmpty());
+    m_surface->setMask(uncovered == QRegion(rect()) ? QRegion() : uncovered);
 }
 
 MpvVideoWidget::~MpvVideoWidget() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <mpv/client.h>
@@ -20,7 +21,8 @@ class VideoSurface;
 // cost as much as decoding it). The engine cannot open video until the render context
 // exists, so Ready tells when it does. Never re-parent this widget: its native window and
 // the engine's GL objects belong to the window it was first shown in. Clicks pass through
-// the picture to this widget and its parents.
+// the picture to this widget and its parents. Widgets stacked above it (a panel shown over
+// the player) stay visible: the native window is cut around them.
 class MpvVideoWidget : public QWidget {
     Q_OBJECT
 public:
@@ -50,6 +52,7 @@ Q_SIGNALS:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class VideoSurface;
@@ -61,10 +64,15 @@ private:
     void OnEngineUpdate();
     void FreeRenderContext();
     void MarkUnavailable();
+    QRegion CoveredRegion() const;
+    void ClipToUncovered();
 
     mpv_handle* m_handle = nullptr;
     // Owned by its window container, a child of this widget.
     VideoSurface* m_surface = nullptr;
+    QWidget* m_container = nullptr;
+    QRegion m_uncovered;
+    bool m_clipQueued = false;
     std::unique_ptr<QOpenGLContext> m_context;
     mpv_render_context* m_render = nullptr;
     bool m_unavailable = false;
