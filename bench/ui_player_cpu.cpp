@@ -27,6 +27,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -46,6 +48,34 @@ double SelfCpu() {
     ::getrusage(RUSAGE_SELF, &usage);
     return CpuSeconds(usage);
 }
+
+// Processor time per thread name (the engine names its threads: decoder, video output...;
+// the GUI thread carries the program's name), from /proc.
+std::map<std::string, double> ThreadCpu() {
+    std::map<std::string, double> byName;
+    const double tick = double(::sysconf(_SC_CLK_TCK));
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream in(task.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), {});
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(close + 2));
+        std::string field;
+        double utime = 0, stime = 0;
+        // Fields after the name: state is the first; utime and stime are the 12th and 13th.
+        for (int i = 1; i <= 13 && fields >> field; ++i) {
+            if (i == 12)
+                utime = std::atof(field.c_str());
+            if (i == 13)
+                stime = std::atof(field.c_str());
+        }
+        byName[stat.substr(open + 1, close - open - 1)] += (utime + stime) / tick;
+    }
+    return byName;
+}
+
+std::map<std::string, std::string> g_threads;
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -131,13 +161,29 @@ void BM_PlayerCpu(benchmark::State& state) {
         }
         const quint64 framesBefore = player->videoWidget()->FramesDrawn();
         const double before = SelfCpu();
+        auto threads = ThreadCpu();
         RunEventLoop(kPlaySeconds * 1000);
         const double cpu = SelfCpu() - before;
+        // Where the time went, largest first (threads that ended meanwhile are left out).
+        std::multimap<double, std::string, std::greater<>> spent;
+        for (const auto& [name, seconds] : ThreadCpu()) {
+            if (seconds - threads[name] >= 0.05)
+                spent.emplace(seconds - threads[name], name);
+        }
+        std::string breakdown;
+        for (const auto& [seconds, name] : spent) {
+            char part[96];
+            std::snprintf(part, sizeof part, "%s%s %.2f", breakdown.empty() ? "" : ", ",
+                          name.c_str(), seconds);
+            breakdown += part;
+        }
         state.counters["cpu_s"] = cpu;
         state.counters["frames"] = double(player->videoWidget()->FramesDrawn() - framesBefore);
-        g_cpu[variant == Variant::NoPicture          ? "no picture"
-              : variant == Variant::WidgetWithoutBar ? "widget without bar"
-                                                     : "whole player"] = cpu;
+        const std::string name = variant == Variant::NoPicture          ? "no picture"
+                                 : variant == Variant::WidgetWithoutBar ? "widget without bar"
+                                                                        : "whole player";
+        g_cpu[name] = cpu;
+        g_threads[name] = breakdown;
         player->stop();
     }
 }
@@ -198,8 +244,8 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     if (g_cpu.count("mpv command line") && g_cpu["mpv command line"] > 0) {
         for (const auto& [name, cpu] : g_cpu) {
-            std::printf("%-20s %6.2f s CPU  %5.2fx mpv\n", name.c_str(), cpu,
-                        cpu / g_cpu["mpv command line"]);
+            std::printf("%-20s %6.2f s CPU  %5.2fx mpv  %s\n", name.c_str(), cpu,
+                        cpu / g_cpu["mpv command line"], g_threads[name].c_str());
         }
     }
     return 0;
