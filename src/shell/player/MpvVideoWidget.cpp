@@ -207,8 +207,21 @@ void MpvVideoWidget::OnEngineUpdate() {
         return;
     const std::uint64_t flags = mpv_render_context_update(m_render);
     // Only a new frame is drawn: nothing else on screen changed.
-    if ((flags & MPV_RENDER_UPDATE_FRAME) && !m_blank)
+    if (!(flags & MPV_RENDER_UPDATE_FRAME))
+        return;
+    if (!m_blank && m_surface->isExposed()) {
         Draw();
+        return;
+    }
+    // Nobody sees it, yet the engine waits for each frame to be taken and swapped, a fifth
+    // of a second each: it is taken without drawing.
+    int skip = 1;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(m_render, params);
+    mpv_render_context_report_swap(m_render);
 }
 
 void MpvVideoWidget::RenderTo(int fbo, const QSize& size) {
