@@ -1,6 +1,7 @@
 #include "playback/ReconnectPolicy.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace quorvel {
 
@@ -16,6 +17,22 @@ std::optional<int> ReconnectPolicy::NextTry() {
     if (m_tries >= kMaxTries)
         return std::nullopt;
     return m_firstDelayMs << m_tries++;
+}
+
+void ReconnectPolicy::Forget() {
+    m_tries = 0;
+    m_lastEnd.reset();
+}
+
+bool ReconnectPolicy::EndsWhereItEndedBefore(double playedSeconds) {
+    // The engine reports the position a few times a second; a live stream cut twice within
+    // this of the same place is no more than an unlucky coincidence.
+    constexpr double kSamePlace = 0.5;
+    constexpr double kShortestFile = 1.0;
+    const bool same = m_lastEnd && playedSeconds >= kShortestFile &&
+                      std::abs(playedSeconds - *m_lastEnd) <= kSamePlace;
+    m_lastEnd = playedSeconds;
+    return same;
 }
 
 }  // namespace quorvel

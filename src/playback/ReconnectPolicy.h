@@ -40,14 +40,23 @@ public:
     // The stream dropped or a try failed: how long to wait before the next try, or nothing
     // when the tries are used up.
     std::optional<int> NextTry();
-    // Playback resumed, or the user chose something else.
+    // Playback resumed.
     void Reset() { m_tries = 0; }
+    // The user chose something else: nothing of the last address counts any more.
+    void Forget();
     // Tries started since the last reset.
     int Tries() const { return m_tries; }
+
+    // A file sent without its size looks like a live stream when it ends. Opened again, it
+    // plays from the start and runs out at the same place, which a live stream practically
+    // never does: the second such end tells it was a file. Only ends at the end of the
+    // data count; `playedSeconds` is how far that play got.
+    bool EndsWhereItEndedBefore(double playedSeconds);
 
 private:
     int m_firstDelayMs;
     int m_tries = 0;
+    std::optional<double> m_lastEnd;
 };
 
 }  // namespace quorvel

@@ -44,5 +44,20 @@ TEST(ReconnectPolicy, ThreeTriesWaitingTwiceAsLongEachAndAFreshCountAfterAReset)
     EXPECT_EQ(ReconnectPolicy(-5).NextTry(), 0);
 }
 
+TEST(ReconnectPolicy, AStreamRunningOutTwiceAtTheSamePlaceWasAFile) {
+    ReconnectPolicy policy;
+    EXPECT_FALSE(policy.EndsWhereItEndedBefore(3.0));
+    EXPECT_TRUE(policy.EndsWhereItEndedBefore(3.2));
+    // Live radio cut at different places, or at once, goes on being opened again.
+    ReconnectPolicy live;
+    EXPECT_FALSE(live.EndsWhereItEndedBefore(40.0));
+    EXPECT_FALSE(live.EndsWhereItEndedBefore(12.0));
+    EXPECT_FALSE(live.EndsWhereItEndedBefore(0.1));
+    EXPECT_FALSE(live.EndsWhereItEndedBefore(0.1));
+    // Another address starts afresh.
+    policy.Forget();
+    EXPECT_FALSE(policy.EndsWhereItEndedBefore(3.2));
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -205,6 +205,7 @@ void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin 
     m_opened.clear();
     m_endError.clear();
     m_midiAddress.clear();
+    m_playedTo = 0.0;
     // A new address plays at once, even when the last one was left paused.
     SetProperty("pause", "no");
     LoadNextBatch();
@@ -435,7 +436,7 @@ void MpvSession::HandleEndFile(const mpv_event_end_file& end) {
                                            : tr("The stream stopped sending.");
         switch (ClassifyStreamEnd(facts)) {
             case StreamEnd::Dropped:
-                Q_EMIT Dropped(reason);
+                Q_EMIT Dropped(reason, facts.error ? -1.0 : m_playedTo);
                 break;
             case StreamEnd::Broken:
                 Q_EMIT Interrupted(reason);
@@ -456,6 +457,8 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
         HandleMetadata(property);
     } else if (name == "time-pos") {
         m_position = number;
+        if (isDouble)
+            m_playedTo = number;
         Q_EMIT PositionChanged(m_position);
     } else if (name == "duration") {
         m_duration = number;

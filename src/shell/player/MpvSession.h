@@ -77,8 +77,9 @@ Q_SIGNALS:
     void Ended();
     // A playing file stopped with an error half-way.
     void Interrupted(const QString& reason);
-    // A playing stream without an end lost its connection or stopped sending.
-    void Dropped(const QString& reason);
+    // A playing stream without an end lost its connection or stopped sending; when it ran
+    // out of data rather than failing, `playedSeconds` tells how far it played, else -1.
+    void Dropped(const QString& reason, double playedSeconds);
     // A playlist led to a Windows playlist the engine cannot read; it was passed over.
     void WindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void PositionChanged(double seconds);
@@ -169,6 +170,9 @@ private:
     // The private address a MIDI file of this load was handed to the engine as.
     std::string m_midiAddress;
     double m_position = 0.0;
+    // The last position the engine told for what plays now; the position itself is
+    // cleared when the file ends, maybe before its end is told.
+    double m_playedTo = 0.0;
     double m_duration = 0.0;
     // Bytes of what plays, as the server told them; -1 for a stream without a length.
     std::int64_t m_fileSize = -1;

@@ -75,6 +75,7 @@ PlayerEngine::~PlayerEngine() = default;
 
 void PlayerEngine::Open(const QString& address) {
     CancelReconnect();
+    m_reconnect.Forget();
     m_userAddress = address;
     BeginOpen();
 }
@@ -96,6 +97,7 @@ void PlayerEngine::BeginOpen() {
 void PlayerEngine::Stop() {
     const bool waiting = m_reconnectTimer.isActive();
     CancelReconnect();
+    m_reconnect.Forget();
     ++m_ticket;
     m_fetcher->Cancel();
     m_watchdog.stop();
@@ -255,8 +257,11 @@ void PlayerEngine::OnInterrupted(const QString& reason) {
                                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
 
-void PlayerEngine::OnDropped() {
+void PlayerEngine::OnDropped(const QString&, double playedSeconds) {
     if (m_opening)
+        return;
+    // Let it end as files do; the engine says so once it is idle.
+    if (playedSeconds >= 0 && m_reconnect.EndsWhereItEndedBefore(playedSeconds))
         return;
     if (!m_reconnecting) {
         m_reconnecting = true;

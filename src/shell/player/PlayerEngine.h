@@ -65,7 +65,7 @@ private:
     void OnFetched(quint64 ticket, const FetchedPlaylist& result);
     void OnSessionFailed(const QString& reason);
     void OnInterrupted(const QString& reason);
-    void OnDropped();
+    void OnDropped(const QString& reason, double playedSeconds);
     void OnSessionEnded();
     void BeginOpen();
     bool ScheduleReconnect();

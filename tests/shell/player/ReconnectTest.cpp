@@ -123,6 +123,21 @@ TEST(Reconnect, AFileServedWholeEndsWithoutAnotherRequest) {
     EXPECT_FALSE(engine.IsReconnecting());
 }
 
+TEST(Reconnect, AFileSentWithoutItsSizeIsOpenedOnceMoreThenEnds) {
+    StreamServer server;
+    server.Answer(kPath, LiveAnswer(false));
+    PlayerEngine engine(Options());
+    QSignalSpy ended(&engine, &PlayerEngine::Ended);
+    QSignalSpy tries(&engine, &PlayerEngine::Reconnecting);
+    QSignalSpy failed(&engine, &PlayerEngine::Failed);
+    engine.Open(QString::fromStdString(server.Url(kPath)));
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_EQ(tries.size(), 1);
+    EXPECT_EQ(server.RequestCount(kPath), 2);
+    EXPECT_TRUE(failed.isEmpty());
+    EXPECT_FALSE(engine.IsReconnecting());
+}
+
 TEST(Reconnect, StopOrAnotherAddressDuringTheWaitLeavesTheDroppedStreamClosed) {
     const QString file = QString::fromStdString(test::TestMediaFile(test::MediaKind::Wav).string());
     for (const bool stop : {true, false}) {
