@@ -98,9 +98,10 @@ void LocalHttpServer::Stall(const std::string& path) {
     m_routes[path] = std::move(route);
 }
 
-void LocalHttpServer::Delay(const std::string& path, int milliseconds) {
+void LocalHttpServer::Hold(const std::string& path) {
     std::lock_guard lock(m_mutex);
-    m_routes[path].delayMs = milliseconds;
+    m_routes[path].held = true;
+    m_released = false;
 }
 
 void LocalHttpServer::Redirect(const std::string& path, std::string location) {
@@ -284,10 +285,9 @@ void LocalHttpServer::HandleConnection(int fd) {
                 found = true;
             }
         }
-        if (found && route.delayMs > 0) {
+        if (found && route.held) {
             std::unique_lock lock(m_mutex);
-            m_stopped.wait_for(lock, std::chrono::milliseconds(route.delayMs),
-                               [this] { return m_stopping.load(); });
+            m_stopped.wait(lock, [this] { return m_stopping.load() || m_released; });
         }
         if (found && route.stall) {
             WaitUntilStopped();

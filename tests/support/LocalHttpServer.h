@@ -14,8 +14,8 @@ namespace quorvel::test {
 
 // A small HTTP/1.1 server on 127.0.0.1 and a free port, for tests. Serves the bytes given
 // for a path (with byte ranges, so media players can seek), answers 404 for other paths,
-// and can stall a path: the connection is accepted and read, and never answered, or answer
-// it only after a delay.
+// and can stall a path: the connection is accepted and read, and never answered, or answered
+// only once the test releases it.
 // Every connection closes after one answer. Stops and joins its threads when destroyed.
 class LocalHttpServer {
 public:
@@ -27,8 +27,8 @@ public:
     void Serve(const std::string& path, std::string body,
                std::string contentType = "application/octet-stream");
     void Stall(const std::string& path);
-    // The path's answer waits this long (a slow server); set after Serve.
-    void Delay(const std::string& path, int milliseconds);
+    // The path's answer waits until Release (a slow server); set after Serve.
+    void Hold(const std::string& path);
     // Answers 302 with this Location.
     void Redirect(const std::string& path, std::string location);
     // Answers with the status and body given (an error page, for instance).
@@ -63,7 +63,7 @@ private:
         std::string body;
         std::string contentType;
         bool stall = false;
-        int delayMs = 0;
+        bool held = false;
         int status = 200;
         std::string location;
         std::uint64_t fillSize = 0;
