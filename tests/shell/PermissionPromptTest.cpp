@@ -5,30 +5,41 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
-#include <QTimer>
+#include <QMetaObject>
 
 namespace quorvel {
 namespace {
 
-// Presses `button` on the message box once it is up, and records what it showed.
-struct BoxPresser {
-    QMessageBox::StandardButton button;
+// Presses `button` on the message box once it shows, and records what it showed.
+class BoxPresser : public QObject {
+public:
+    explicit BoxPresser(QMessageBox::StandardButton button) : m_button(button) {
+        qApp->installEventFilter(this);
+    }
+    ~BoxPresser() override { qApp->removeEventFilter(this); }
+
     QString title;
     QString text;
     int buttons = 0;
 
-    void Arm() {
-        QTimer::singleShot(20, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return Arm();
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box && event->type() == QEvent::Show) {
             title = box->windowTitle();
             text = box->text();
             buttons = static_cast<int>(box->buttons().size());
-            box->button(button)->click();
-        });
+            // Pressed from the box's own event loop, once it runs.
+            QMetaObject::invokeMethod(
+                box, [box, button = m_button] { box->button(button)->click(); },
+                Qt::QueuedConnection);
+        }
+        return false;
     }
+
+private:
+    QMessageBox::StandardButton m_button;
 };
 
 TEST(PermissionPrompt, MessageBoxOffersAbortRetryIgnoreAndReportsTheChoice) {
@@ -39,8 +50,7 @@ TEST(PermissionPrompt, MessageBoxOffersAbortRetryIgnoreAndReportsTheChoice) {
     for (auto [button, answer] : {std::pair{QMessageBox::Retry, PermissionAnswer::Retry},
                                   std::pair{QMessageBox::Ignore, PermissionAnswer::Ignore},
                                   std::pair{QMessageBox::Abort, PermissionAnswer::Abort}}) {
-        BoxPresser presser{button, {}, {}};
-        presser.Arm();
+        BoxPresser presser(button);
         EXPECT_EQ(AskPermissionQuestion(std::string(kPermissionDeniedTitle), text), answer);
         EXPECT_EQ(presser.title, "Permission Denied");
         EXPECT_EQ(presser.text, QString::fromStdString(text));
