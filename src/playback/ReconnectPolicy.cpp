@@ -8,7 +8,18 @@ namespace quorvel {
 StreamEnd ClassifyStreamEnd(const StreamEndFacts& facts) {
     if (facts.network && !facts.lengthKnown)
         return StreamEnd::Dropped;
-    return facts.error ? StreamEnd::Broken : StreamEnd::Finished;
+    const bool cut = facts.network && facts.lengthKnown && facts.endedShort;
+    return facts.error || cut ? StreamEnd::Broken : StreamEnd::Finished;
+}
+
+void ShortEndWatch::Read(std::string_view prefix, std::string_view text) {
+    if (prefix != "ffmpeg")
+        return;
+    if (text.find("ends prematurely") != std::string_view::npos ||
+        text.find("Failed to reconnect at") != std::string_view::npos)
+        m_shortEnd = text.substr(0, 500);
+    else if (text.find("Will reconnect at") != std::string_view::npos)
+        m_shortEnd.clear();
 }
 
 ReconnectPolicy::ReconnectPolicy(int firstDelayMs) : m_firstDelayMs(std::max(0, firstDelayMs)) {}

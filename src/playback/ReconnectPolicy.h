@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace quorvel {
 
@@ -14,6 +16,9 @@ struct StreamEndFacts {
     // The engine guesses a duration for endless MP3 radio too, from the bytes so far, so the
     // duration alone tells nothing.
     bool lengthKnown = false;
+    // The server stopped sending before the size it told, and no resume made up for it.
+    // The engine then ends the file as if its data were all there.
+    bool endedShort = false;
 };
 
 enum class StreamEnd {
@@ -26,8 +31,24 @@ enum class StreamEnd {
 };
 
 // A cut transfer of a file of known size is not a drop: the network layer resumes those
-// by itself at the byte where they broke off, and reopening would start them over.
+// by itself at the byte where they broke off, and reopening would start them over. One it
+// could not resume is broken.
 StreamEnd ClassifyStreamEnd(const StreamEndFacts& facts);
+
+// Follows what the network layer logs of a transfer of known size: it says so each time the
+// server stops short of the size it told, and again each time it tries to resume there. A
+// short end that no resume follows is where the data really ended.
+class ShortEndWatch {
+public:
+    void Read(std::string_view prefix, std::string_view text);
+    bool EndedShort() const { return !m_shortEnd.empty(); }
+    // The network layer's own words on it.
+    const std::string& What() const { return m_shortEnd; }
+    void Reset() { m_shortEnd.clear(); }
+
+private:
+    std::string m_shortEnd;
+};
 
 // The reopen tries for a dropped stream: at most kMaxTries in a row, each waiting twice as
 // long as the one before. Playback that resumes starts the count afresh.

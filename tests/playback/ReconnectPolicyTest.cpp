@@ -11,24 +11,50 @@ TEST(ReconnectPolicy, OnlyNetworkStreamsWithoutALengthAreOpenedAgain) {
         bool network;
         bool error;
         bool lengthKnown;
+        bool endedShort;
         StreamEnd expected;
     };
     const Case cases[] = {
         // Radio whose server closed or went quiet ends without an error.
-        {true, false, false, StreamEnd::Dropped},
-        {true, true, false, StreamEnd::Dropped},
+        {true, false, false, false, StreamEnd::Dropped},
+        {true, true, false, false, StreamEnd::Dropped},
+        {true, false, false, true, StreamEnd::Dropped},
         // A file over HTTP that played to its end, or broke half-way.
-        {true, false, true, StreamEnd::Finished},
-        {true, true, true, StreamEnd::Broken},
+        {true, false, true, false, StreamEnd::Finished},
+        {true, true, true, false, StreamEnd::Broken},
+        // Its server stopped short of the size it told and every resume failed.
+        {true, false, true, true, StreamEnd::Broken},
         // Local files are never opened again, whatever the engine knew of them.
-        {false, false, false, StreamEnd::Finished},
-        {false, true, false, StreamEnd::Broken},
-        {false, false, true, StreamEnd::Finished},
+        {false, false, false, false, StreamEnd::Finished},
+        {false, true, false, false, StreamEnd::Broken},
+        {false, false, true, false, StreamEnd::Finished},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ClassifyStreamEnd({c.network, c.error, c.lengthKnown}), c.expected)
-            << c.network << c.error << c.lengthKnown;
+        EXPECT_EQ(ClassifyStreamEnd({c.network, c.error, c.lengthKnown, c.endedShort}), c.expected)
+            << c.network << c.error << c.lengthKnown << c.endedShort;
     }
+}
+
+TEST(ReconnectPolicy, AShortEndCountsOnlyWhenNoResumeFollowsIt) {
+    const char kShort[] = "http: Stream ends prematurely at 12247, should be 24494";
+    const char kResume[] =
+        "http: Will reconnect at 12247 in 1 second(s), error=Input/output error.";
+    ShortEndWatch watch;
+    watch.Read("ffmpeg", kShort);
+    watch.Read("ffmpeg", kResume);
+    EXPECT_FALSE(watch.EndedShort()) << "the resume may still bring the rest";
+    watch.Read("ffmpeg", "tcp: Connection to tcp://127.0.0.1:1 failed: Connection refused");
+    watch.Read("ffmpeg", kShort);
+    EXPECT_TRUE(watch.EndedShort());
+    EXPECT_EQ(watch.What(), kShort);
+    // A server that answers the resume with the whole file from its start.
+    watch.Read("ffmpeg", kResume);
+    watch.Read("ffmpeg", "http: Failed to reconnect at 12247.");
+    EXPECT_TRUE(watch.EndedShort());
+    watch.Reset();
+    // Only the network layer's word counts, not a stream's text that happens to match.
+    watch.Read("cplayer", kShort);
+    EXPECT_FALSE(watch.EndedShort());
 }
 
 TEST(ReconnectPolicy, ThreeTriesWaitingTwiceAsLongEachAndAFreshCountAfterAReset) {

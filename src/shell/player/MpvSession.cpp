@@ -204,6 +204,7 @@ void MpvSession::Load(const std::vector<std::string>& addresses, PlaylistOrigin 
     m_refusal.clear();
     m_opened.clear();
     m_endError.clear();
+    m_shortEnd.Reset();
     m_midiAddress.clear();
     m_playedTo = 0.0;
     // A new address plays at once, even when the last one was left paused.
@@ -308,6 +309,7 @@ void MpvSession::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
         case MPV_EVENT_START_FILE: {
             ++m_startedFiles;
+            m_shortEnd.Reset();
             if (const auto* start = static_cast<const mpv_event_start_file*>(event.data))
                 m_startedEntry = start->playlist_entry_id;
             break;
@@ -432,8 +434,12 @@ void MpvSession::HandleEndFile(const mpv_event_end_file& end) {
         facts.network = !SchemeOf(m_playingTarget).empty();
         facts.error = end.reason == MPV_END_FILE_REASON_ERROR;
         facts.lengthKnown = m_fileSize > 0 && m_duration > 0;
-        const QString reason = facts.error ? QString::fromUtf8(mpv_error_string(end.error))
-                                           : tr("The stream stopped sending.");
+        facts.endedShort = m_shortEnd.EndedShort();
+        QString reason = tr("The stream stopped sending.");
+        if (facts.error)
+            reason = QString::fromUtf8(mpv_error_string(end.error));
+        else if (facts.endedShort)
+            reason = QString::fromStdString(m_shortEnd.What());
         switch (ClassifyStreamEnd(facts)) {
             case StreamEnd::Dropped:
                 Q_EMIT Dropped(reason, facts.error ? -1.0 : m_playedTo);
@@ -518,12 +524,15 @@ void MpvSession::HandleIdle() {
 }
 
 void MpvSession::HandleLog(const mpv_event_log_message& message) {
-    if (m_phase != Phase::Loading)
+    if (m_phase == Phase::Idle)
         return;
     std::string_view text = message.text ? message.text : "";
     while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
         text.remove_suffix(1);
     const std::string_view prefix = message.prefix ? message.prefix : "";
+    m_shortEnd.Read(prefix, text);
+    if (m_phase != Phase::Loading)
+        return;
     // Warnings only from the network layer: that is where "HTTP error 404" is told.
     if (message.log_level > MPV_LOG_LEVEL_ERROR && prefix != "ffmpeg")
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AddressPolicy.h"
+#include "playback/ReconnectPolicy.h"
 #include "shell/player/MidiStreamProtocol.h"
 #include "shell/player/MpvHandle.h"
 #include "shell/player/SessionOptions.h"
@@ -176,6 +177,7 @@ private:
     double m_duration = 0.0;
     // Bytes of what plays, as the server told them; -1 for a stream without a length.
     std::int64_t m_fileSize = -1;
+    ShortEndWatch m_shortEnd;
     bool m_paused = false;
     int m_volume = 50;
     bool m_muted = false;

@@ -252,7 +252,9 @@ void PlayerEngine::OnWindowsPlaylistMet(const QString& address, PlaylistOrigin) 
 void PlayerEngine::OnInterrupted(const QString& reason) {
     if (m_opening)
         return;
+    m_interrupted = true;
     m_session->Stop();
+    m_interrupted = false;
     Q_EMIT Failed(m_userAddress, tr("The stream broke off while playing.") +
                                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
@@ -291,7 +293,7 @@ void PlayerEngine::CancelReconnect() {
 }
 
 void PlayerEngine::OnSessionEnded() {
-    if (!m_reconnecting)
+    if (!m_reconnecting && !m_interrupted)
         Q_EMIT Ended();
 }
 

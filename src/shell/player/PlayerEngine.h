@@ -81,6 +81,8 @@ private:
     QTimer m_reconnectTimer;
     ReconnectPolicy m_reconnect;
     bool m_reconnecting = false;
+    // A file broke off: stopping the engine ends it, but it did not play whole.
+    bool m_interrupted = false;
     QElapsedTimer m_sinceLoad;
     quint64 m_ticket = 0;
     QString m_userAddress;

@@ -123,6 +123,36 @@ TEST(Reconnect, AFileServedWholeEndsWithoutAnotherRequest) {
     EXPECT_FALSE(engine.IsReconnecting());
 }
 
+TEST(Reconnect, AFileWhoseServerStopsShortOfItsToldSizeFailsInsteadOfEnding) {
+    const std::string sound = test::TestMediaBytes(test::MediaKind::Mp3);
+    StreamServer server;
+    // Half of it under the whole size; without ranges on offer the rest is never asked for.
+    server.Answer(kPath, StreamServer::Response(
+                             200, "audio/mpeg", std::string_view(sound).substr(0, sound.size() / 2),
+                             "Content-Length: " + std::to_string(sound.size()) + "\r\n"));
+    PlayerEngine engine(Options());
+    QSignalSpy started(&engine, &PlayerEngine::Started);
+    QSignalSpy ended(&engine, &PlayerEngine::Ended);
+    QSignalSpy failed(&engine, &PlayerEngine::Failed);
+    QSignalSpy tries(&engine, &PlayerEngine::Reconnecting);
+    const QString url = QString::fromStdString(server.Url(kPath));
+    engine.Open(url);
+    ASSERT_TRUE(failed.wait(30000));
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.front().at(0).toString(), url);
+    const QString why = failed.front().at(1).toString();
+    EXPECT_TRUE(why.startsWith("The stream broke off while playing.\n")) << why.toStdString();
+    EXPECT_EQ(started.size(), 1);
+    // Whatever the broken file might still say would come before a file played after it ends.
+    const QString file = QString::fromStdString(test::TestMediaFile(test::MediaKind::Wav).string());
+    engine.Open(file);
+    ASSERT_TRUE(ended.wait(20000));
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_TRUE(tries.isEmpty());
+    EXPECT_EQ(server.RequestCount(kPath), 1);
+}
+
 TEST(Reconnect, AFileSentWithoutItsSizeIsOpenedOnceMoreThenEnds) {
     StreamServer server;
     server.Answer(kPath, LiveAnswer(false));
