@@ -1,4 +1,5 @@
 // The channel list widget with 100,000 rows: filling it and sorting it while it is shown.
+#include "QtBench.h"
 #include "shell/widgets/ListView.h"
 
 #include <benchmark/benchmark.h>
@@ -111,12 +112,6 @@ BENCHMARK(BM_SortRowsWithoutView)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::Offscreen) ? 0
+                                                                                                : 1;
 }

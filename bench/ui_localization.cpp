@@ -1,6 +1,7 @@
 // Applying a language to the real main window with a 5,000-item translation file, and
 // generating the file from the loaded windows.
 #include <benchmark/benchmark.h>
+#include "QtBench.h"
 
 #include <QApplication>
 
@@ -67,10 +68,6 @@ BENCHMARK(BM_GenerateForEveryLoadedWindow)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::Offscreen) ? 0
+                                                                                                : 1;
 }

@@ -5,6 +5,7 @@
 // (QUORVEL_BENCH_STREAM_URL plays another stream instead of the one made here).
 // The variants show where the time goes: no picture at all (decoding only), the widget
 // without its control bar, and the whole player.
+#include "QtBench.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/MpvVideoWidget.h"
@@ -235,13 +236,8 @@ BENCHMARK(BM_PlayerCpu)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (!quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::DisplayIfAny))
+        return 1;
     if (g_cpu.count("mpv command line") && g_cpu["mpv command line"] > 0) {
         for (const auto& [name, cpu] : g_cpu) {
             std::printf("%-20s %6.2f s CPU  %5.2fx mpv  %s\n", name.c_str(), cpu,

@@ -4,6 +4,7 @@
 // Run it under a display (Xvfb is fine):
 //   DISPLAY=:99 build/bin/bench_ui_player_gaps
 // Each case reports gap_ms (target: under 100) and wall_ms, the time until it was told.
+#include "QtBench.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvVideoWidget.h"
 #include "support/LocalHttpServer.h"
@@ -301,13 +302,8 @@ BENCHMARK(BM_FastChannelSwitching)->Iterations(1)->Unit(benchmark::kMillisecond)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (!quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::DisplayIfAny))
+        return 1;
     for (const auto& [name, gap] : g_gaps)
         std::printf("%-36s longest gap %7.1f ms (target 100)\n", name.c_str(), gap);
     return 0;

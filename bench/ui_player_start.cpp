@@ -1,6 +1,7 @@
 // Time from setting a local file's address to playback start, for the player engine with
 // no window, for the MediaPlayer widget drawing through the render API (needs a display),
 // and, side by side, for mpv's command line playing the first moment of the same file.
+#include "QtBench.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
@@ -172,13 +173,7 @@ BENCHMARK(BM_MpvCommandLineStartToPlaying)->Apply(Kinds);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::DisplayIfAny)
+               ? 0
+               : 1;
 }

@@ -1,5 +1,6 @@
 // The search box over a shown list of 1,000,000 channels: one keystroke is the search, the
 // view's reset and the repaint. The first keystroke after a list loads also folds the names.
+#include "QtBench.h"
 #include "shell/widgets/ListSearch.h"
 #include "shell/widgets/ListView.h"
 
@@ -101,10 +102,6 @@ BENCHMARK(BM_FirstKeystrokeAfterALoad)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks(argc, argv, quorvel::bench::BenchDisplay::Offscreen) ? 0
+                                                                                                : 1;
 }

@@ -4,6 +4,7 @@
 //     the player included) to the window exposed with the TV list.
 // The two add up to process start to Form1 shown with the splash's own second aside.
 #include "../tests/e2e/DesktopDriver.h"
+#include "QtBench.h"
 #include "appearance/InstanceLock.h"
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
@@ -193,14 +194,8 @@ BENCHMARK(BM_PeakMemoryWithListShown)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY")) {
-        std::fprintf(stderr, "needs an X display (start Xvfb and set DISPLAY)\n");
-        return 1;
-    }
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quorvel::bench::RunQtBenchmarks(argc, argv,
+                                           quorvel::bench::BenchDisplay::DisplayRequired)
+               ? 0
+               : 1;
 }

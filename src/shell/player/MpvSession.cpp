@@ -236,13 +236,7 @@ void MpvSession::LoadNextBatch() {
 
 void MpvSession::Stop() {
     const bool wasActive = m_phase != Phase::Idle;
-    ++m_loadSerial;
-    m_loadRepliesDue = 0;
-    m_toAppend.clear();
-    m_origins.clear();
-    m_phase = Phase::Idle;
-    m_failurePending = false;
-    CommandAsync({"stop"});
+    Halt();
     if (wasActive)
         Q_EMIT Ended();
     DecideHooks();
@@ -668,7 +662,8 @@ void MpvSession::SetForEntry(Hook& hook, const char* name, const std::string& va
     mpv_command_async(m_handle.get(), Tag(static_cast<int>(Reply::HookSet), hook.serial), argv);
 }
 
-void MpvSession::FailNow(const QString& reason) {
+void MpvSession::Halt() {
+    // Replies and events still on their way belong to the load given up here.
     ++m_loadSerial;
     m_loadRepliesDue = 0;
     m_toAppend.clear();
@@ -676,6 +671,10 @@ void MpvSession::FailNow(const QString& reason) {
     m_phase = Phase::Idle;
     m_failurePending = false;
     CommandAsync({"stop"});
+}
+
+void MpvSession::FailNow(const QString& reason) {
+    Halt();
     Q_EMIT Failed(reason);
 }
 

@@ -131,6 +131,8 @@ private:
     void ContinueHook(Hook& hook);
     const OriginRange* RangeOf(std::int64_t entryId) const;
     bool IsOurEntry(std::int64_t entryId) const;
+    // Nothing plays and nothing of the last load is waited for.
+    void Halt();
     void FailNow(const QString& reason);
     QString FailureReason() const;
     int CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);

@@ -22,9 +22,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>

@@ -62,12 +62,8 @@ protected:
     PlayerEngineFaultsTest() { UseEngine(3); }
 
     void UseEngine(int networkTimeoutSeconds) {
-        SessionOptions options;
-        options.video = VideoOutput::Null;
-        options.audioOutput = "null";
-        options.networkTimeoutSeconds = networkTimeoutSeconds;
         engine.reset();
-        engine = std::make_unique<PlayerEngine>(options);
+        engine = std::make_unique<PlayerEngine>(test::NullOutputs(networkTimeoutSeconds));
         QObject::connect(engine.get(), &PlayerEngine::Started, [this] {
             outcome.clear();
             settled = true;

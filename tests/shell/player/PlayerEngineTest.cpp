@@ -32,12 +32,8 @@ protected:
     PlayerEngineTest() { UseEngine(3); }
 
     void UseEngine(int networkTimeoutSeconds) {
-        SessionOptions options;
-        options.video = VideoOutput::Null;
-        options.audioOutput = "null";
-        options.networkTimeoutSeconds = networkTimeoutSeconds;
         engine.reset();
-        engine = std::make_unique<PlayerEngine>(options);
+        engine = std::make_unique<PlayerEngine>(test::NullOutputs(networkTimeoutSeconds));
         QObject::connect(engine.get(), &PlayerEngine::Started,
                          [this](const QString& address) { started << address; });
         QObject::connect(engine.get(), &PlayerEngine::Failed,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/player/MpvSession.h"
+#include "shell/player/SessionOptions.h"
 
 #include "LocalHttpServer.h"
 
@@ -147,6 +148,16 @@ private:
     mpv_handle* m_handle = nullptr;
     std::map<std::string, std::string> m_values;
 };
+
+// No picture and no sound card: what engine tests play into.
+inline SessionOptions NullOutputs(
+    int networkTimeoutSeconds = SessionOptions{}.networkTimeoutSeconds) {
+    SessionOptions options;
+    options.video = VideoOutput::Null;
+    options.audioOutput = "null";
+    options.networkTimeoutSeconds = networkTimeoutSeconds;
+    return options;
+}
 
 // Every event the engine queued before this call has been handled once it returns: the
 // session sees a volume change it asked for only after them.
