@@ -95,6 +95,10 @@ private:
     enum class Phase { Idle, Loading, Playing };
     // What an answer from the engine is for; kept in the reply's user data.
     enum class Reply : std::uint64_t { None, Load, HookPath, HookSet };
+    // A reply's user data: what it is for in the low byte, the load or hook it belongs to above.
+    static std::uint64_t ReplyTag(Reply kind, std::uint64_t serial) {
+        return (serial << 8) | static_cast<std::uint64_t>(kind);
+    }
 
     struct Hook {
         std::uint64_t hookId = 0;
@@ -114,7 +118,9 @@ private:
         bool direct = false;
     };
 
+    // MpvSession.cpp: the engine's options and what is observed.
     void Initialize(const SessionOptions& options);
+    // MpvSessionEvents.cpp: the engine's events on the GUI thread.
     void QueueDrain();
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
@@ -124,6 +130,8 @@ private:
     void HandleLog(const mpv_event_log_message& message);
     void HandleIdle();
     void HandleMetadata(const mpv_event_property& property);
+    QString FailureReason() const;
+    // MpvSessionHooks.cpp: every entry checked before it opens.
     void DecideHooks();
     void DecideHook(Hook& hook);
     void RefuseEntry(Hook& hook, std::string reason);
@@ -131,10 +139,10 @@ private:
     void ContinueHook(Hook& hook);
     const OriginRange* RangeOf(std::int64_t entryId) const;
     bool IsOurEntry(std::int64_t entryId) const;
+    // MpvSessionCommands.cpp: what is asked of the engine.
     // Nothing plays and nothing of the last load is waited for.
     void Halt();
     void FailNow(const QString& reason);
-    QString FailureReason() const;
     int CommandAsync(std::initializer_list<const char*> args, Reply reply = Reply::None);
     void LoadNextBatch();
 
