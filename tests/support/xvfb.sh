@@ -1,35 +1,45 @@
 #!/usr/bin/env bash
-# Starts or stops the Xvfb that the player and end-to-end tests draw on.
+# Starts or stops the Xvfb that the player and end-to-end tests draw on. Xvfb takes a free
+# display itself, so test runs of several build folders, and other X servers, live side by
+# side; the display's name is kept in STATE_DIR for on-xvfb.sh.
+# xvfb.sh start|stop STATE_DIR
 set -u
-action=$1
-display=${2:-:77}
-number=${display#:}
-pidfile=/tmp/quorvel-xvfb-$number.pid
+action=${1:-}
+state=${2:-}
+if [ -z "$state" ]; then
+  echo "usage: xvfb.sh start|stop STATE_DIR" >&2
+  exit 2
+fi
+pidfile=$state/pid
 case "$action" in
   start)
-    if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then exit 0; fi
-    rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
-    # Xvfb writes the display's number to this pipe once it takes connections; should it
-    # end before, the pipe closes. The read's timeout only stops a stuck start.
-    ready=$(mktemp -u "/tmp/quorvel-xvfb-$number.XXXXXX")
+    mkdir -p "$state"
+    if [ -f "$pidfile" ] && [ -f "$state/display" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then
+      exit 0
+    fi
+    rm -f "$state/display"
+    # Xvfb writes the number of the display it took to this pipe once it takes connections;
+    # should it end before, the pipe closes. The read's timeout only stops a stuck start.
+    ready=$state/ready
+    rm -f "$ready"
     mkfifo "$ready"
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 \
-      3>"$ready" >/tmp/quorvel-xvfb-$number.log 2>&1 &
+    Xvfb -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" >"$state/log" 2>&1 &
     echo $! >"$pidfile"
-    if read -r -t 60 _ <"$ready"; then
+    if read -r -t 60 number <"$ready" && [ -n "$number" ]; then
       rm -f "$ready"
+      echo ":$number" >"$state/display"
       exit 0
     fi
     rm -f "$ready"
-    echo "Xvfb did not start on $display" >&2
-    cat /tmp/quorvel-xvfb-$number.log >&2
+    echo "Xvfb did not start" >&2
+    cat "$state/log" >&2
     exit 1
     ;;
   stop)
     [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
-    rm -f "$pidfile"
+    rm -f "$pidfile" "$state/display"
     exit 0
     ;;
 esac
-echo "usage: xvfb.sh start|stop [DISPLAY]" >&2
+echo "usage: xvfb.sh start|stop STATE_DIR" >&2
 exit 2
