@@ -2,12 +2,12 @@
 # Builds the fuzz preset and fuzzes each target for a while (FUZZ_SECONDS, 60 by default),
 # starting from its seed corpus in tests/fuzz/corpus/. Fails on any crash, leak or timeout;
 # the input that showed it is kept in build-fuzz/artifacts/.
-# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi ...]
+# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi)
+[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u)
 
 ./scripts/build.sh fuzz
 work=$(mktemp -d)

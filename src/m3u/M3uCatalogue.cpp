@@ -4,6 +4,7 @@
 
 #include "files/TextCase.h"
 #include "files/Windows1252.h"
+#include "m3u/CountryNames.h"
 
 namespace quorvel {
 namespace {
@@ -131,37 +132,110 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-std::string LanguagesOf(std::string_view languages) {
-    std::vector<std::string_view> seen;
-    std::string out;
+// An entry naming more gives no useful language box entry, only cost.
+constexpr std::size_t kMaxLanguages = 32;
+
+// What a group-title names when it sorts channels by kind rather than by language or
+// country: the catalogue's categories and the genres playlists commonly use.
+constexpr std::string_view kGenres[] = {
+    "Adult",     "Animation",     "Auto",          "Business",
+    "Cartoons",  "Children",      "Classic",       "Comedy",
+    "Cooking",   "Culture",       "Documentaries", "Documentary",
+    "Education", "Entertainment", "Family",        "Film",
+    "Films",     "Food",          "General",       "Info",
+    "Kids",      "Legislative",   "Lifestyle",     "Local",
+    "Movie",     "Movies",        "Music",         "News",
+    "Other",     "Outdoor",       "Public",        "Radio",
+    "Regional",  "Relax",         "Religion",      "Religious",
+    "Science",   "Series",        "Shop",          "Shopping",
+    "Sport",     "Sports",        "Travel",        "TV",
+    "Undefined", "Video",         "Weather",       "XXX",
+};
+
+// Hands each piece of a list such as "English;French" (split at ";", ",", "/" or "|",
+// blanks trimmed, empty ones left out) to `each` until it returns false.
+template <typename Each>
+void ForEachPiece(std::string_view list, Each&& each) {
     std::size_t start = 0;
-    while (start <= languages.size()) {
-        std::size_t stop = languages.find_first_of(";,/|", start);
+    while (start <= list.size()) {
+        std::size_t stop = list.find_first_of(";,/|", start);
         if (stop == std::string_view::npos)
-            stop = languages.size();
-        const std::string_view piece = Trim(languages.substr(start, stop - start));
+            stop = list.size();
+        const std::string_view piece = Trim(list.substr(start, stop - start));
         start = stop + 1;
-        if (piece.empty())
-            continue;
-        bool duplicate = false;
-        for (const auto& known : seen)
-            duplicate = duplicate || EqualsIgnoringCase(known, piece);
-        if (duplicate)
-            continue;
-        seen.push_back(piece);
+        if (!piece.empty() && !each(piece))
+            return;
+    }
+}
+
+// The pieces of a list, each given to `name` and made storable, the distinct results
+// joined by "/". At most kMaxLanguages, found in one pass: each piece is held against
+// that many at most.
+template <typename Name>
+std::string JoinDistinct(std::string_view list, Name&& name) {
+    std::vector<std::string> seen;
+    std::string out;
+    ForEachPiece(list, [&](std::string_view piece) {
+        // Made storable before the comparison: two names the code page cannot hold would
+        // otherwise both become "?" and stand twice.
+        std::string named = StorableText(name(piece));
+        if (Trim(named).empty())
+            return true;
+        for (const std::string& known : seen) {
+            if (EqualsIgnoringCase(known, named))
+                return true;
+        }
         if (!out.empty())
             out.push_back('/');
-        out.append(piece);
-    }
+        out.append(named);
+        seen.push_back(std::move(named));
+        return seen.size() < kMaxLanguages;
+    });
     return out;
+}
+
+std::string_view AsWritten(std::string_view piece) {
+    return piece;
+}
+
+std::string_view CountryOrAsWritten(std::string_view piece) {
+    return CountryName(piece).value_or(piece);
+}
+
+bool NamesGenre(std::string_view group) {
+    bool genre = false;
+    ForEachPiece(group, [&](std::string_view piece) {
+        for (const auto known : kGenres)
+            genre = genre || EqualsIgnoringCase(piece, known);
+        return !genre;
+    });
+    return genre;
+}
+
+std::string_view GroupOf(const M3uEntry& entry) {
+    const std::string_view group = entry.Attribute("group-title").value_or(std::string_view());
+    return group.empty() ? std::string_view(entry.group) : group;
+}
+
+// The languages the language box offers the channel under: tvg-language; failing that a
+// group-title that sorts by something other than kind (often a language or a country);
+// failing that the countries of tvg-country by name.
+std::string TypeOf(const M3uEntry& entry) {
+    std::string type = JoinDistinct(entry.Attribute("tvg-language").value_or(""), AsWritten);
+    if (!type.empty())
+        return type;
+    const std::string_view group = GroupOf(entry);
+    if (!NamesGenre(group))
+        type = JoinDistinct(group, AsWritten);
+    if (!type.empty())
+        return type;
+    return JoinDistinct(entry.Attribute("tvg-country").value_or(""), CountryOrAsWritten);
 }
 
 std::string CategoryOf(const M3uEntry& entry, const M3uImportOptions& options) {
     if (!options.category.empty())
         return StorableText(options.category);
-    std::string_view group = entry.Attribute("group-title").value_or(std::string_view());
-    if (group.empty())
-        group = entry.group;
+    const std::string_view group = GroupOf(entry);
     for (const auto category : kCategories) {
         if (EqualsIgnoringCase(Trim(group), category))
             return std::string(category);
@@ -182,23 +256,26 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
 
 }  // namespace
 
+CatalogueEntry ChannelFromM3u(const M3uEntry& entry, const M3uImportOptions& options) {
+    CatalogueEntry channel;
+    std::string_view name = entry.title;
+    if (name.empty())
+        name = entry.Attribute("tvg-name").value_or(std::string_view());
+    if (name.empty())
+        name = entry.url;
+    channel.name = StorableText(name);
+    channel.url = StorableAddress(entry.url);
+    channel.category = CategoryOf(entry, options);
+    channel.type = TypeOf(entry);
+    return channel;
+}
+
 std::vector<CatalogueEntry> ChannelsFromM3u(const M3uPlaylist& playlist,
                                             const M3uImportOptions& options) {
     std::vector<CatalogueEntry> channels;
     channels.reserve(playlist.entries.size());
-    for (const M3uEntry& entry : playlist.entries) {
-        CatalogueEntry channel;
-        std::string_view name = entry.title;
-        if (name.empty())
-            name = entry.Attribute("tvg-name").value_or(std::string_view());
-        if (name.empty())
-            name = entry.url;
-        channel.name = StorableText(name);
-        channel.url = StorableAddress(entry.url);
-        channel.category = CategoryOf(entry, options);
-        channel.type = StorableText(LanguagesOf(entry.Attribute("tvg-language").value_or("")));
-        channels.push_back(std::move(channel));
-    }
+    for (const M3uEntry& entry : playlist.entries)
+        channels.push_back(ChannelFromM3u(entry, options));
     return channels;
 }
 

@@ -78,37 +78,55 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-// Where the line from `start` ends: at LF, CR LF or a lone CR. Two memchr calls beat a
-// byte-by-byte search for either.
-std::size_t LineEnd(std::string_view bytes, std::size_t start) {
-    const char* begin = bytes.data() + start;
-    const std::size_t size = bytes.size() - start;
-    const void* lf = std::memchr(begin, '\n', size);
-    const std::size_t lfAt =
-        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : size;
-    const void* cr = std::memchr(begin, '\r', lfAt);
-    const std::size_t end =
-        cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : lfAt;
-    return start + end;
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
-// "#EXTINF:<duration> name="value" name=value ...,Title"
-void ReadExtInf(std::string_view rest, M3uEntry& entry) {
-    std::size_t i = 0;
+// Where each line ends: at LF, CR LF or a lone CR. The next LF and the next CR are each
+// searched for again only once a line has passed them: searching the rest of the file on
+// every line made a file of lone CRs cost its size squared.
+class LineEnds {
+public:
+    explicit LineEnds(std::string_view bytes)
+        : m_bytes(bytes), m_lf(Find('\n', 0)), m_cr(Find('\r', 0)) {}
+
+    std::size_t From(std::size_t start) {
+        if (m_lf < start)
+            m_lf = Find('\n', start);
+        if (m_cr < start)
+            m_cr = Find('\r', start);
+        return m_lf < m_cr ? m_lf : m_cr;
+    }
+
+private:
+    std::size_t Find(char c, std::size_t start) const {
+        const void* found = std::memchr(m_bytes.data() + start, c, m_bytes.size() - start);
+        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_bytes.data())
+                     : m_bytes.size();
+    }
+
+    std::string_view m_bytes;
+    std::size_t m_lf;
+    std::size_t m_cr;
+};
+
+// Walks attributes `name="value" name=value ...` from `i` and hands each to `found`
+// (name, value) until it returns true. Returns where the title's comma stands, or npos
+// when the attributes run to the end (an unclosed quote does).
+template <typename Found>
+std::size_t ScanAttributes(std::string_view rest, std::size_t i, Found&& found) {
     const std::size_t n = rest.size();
-    entry.attributes.reserve(8);
-    // The duration: everything up to the first blank or comma.
-    while (i < n && !IsBlank(rest[i]) && rest[i] != ',')
-        ++i;
     for (;;) {
         while (i < n && IsBlank(rest[i]))
             ++i;
         if (i >= n)
-            return;
-        if (rest[i] == ',') {
-            entry.title = std::string(TrimSpace(rest.substr(i + 1)));
-            return;
-        }
+            return std::string_view::npos;
+        if (rest[i] == ',')
+            return i;
         const std::size_t nameStart = i;
         while (i < n && rest[i] != '=' && rest[i] != ',' && !IsBlank(rest[i]))
             ++i;
@@ -130,49 +148,72 @@ void ReadExtInf(std::string_view rest, M3uEntry& entry) {
                 ++i;
             value = rest.substr(valueStart, i - valueStart);
         }
-        if (!name.empty())
-            entry.attributes.emplace_back(ToLowerAscii(name), std::string(TrimSpace(value)));
+        if (!name.empty() && found(name, TrimSpace(value)))
+            return std::string_view::npos;
     }
+}
+
+// "#EXTINF:<duration> name="value" name=value ...,Title"
+void ReadExtInf(std::string_view rest, M3uEntry& entry) {
+    std::size_t i = 0;
+    // The duration: everything up to the first blank or comma.
+    while (i < rest.size() && !IsBlank(rest[i]) && rest[i] != ',')
+        ++i;
+    const std::size_t comma =
+        ScanAttributes(rest, i, [](std::string_view, std::string_view) { return false; });
+    const std::size_t stop = comma == std::string_view::npos ? rest.size() : comma;
+    entry.attributes = std::string(TrimSpace(rest.substr(i, stop - i)));
+    if (comma != std::string_view::npos)
+        entry.title = std::string(TrimSpace(rest.substr(comma + 1)));
 }
 
 }  // namespace
 
 std::optional<std::string_view> M3uEntry::Attribute(std::string_view name) const {
-    for (const auto& [key, value] : attributes) {
-        if (EqualsIgnoringCase(key, name))
-            return std::string_view(value);
-    }
-    return std::nullopt;
+    std::optional<std::string_view> result;
+    ScanAttributes(attributes, 0, [&](std::string_view key, std::string_view value) {
+        if (!EqualsIgnoringCase(key, name))
+            return false;
+        result = value;
+        return true;
+    });
+    return result;
 }
 
 M3uPlaylist ParseM3u(std::string_view bytes) {
     if (bytes.substr(0, kBom.size()) == kBom)
         bytes.remove_prefix(kBom.size());
+    // Converted line by line: a copy of the whole file would cost up to three times its size.
+    const bool windows1252 = !IsValidUtf8(bytes);
     std::string converted;
-    if (!IsValidUtf8(bytes)) {
-        converted = Windows1252ToUtf8(bytes);
-        bytes = converted;
-    }
 
     M3uPlaylist playlist;
     M3uEntry pending;
     bool havePending = false;
     std::string group;
+    LineEnds lineEnds(bytes);
     std::size_t start = 0;
     while (start < bytes.size()) {
-        const std::size_t stop = LineEnd(bytes, start);
-        const std::string_view line = TrimSpace(bytes.substr(start, stop - start));
+        const std::size_t stop = lineEnds.From(start);
+        std::string_view line = TrimSpace(bytes.substr(start, stop - start));
         start = stop + 1;
         if (stop + 1 < bytes.size() && bytes[stop] == '\r' && bytes[stop + 1] == '\n')
             ++start;
 
         if (line.empty())
             continue;
+        if (windows1252 && !IsAscii(line)) {
+            converted = Windows1252ToUtf8(line);
+            line = converted;
+        }
         if (line.front() != '#') {
-            M3uEntry entry = havePending ? std::move(pending) : M3uEntry{};
+            if (playlist.entries.size() == kMaxM3uEntries) {
+                playlist.tooManyEntries = true;
+                break;
+            }
+            M3uEntry& entry = playlist.entries.emplace_back(std::move(pending));
             entry.url = std::string(line);
             entry.group = std::move(group);
-            playlist.entries.push_back(std::move(entry));
             pending = M3uEntry{};
             havePending = false;
             group.clear();
@@ -190,7 +231,7 @@ M3uPlaylist ParseM3u(std::string_view bytes) {
         // Other directives (#EXTM3U, #EXTVLCOPT, #KODIPROP, #EXT-X-...) and comments
         // say nothing about which channels the list holds.
     }
-    if (havePending)
+    if (havePending && !playlist.tooManyEntries)
         ++playlist.entriesWithoutAddress;
     return playlist;
 }

@@ -4,23 +4,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace quorvel {
 
 // Playlists come from the web; bigger files are refused before they are read.
 inline constexpr std::size_t kMaxM3uBytes = 256u * 1024 * 1024;
+// Every entry costs memory of its own however short its line: reading stops past this many.
+inline constexpr std::size_t kMaxM3uEntries = 100'000;
 
 // One entry of an (extended) M3U playlist, UTF-8.
 struct M3uEntry {
     std::string url;    // the address line, blanks trimmed
     std::string title;  // the text after the #EXTINF attributes' comma, blanks trimmed
-    // #EXTINF attributes in the order written; names in lower case, values unquoted.
-    std::vector<std::pair<std::string, std::string>> attributes;
+    // The #EXTINF attributes as written (between the duration and the title's comma).
+    // Kept as one text, read when asked: a list of pairs cost many times the line.
+    std::string attributes;
     std::string group;  // from an #EXTGRP line before the address
 
-    // The first attribute of that name (letter case ignored), or nothing.
+    // The first attribute of that name (letter case ignored), unquoted and trimmed, or
+    // nothing. Reads the attributes anew on each call.
     std::optional<std::string_view> Attribute(std::string_view name) const;
 };
 
@@ -28,6 +31,8 @@ struct M3uPlaylist {
     std::vector<M3uEntry> entries;
     // #EXTINF lines that no address followed (the next #EXTINF or the end came first).
     std::size_t entriesWithoutAddress = 0;
+    // The file names more than kMaxM3uEntries addresses: reading stopped after that many.
+    bool tooManyEntries = false;
 };
 
 // Reads a playlist in one pass: a UTF-8 byte-order mark, CR LF, LF or CR line ends,

@@ -15,8 +15,12 @@ struct M3uRows {
     std::string error;  // names the file and the reason when it could not be read
 };
 
+// Why a playlist with more than kMaxM3uEntries entries is not imported, naming the file.
+std::string TooManyEntriesMessage(const std::filesystem::path& file);
+
 // A playlist file's channels as rows for the editing list (see ChannelsFromM3u for how the
-// fields are taken); `category` empty takes each entry's group. Reads and parses the whole
+// fields are taken); `category` empty takes each entry's group. A playlist of more
+// than kMaxM3uEntries entries is refused whole. Reads and parses the whole
 // file: call it off the GUI thread.
 M3uRows ReadM3uRows(const std::filesystem::path& file, const std::string& category);
 

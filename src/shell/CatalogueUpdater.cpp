@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include "threads/ThreadEdge.h"
+
 namespace quorvel {
 
 CatalogueUpdater::CatalogueUpdater(QObject* parent) : QObject(parent) {}
@@ -31,17 +33,25 @@ bool CatalogueUpdater::Start(std::string url, std::filesystem::path catalogue,
     };
     m_worker = std::thread([this, url = std::move(url), catalogue = std::move(catalogue),
                             options = std::move(options)] {
-        UpdateResult result = RunWebUpdate(url, catalogue, options);
         // Dropped if the updater is gone; its destructor waits for this thread first.
-        QMetaObject::invokeMethod(
-            this,
-            [this, result = std::move(result)]() mutable {
-                m_result = std::move(result);
-                m_running = false;
-                Join();
-                Q_EMIT Finished();
-            },
-            Qt::QueuedConnection);
+        const auto post = [this](UpdateResult result) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, result = std::move(result)]() mutable {
+                    m_result = std::move(result);
+                    m_running = false;
+                    Join();
+                    Q_EMIT Finished();
+                },
+                Qt::QueuedConnection);
+        };
+        RunAtThreadEdge([&] { post(RunWebUpdate(url, catalogue, options)); },
+                        [&](const std::string& reason) {
+                            UpdateResult result;
+                            result.message = "The update broke off (" + reason +
+                                             "). The channel list was left as it was.";
+                            post(std::move(result));
+                        });
     });
     return true;
 }

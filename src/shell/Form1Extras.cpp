@@ -19,6 +19,7 @@
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
+#include "threads/ThreadEdge.h"
 
 namespace quorvel {
 namespace {
@@ -117,6 +118,11 @@ void Form1Extras::cmdCheckStreams_Click() {
 
 void Form1Extras::CheckDone() {
     const auto* check = qobject_cast<const StreamCheckDialog*>(sender());
+    if (!check->Failure().isEmpty()) {
+        tell(check->Failure());
+        Q_EMIT CheckFinished(-1);
+        return;
+    }
     // Results go by address, so they still fit when rows moved or went during the check.
     auto failing = std::make_shared<std::unordered_map<std::string, QString>>();
     const CheckReport& report = check->Report();
@@ -168,8 +174,13 @@ void Form1Extras::ImportM3uFile(const QString& path) {
     auto result = std::make_shared<M3uRows>();
     const std::filesystem::path file = path.toStdString();
     const std::string category = m_form->txtType->text().trimmed().toStdString();
-    QThread* thread =
-        QThread::create([result, file, category] { *result = ReadM3uRows(file, category); });
+    QThread* thread = QThread::create([result, file, category] {
+        RunAtThreadEdge([&] { *result = ReadM3uRows(file, category); },
+                        [&](const std::string& reason) {
+                            *result = M3uRows();
+                            result->error = file.string() + ": " + reason;
+                        });
+    });
     m_import = thread;
     connect(thread, &QThread::finished, this, [this, thread, result] {
         thread->deleteLater();

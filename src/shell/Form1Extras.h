@@ -48,6 +48,7 @@ public:
     CheckOptions checkOptions;
 
 Q_SIGNALS:
+    // -1 when the check or the import failed; the message went to `tell`.
     void CheckFinished(int failed);
     void ImportFinished(int added);
 

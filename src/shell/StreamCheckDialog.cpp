@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "threads/ThreadEdge.h"
+
 namespace quorvel {
 
 StreamCheckDialog::StreamCheckDialog(std::vector<std::string> addresses, CheckOptions options,
@@ -35,26 +37,38 @@ void StreamCheckDialog::Start() {
     if (m_worker.joinable())
         return;
     m_worker = std::thread([this] {
-        CheckReport report =
-            m_checker.Check(m_addresses, [this](std::size_t, const ProbeResult& r) {
-                const bool failed = Failed(r.status);
-                // Runs later on the GUI thread; dropped if the window is gone by then.
+        RunAtThreadEdge(
+            [this] {
+                CheckReport report =
+                    m_checker.Check(m_addresses, [this](std::size_t, const ProbeResult& r) {
+                        const bool failed = Failed(r.status);
+                        // Runs later on the GUI thread; dropped if the window is gone by then.
+                        QMetaObject::invokeMethod(
+                            this,
+                            [this, failed] {
+                                ++m_known;
+                                m_failed += failed ? 1 : 0;
+                                ShowProgress();
+                            },
+                            Qt::QueuedConnection);
+                    });
                 QMetaObject::invokeMethod(
                     this,
-                    [this, failed] {
-                        ++m_known;
-                        m_failed += failed ? 1 : 0;
-                        ShowProgress();
+                    [this, report = std::move(report)]() mutable {
+                        m_report = std::move(report);
+                        Done();
+                    },
+                    Qt::QueuedConnection);
+            },
+            [this](const std::string& reason) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, reason = QString::fromStdString(reason)] {
+                        m_failure = tr("The check broke off: %1").arg(reason);
+                        Done();
                     },
                     Qt::QueuedConnection);
             });
-        QMetaObject::invokeMethod(
-            this,
-            [this, report = std::move(report)]() mutable {
-                m_report = std::move(report);
-                Done();
-            },
-            Qt::QueuedConnection);
     });
 }
 

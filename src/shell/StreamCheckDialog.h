@@ -30,6 +30,8 @@ public:
     bool Running() const { return m_worker.joinable(); }
     const std::vector<std::string>& Addresses() const { return m_addresses; }
     const CheckReport& Report() const { return m_report; }
+    // Why the check broke off, when it did; the report is then incomplete.
+    const QString& Failure() const { return m_failure; }
 
 Q_SIGNALS:
     void Finished();
@@ -45,6 +47,7 @@ private:
     StreamChecker m_checker;
     std::thread m_worker;
     CheckReport m_report;
+    QString m_failure;
     int m_known = 0;
     int m_failed = 0;
     QLabel* m_label = nullptr;

@@ -62,6 +62,41 @@ TEST(M3uImportTest, RealWorldPlaylistWithEveryQuirk) {
         EXPECT_EQ(channel.category, "XXX");
 }
 
+TEST(M3uImportTest, TypeComesFromLanguageElseGroupElseCountry) {
+    const auto channels = Import(
+        "#EXTINF:-1 tvg-language=\"English\" group-title=\"Deutsch\" tvg-country=\"FR\",A\n"
+        "http://a/\n"
+        "#EXTINF:-1 tvg-language=\";\" group-title=\"Deutsch\" tvg-country=\"FR\",B\n"
+        "http://b/\n"
+        "#EXTINF:-1 group-title=\"News;Sports\" tvg-country=\"de;AT;uk;at;INT\",C\n"
+        "http://c/\n"
+        "#EXTINF:-1 group-title=\"radio\" tvg-country=\"us\",D\n"
+        "http://d/\n"
+        "#EXTINF:-1 tvg-country=\"Italia\",E\n"
+        "#EXTGRP:Movies\n"
+        "http://e/\n");
+    ASSERT_EQ(channels.size(), 5u);
+    EXPECT_EQ(channels[0].type, "English");
+    EXPECT_EQ(channels[1].type, "Deutsch");
+    EXPECT_EQ(channels[2].type, "Germany/Austria/United Kingdom/INT");
+    // A group that names a category sorts by kind, not by language.
+    EXPECT_EQ(channels[3].category, "Radio");
+    EXPECT_EQ(channels[3].type, "United States");
+    EXPECT_EQ(channels[4].type, "Italia");
+}
+
+TEST(M3uImportTest, AnEntryKeepsAtMost32DistinctLanguages) {
+    std::string languages;
+    for (int i = 0; i < 120'000; ++i)
+        languages += (i % 2 ? "l" : "L") + std::to_string(i % 40) + ";";
+    const auto channels = Import("#EXTINF:-1 tvg-language=\"" + languages + "\",X\nhttp://x/\n");
+    ASSERT_EQ(channels.size(), 1u);
+    std::string expected = "L0";
+    for (int i = 1; i < 32; ++i)
+        expected += (i % 2 ? "/l" : "/L") + std::to_string(i);
+    EXPECT_EQ(channels[0].type, expected);
+}
+
 TEST(M3uImportTest, FieldsBecomeStorableInACatalogue) {
     const auto channels = Import(
         "#EXTINF:-1 tvg-language=\"Fran\xC3\xA7"
@@ -116,6 +151,16 @@ TEST(M3uImportTest, PlaylistFileBecomesRowsOfTheEditingList) {
     EXPECT_EQ(read.rows[0].tag, "http://news/");  // a click plays it
     EXPECT_EQ(RowField(read.rows[0], ChannelField::Category), "Radio");
     EXPECT_EQ(RowField(read.rows[0], ChannelField::Type), "English");
+
+    // One entry past the cap refuses the whole file, saying why; the cap itself is read.
+    std::string bare;
+    for (std::size_t i = 0; i < kMaxM3uEntries; ++i)
+        bare += "#EXTINF:\nx\n";
+    EXPECT_EQ(ReadM3uRows(dir.Write("full.m3u", bare), "").rows.size(), kMaxM3uEntries);
+    const M3uRows over = ReadM3uRows(dir.Write("over.m3u", bare + "y\n"), "");
+    EXPECT_FALSE(over.ok);
+    EXPECT_TRUE(over.rows.empty());
+    EXPECT_NE(over.error.find("over.m3u: more than 100000 entries"), std::string::npos);
 
     const M3uRows missing = ReadM3uRows(dir / "missing.m3u", "");
     EXPECT_FALSE(missing.ok);

@@ -1,6 +1,7 @@
 #include "Form1Fixture.h"
 #include "StreamServer.h"
 #include "catalogue/CatalogueRows.h"
+#include "m3u/M3uParser.h"
 #include "shell/Form1Extras.h"
 #include "shell/widgets/ListSearch.h"
 
@@ -155,6 +156,18 @@ TEST(Form1Extras, ImportM3uAppendsThePlaylistsChannels) {
     EXPECT_EQ(finished.takeFirst().at(0).toInt(), -1);
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains("missing.m3u"));
+    EXPECT_EQ(rows.Count(), 3);
+
+    // A playlist too large to hold comes back from the worker as a message.
+    std::string huge;
+    for (std::size_t i = 0; i <= kMaxM3uEntries; ++i)
+        huge += "http://h/\n";
+    next = QString::fromStdString(dir.Write("huge.m3u", huge).string());
+    extras->cmdImportM3U->click();
+    ASSERT_TRUE(finished.wait(60'000));
+    EXPECT_EQ(finished.takeFirst().at(0).toInt(), -1);
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_TRUE(told[1].contains("huge.m3u: more than"));
     EXPECT_EQ(rows.Count(), 3);
 }
 

@@ -10,6 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/localization/FormLocalization.h"
 #include "shell/skin/modSkin.h"
+#include "threads/ThreadEdge.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -123,9 +124,14 @@ void frmLanguage::Command1_Click() {
         FetchOptions options;
         options.maxBytes = kMaxLocalizationFileBytes;
         options.cancel = cancel.get();
-        std::string text = FetchUrlText(url, options).text;
-        QMetaObject::invokeMethod(
-            this, [this, text = std::move(text)] { DownloadArrived(text); }, Qt::QueuedConnection);
+        const auto post = [this](std::string text) {
+            QMetaObject::invokeMethod(
+                this, [this, text = std::move(text)] { DownloadArrived(text); },
+                Qt::QueuedConnection);
+        };
+        // A download that breaks off reads as one that brought nothing.
+        RunAtThreadEdge([&] { post(FetchUrlText(url, options).text); },
+                        [&](const std::string&) { post(std::string()); });
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "playback/HlsPlaylist.h"
 #include "playback/WindowsPlaylist.h"
+#include "threads/ThreadEdge.h"
 
 #include <QByteArray>
 #include <QMetaObject>
@@ -25,6 +26,40 @@ QString Refusal(const std::string& url, const FetchResult& fetched, const FetchL
             .arg(limits.totalTimeoutMs / 1000);
     }
     return {};
+}
+
+// What the worker hands back for the address: fetched, checked and, if a playlist, read.
+FetchedPlaylist FetchPlaylist(const std::string& url, const FetchLimits& limits,
+                              std::atomic<bool>* cancel) {
+    FetchResult fetched = HttpGet(url, limits, cancel);
+    FetchedPlaylist result;
+    result.ok = fetched.ok;
+    result.finalUrl = QString::fromStdString(fetched.finalUrl);
+    result.error = QString::fromStdString(fetched.error);
+    result.refusal = Refusal(url, fetched, limits);
+    // An HLS playlist is the engine's to read, once it and what it names are whole.
+    const bool hls = fetched.ok && IsHlsPlaylist(fetched.body);
+    const PlaylistFormat format = fetched.ok && !hls ? DetectAnyPlaylistFormat(fetched.body, url)
+                                                     : PlaylistFormat::NotAPlaylist;
+    if (hls) {
+        const std::string base = fetched.finalUrl.empty() ? url : fetched.finalUrl;
+        const HlsNestedCheck nested = CheckHlsNestedPlaylists(fetched.body, base, limits, cancel);
+        if (nested.tooMany) {
+            result.refusal = PlaylistFetcher::tr("The stream names more than %1 playlists.")
+                                 .arg(kMaxHlsNestedPlaylists);
+        } else if (!nested.ok) {
+            result.refusal = Refusal(nested.address, nested.fetched, limits);
+        }
+        if (!nested.ok) {
+            result.ok = false;
+            result.error = result.refusal;
+        }
+    } else if (format != PlaylistFormat::NotAPlaylist) {
+        result.isPlaylist = true;
+        for (const auto& entry : ReadPlaylistEntries(fetched.body, format))
+            result.entries << QString::fromStdString(entry);
+    }
+    return result;
 }
 
 }  // namespace
@@ -68,37 +103,7 @@ void PlaylistFetcher::Fetch(const std::string& url, const FetchLimits& limits, q
     worker.done = std::make_shared<std::atomic<bool>>(false);
     worker.thread = std::thread(
         [url, limits, ticket, cancel = worker.cancel, done = worker.done, mailbox = m_mailbox] {
-            FetchResult fetched = HttpGet(url, limits, cancel.get());
-            FetchedPlaylist result;
-            result.ok = fetched.ok;
-            result.finalUrl = QString::fromStdString(fetched.finalUrl);
-            result.error = QString::fromStdString(fetched.error);
-            result.refusal = Refusal(url, fetched, limits);
-            // An HLS playlist is the engine's to read, once it and what it names are whole.
-            const bool hls = fetched.ok && IsHlsPlaylist(fetched.body);
-            const PlaylistFormat format = fetched.ok && !hls
-                                              ? DetectAnyPlaylistFormat(fetched.body, url)
-                                              : PlaylistFormat::NotAPlaylist;
-            if (hls) {
-                const std::string base = fetched.finalUrl.empty() ? url : fetched.finalUrl;
-                const HlsNestedCheck nested =
-                    CheckHlsNestedPlaylists(fetched.body, base, limits, cancel.get());
-                if (nested.tooMany) {
-                    result.refusal = PlaylistFetcher::tr("The stream names more than %1 playlists.")
-                                         .arg(kMaxHlsNestedPlaylists);
-                } else if (!nested.ok) {
-                    result.refusal = Refusal(nested.address, nested.fetched, limits);
-                }
-                if (!nested.ok) {
-                    result.ok = false;
-                    result.error = result.refusal;
-                }
-            } else if (format != PlaylistFormat::NotAPlaylist) {
-                result.isPlaylist = true;
-                for (const auto& entry : ReadPlaylistEntries(fetched.body, format))
-                    result.entries << QString::fromStdString(entry);
-            }
-            {
+            const auto post = [&](FetchedPlaylist result) {
                 std::lock_guard lock(mailbox->mutex);
                 if (PlaylistFetcher* receiver = mailbox->receiver; receiver && !cancel->load()) {
                     QMetaObject::invokeMethod(
@@ -109,7 +114,13 @@ void PlaylistFetcher::Fetch(const std::string& url, const FetchLimits& limits, q
                         },
                         Qt::QueuedConnection);
                 }
-            }
+            };
+            RunAtThreadEdge([&] { post(FetchPlaylist(url, limits, cancel.get())); },
+                            [&](const std::string& reason) {
+                                FetchedPlaylist failed;
+                                failed.error = QString::fromStdString(reason);
+                                post(std::move(failed));
+                            });
             done->store(true);
         });
     m_workers.push_back(std::move(worker));

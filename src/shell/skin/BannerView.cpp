@@ -3,6 +3,7 @@
 #include "appearance/ProductInfo.h"
 #include "net/FetchUrlText.h"
 #include "shell/forms/Form.h"
+#include "threads/ThreadEdge.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -58,12 +59,18 @@ void BannerView::Navigate(const QString& url) {
         options.stallTimeoutSeconds = kBannerStallTimeoutSeconds;
         options.maxBytes = kMaxBannerBytes;
         options.cancel = cancel.get();
-        FetchedText fetched = FetchUrlText(url, options);
-        if (fetched.cancelled)
-            return;
-        QMetaObject::invokeMethod(
-            this, [this, text = std::move(fetched.text), ok = fetched.Ok()] { Arrived(text, ok); },
-            Qt::QueuedConnection);
+        const auto post = [this](std::string text, bool ok) {
+            QMetaObject::invokeMethod(
+                this, [this, text = std::move(text), ok] { Arrived(text, ok); },
+                Qt::QueuedConnection);
+        };
+        RunAtThreadEdge(
+            [&] {
+                FetchedText fetched = FetchUrlText(url, options);
+                if (!fetched.cancelled)
+                    post(std::move(fetched.text), fetched.Ok());
+            },
+            [&](const std::string&) { post(std::string(), false); });
     });
 }
 

@@ -5,6 +5,7 @@
 #include "catalogue/CatalogueEntries.h"
 #include "m3u/M3uCatalogue.h"
 #include "m3u/M3uFile.h"
+#include "m3u/M3uRows.h"
 
 namespace quorvel::tool {
 namespace {
@@ -38,6 +39,8 @@ int RunImportM3u(const std::vector<std::string>& args) {
     const M3uPlaylist playlist = ParseM3u(bytes);
     bytes.clear();
     bytes.shrink_to_fit();
+    if (playlist.tooManyEntries)
+        throw UsageError(TooManyEntriesMessage(line.Positionals()[0]));
     const std::vector<CatalogueEntry> channels =
         ChannelsFromM3u(playlist, {line.Option("category").value_or("")});
 
