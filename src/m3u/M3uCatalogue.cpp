@@ -1,6 +1,8 @@
 #include "m3u/M3uCatalogue.h"
 
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "files/TextCase.h"
 #include "files/Windows1252.h"
@@ -212,35 +214,56 @@ bool NamesGenre(std::string_view group) {
     return genre;
 }
 
-std::string_view GroupOf(const M3uEntry& entry) {
-    const std::string_view group = entry.Attribute("group-title").value_or(std::string_view());
+// The attributes an import reads, each the first of its name, taken in one walk over the
+// entry's attributes rather than one walk per name.
+struct ImportAttributes {
+    std::optional<std::string_view> name, group, languages, countries, radio;
+
+    explicit ImportAttributes(const M3uEntry& entry) {
+        entry.ForEachAttribute([this](std::string_view key, std::string_view value) {
+            for (auto [wanted, slot] : {std::pair{"tvg-name", &name},
+                                        {"group-title", &group},
+                                        {"tvg-language", &languages},
+                                        {"tvg-country", &countries},
+                                        {"radio", &radio}}) {
+                if (!*slot && EqualsIgnoringCase(key, wanted))
+                    *slot = value;
+            }
+            return false;
+        });
+    }
+};
+
+std::string_view GroupOf(const M3uEntry& entry, const ImportAttributes& attributes) {
+    const std::string_view group = attributes.group.value_or(std::string_view());
     return group.empty() ? std::string_view(entry.group) : group;
 }
 
 // The languages the language box offers the channel under: tvg-language; failing that a
 // group-title that sorts by something other than kind (often a language or a country);
 // failing that the countries of tvg-country by name.
-std::string TypeOf(const M3uEntry& entry) {
-    std::string type = JoinDistinct(entry.Attribute("tvg-language").value_or(""), AsWritten);
+std::string TypeOf(const M3uEntry& entry, const ImportAttributes& attributes) {
+    std::string type = JoinDistinct(attributes.languages.value_or(""), AsWritten);
     if (!type.empty())
         return type;
-    const std::string_view group = GroupOf(entry);
+    const std::string_view group = GroupOf(entry, attributes);
     if (!NamesGenre(group))
         type = JoinDistinct(group, AsWritten);
     if (!type.empty())
         return type;
-    return JoinDistinct(entry.Attribute("tvg-country").value_or(""), CountryOrAsWritten);
+    return JoinDistinct(attributes.countries.value_or(""), CountryOrAsWritten);
 }
 
-std::string CategoryOf(const M3uEntry& entry, const M3uImportOptions& options) {
+std::string CategoryOf(const M3uEntry& entry, const ImportAttributes& attributes,
+                       const M3uImportOptions& options) {
     if (!options.category.empty())
         return StorableText(options.category);
-    const std::string_view group = GroupOf(entry);
+    const std::string_view group = GroupOf(entry, attributes);
     for (const auto category : kCategories) {
         if (EqualsIgnoringCase(Trim(group), category))
             return std::string(category);
     }
-    if (EqualsIgnoringCase(entry.Attribute("radio").value_or(""), "true"))
+    if (EqualsIgnoringCase(attributes.radio.value_or(""), "true"))
         return "Radio";
     return "TV";
 }
@@ -257,16 +280,17 @@ void AppendAttribute(std::string& out, std::string_view name, std::string_view v
 }  // namespace
 
 CatalogueEntry ChannelFromM3u(const M3uEntry& entry, const M3uImportOptions& options) {
+    const ImportAttributes attributes(entry);
     CatalogueEntry channel;
     std::string_view name = entry.title;
     if (name.empty())
-        name = entry.Attribute("tvg-name").value_or(std::string_view());
+        name = attributes.name.value_or(std::string_view());
     if (name.empty())
         name = entry.url;
     channel.name = StorableText(name);
     channel.url = StorableAddress(entry.url);
-    channel.category = CategoryOf(entry, options);
-    channel.type = TypeOf(entry);
+    channel.category = CategoryOf(entry, attributes, options);
+    channel.type = TypeOf(entry, attributes);
     return channel;
 }
 

@@ -169,6 +169,11 @@ void ReadExtInf(std::string_view rest, M3uEntry& entry) {
 
 }  // namespace
 
+void M3uEntry::ForEachAttribute(
+    const std::function<bool(std::string_view name, std::string_view value)>& found) const {
+    ScanAttributes(attributes, 0, found);
+}
+
 std::optional<std::string_view> M3uEntry::Attribute(std::string_view name) const {
     std::optional<std::string_view> result;
     ScanAttributes(attributes, 0, [&](std::string_view key, std::string_view value) {

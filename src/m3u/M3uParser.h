@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ struct M3uEntry {
     // The first attribute of that name (letter case ignored), unquoted and trimmed, or
     // nothing. Reads the attributes anew on each call.
     std::optional<std::string_view> Attribute(std::string_view name) const;
+    // Each attribute in the order written, its name and its value (unquoted, trimmed),
+    // until `found` returns true.
+    void ForEachAttribute(
+        const std::function<bool(std::string_view name, std::string_view value)>& found) const;
 };
 
 struct M3uPlaylist {

@@ -162,6 +162,14 @@ TEST(M3uImportTest, PlaylistFileBecomesRowsOfTheEditingList) {
     EXPECT_TRUE(over.rows.empty());
     EXPECT_NE(over.error.find("over.m3u: more than 100000 entries"), std::string::npos);
 
+    // Addresses that grow many times over when made storable (each euro sign nine times,
+    // kept twice) are refused before the rows take gigabytes.
+    const M3uRows grown =
+        ReadM3uRows(dir.Write("grown.m3u", "http://x/" + std::string(2 << 20, '\x80') + "\n"), "");
+    EXPECT_FALSE(grown.ok);
+    EXPECT_TRUE(grown.rows.empty());
+    EXPECT_NE(grown.error.find("grown.m3u: its channels would take more than"), std::string::npos);
+
     const M3uRows missing = ReadM3uRows(dir / "missing.m3u", "");
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.error.find("missing.m3u"), std::string::npos);
