@@ -13,6 +13,10 @@ foreach(program quorvel quorvel-catalogue quorvel-reg)
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+# Started by quorvel-catalogue for its network commands, never by the user.
+if(TARGET quorvel-catalogue-net)
+  install(TARGETS quorvel-catalogue-net RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorvel)
+endif()
 
 # The application folder of an installed program: it is not written by the program, and the
 # marker tells it so even when it runs as root.

@@ -55,29 +55,19 @@ void RebuildCombo(const LanguageCollector& languages, BrowsingState& state, Comb
 
 }  // namespace
 
-bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& state,
-                     ListRows& rows, ComboBoxState& combo, const MessageSink& showMessage) {
-    if (state.CurrentCategory.empty())
-        state.CurrentCategory = kDefaultCategory;
-    if (state.CurrentLanguage.empty())
-        state.CurrentLanguage = kAllLanguages;
-    rows.Clear();
-
-    const auto fail = [&] {
-        showMessage(std::string(kCatalogueMissingMessage));
-        return false;
-    };
-    const auto category = ToCatalogueBytes(state.CurrentCategory);
-    const bool allLanguages = state.CurrentLanguage == kAllLanguages;
+bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const BrowsingState& state,
+                          LanguageCollector* languages, const ListedChannelFn& fn) {
+    const std::string& categoryText =
+        state.CurrentCategory.empty() ? std::string(kDefaultCategory) : state.CurrentCategory;
+    const auto category = ToCatalogueBytes(categoryText);
+    const bool allLanguages =
+        state.CurrentLanguage.empty() || state.CurrentLanguage == kAllLanguages;
     std::optional<std::string> language;
     if (!allLanguages) {
         language = ToCatalogueBytes(state.CurrentLanguage);
         if (language)
             language = FoldText1252(*language);
     }
-    const bool refresh = state.RefreshLanguageList;
-    LanguageCollector languages;
-    std::vector<ListRow> listed;
     std::string foldedType;
     bool failed = false;
 
@@ -101,16 +91,36 @@ bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& 
             show = foldedType.find(*language) != std::string::npos;
         }
         if (show)
-            listed.push_back(MakeRow(fields, state.CurrentCategory));
-        if (refresh)
-            languages.AddTypeField(fields.Type());
+            fn(fields);
+        if (languages)
+            languages->AddTypeField(fields.Type());
         return true;
     });
+    return !failed && read.status == CatalogueReadStatus::Completed;
+}
+
+bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& state,
+                     ListRows& rows, ComboBoxState& combo, const MessageSink& showMessage) {
+    if (state.CurrentCategory.empty())
+        state.CurrentCategory = kDefaultCategory;
+    if (state.CurrentLanguage.empty())
+        state.CurrentLanguage = kAllLanguages;
+    rows.Clear();
+
+    const bool refresh = state.RefreshLanguageList;
+    LanguageCollector languages;
+    std::vector<ListRow> listed;
+    const bool completed = ForEachListedChannel(
+        catalogueFile, state, refresh ? &languages : nullptr, [&](const RecordFields& fields) {
+            listed.push_back(MakeRow(fields, state.CurrentCategory));
+        });
 
     // One insertion for the whole list; the rows before a failure stay listed.
     rows.AddRows(std::move(listed));
-    if (failed || read.status != CatalogueReadStatus::Completed)
-        return fail();
+    if (!completed) {
+        showMessage(std::string(kCatalogueMissingMessage));
+        return false;
+    }
     if (refresh)
         RebuildCombo(languages, state, combo);
     return true;

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "catalogue/BrowsingState.h"
+#include "catalogue/ChannelRecord.h"
+#include "catalogue/LanguageCollector.h"
 #include "rows/ListRows.h"
 
 namespace quorvel {
@@ -15,6 +17,15 @@ inline constexpr std::string_view kCatalogueMissingMessage =
     "this program.";
 
 using MessageSink = std::function<void(const std::string& message)>;
+
+using ListedChannelFn = std::function<void(const RecordFields& fields)>;
+
+// Calls fn, in file order, with the fields (the catalogue's bytes) of each channel the list
+// shows for state.CurrentCategory filtered by CurrentLanguage; `languages`, when given,
+// collects the types of every channel of the category. Returns false when the file cannot
+// be read to its end or holds a record without category or type, having stopped there.
+bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const BrowsingState& state,
+                          LanguageCollector* languages, const ListedChannelFn& fn);
 
 // Refills rows with the channels of state.CurrentCategory filtered by CurrentLanguage; on
 // request rebuilds combo. Every failure calls showMessage(kCatalogueMissingMessage) once and

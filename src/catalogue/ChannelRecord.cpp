@@ -6,9 +6,8 @@
 #include <cstring>
 
 namespace quorvel {
-namespace {
 
-bool IsAscii(std::string_view bytes) {
+bool IsAsciiText(std::string_view bytes) {
     const char* p = bytes.data();
     const std::size_t n = bytes.size();
     std::uint64_t seen = 0;
@@ -23,10 +22,15 @@ bool IsAscii(std::string_view bytes) {
     return (seen & 0x8080808080808080ull) == 0;
 }
 
-}  // namespace
-
 std::string FieldToUtf8(std::string_view bytes) {
-    return IsAscii(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+    return IsAsciiText(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+}
+
+void AppendFieldUtf8(std::string& out, std::string_view bytes) {
+    if (IsAsciiText(bytes))
+        out.append(bytes);
+    else
+        out.append(Windows1252ToUtf8(bytes));
 }
 
 }  // namespace quorvel

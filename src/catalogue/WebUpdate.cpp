@@ -54,17 +54,4 @@ UpdateResult ApplyUpdatePage(std::string_view page, const std::filesystem::path&
     return result;
 }
 
-UpdateResult RunWebUpdate(std::string_view url, const std::filesystem::path& catalogue,
-                          const FetchOptions& options) {
-    const FetchedText fetched = FetchUrlText(url, options);
-    if (!fetched.Ok()) {
-        UpdateResult result = Failure(UpdateStatus::DownloadFailed,
-                                      "The most recent channel list could not be downloaded. " +
-                                          fetched.error + std::string(kUnchanged));
-        result.cancelled = fetched.cancelled;
-        return result;
-    }
-    return ApplyUpdatePage(fetched.text, catalogue);
-}
-
 }  // namespace quorvel

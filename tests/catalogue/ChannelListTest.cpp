@@ -232,6 +232,35 @@ TEST(ChannelListTest, LineEndsAndHugeLinesAreReadAsWindowsDoes) {
     EXPECT_EQ(b.rows.At(4).text, "D");
 }
 
+TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
+    // Separators at every place of lines up to 40 bytes, across the 16-byte steps.
+    std::mt19937 random(5);
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (int round = 0; round < 200; ++round) {
+            std::string line(length, 'a');
+            for (auto& c : line) {
+                if (random() % 4 == 0)
+                    c = '|';
+            }
+            std::vector<std::string_view> expected;
+            std::size_t start = 0;
+            for (std::size_t at = line.find('|'); at != std::string::npos && expected.size() < 4;
+                 at = line.find('|', start)) {
+                expected.emplace_back(line.data() + start, at - start);
+                start = at + 1;
+            }
+            if (!expected.empty() && expected.size() < 4)
+                expected.emplace_back(line.data() + start, line.size() - start);
+            const RecordFields fields = SplitRecordFields(line);
+            ASSERT_EQ(static_cast<std::size_t>(fields.count), expected.size()) << line;
+            for (std::size_t k = 0; k < expected.size(); ++k) {
+                EXPECT_EQ(fields.field[k].data(), expected[k].data()) << line;
+                EXPECT_EQ(fields.field[k].size(), expected[k].size()) << line;
+            }
+        }
+    }
+}
+
 TEST(ChannelListTest, GarbageNeverCrashes) {
     TempDir dir;
     std::mt19937 random(11);

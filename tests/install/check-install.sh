@@ -19,6 +19,9 @@ done
 cmp -s "$build/bin/Data.txt" "$prefix/share/quorvel/Data.txt" || fail "Data.txt differs"
 "$prefix/bin/quorvel-catalogue" list "$prefix/share/quorvel/Data.txt" --category TV | grep -q . ||
   fail "the installed catalogue lists no channel"
+# The installed tool finds the program of its network commands.
+"$prefix/bin/quorvel-catalogue" check --help | grep -q "Usage: quorvel-catalogue check" ||
+  fail "the installed tool cannot run its network commands"
 
 shopt -s nullglob
 desktops=("$prefix"/share/applications/*.desktop)

@@ -25,13 +25,15 @@ std::size_t LineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// Plain lines: accented names, a blank line, CR LF and LF mixed, no end after the last.
+// Plain lines: accented names, a blank line, CR LF and LF mixed, fields past the fourth,
+// no end after the last.
 const std::string kSource =
     "Caf\xC3\xA9 TV|http://cafe|TV|Fran\xC3\xA7"
     "ais/English\r\n"
     "\n"
     "BBC|http://bbc|TV|English\n"
     "Jazz|http://jazz|Radio|Music\n"
+    "Talk|http://talk|Radio|News|extra|fields\n"
     "Old|http://old|TV|Old English";
 
 TEST(CatalogueToolTest, EncodeAndDecodeRoundTrip) {
@@ -79,7 +81,7 @@ TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
               "BBC\thttp://bbc\tTV\tEnglish\n"
               "Old\thttp://old\tTV\tOld English\n");
     list = Tool({"list", data.string(), "--category=Radio", "--language="});
-    EXPECT_EQ(list.out, "Jazz\thttp://jazz\tRadio\tMusic\n");
+    EXPECT_EQ(list.out, "Jazz\thttp://jazz\tRadio\tMusic\nTalk\thttp://talk\tRadio\tNews\n");
 
     const ProcessResult languages = Tool({"languages", data.string(), "--category", "TV"});
     ASSERT_EQ(languages.exitStatus, 0) << languages.err;

@@ -13,9 +13,11 @@ int RunList(const std::vector<std::string>& args);
 int RunLanguages(const std::vector<std::string>& args);
 int RunImportM3u(const std::vector<std::string>& args);
 int RunExportM3u(const std::vector<std::string>& args);
-int RunCheck(const std::vector<std::string>& args);
 int RunPublish(const std::vector<std::string>& args);
 int RunExtract(const std::vector<std::string>& args);
+// Hands a network command over to the program that holds them; returns only when that
+// program cannot be started.
+int RunNetworkCommand(const std::string& command, const std::vector<std::string>& args);
 
 // The catalogue file named on a command line, read whole; a missing or unreadable file is
 // a UsageError.

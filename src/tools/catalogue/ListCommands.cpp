@@ -57,19 +57,46 @@ int RunList(const std::vector<std::string>& args) {
     const CommandLine line(args, {"category", "language"});
     if (line.HelpWanted())
         return WriteStdout(kListHelp) ? 0 : 1;
-    Load load = ParseLoad(line);
-    ListRows rows;
-    ComboBoxState combo;
-    const bool loaded = LoadChannelList(load.file, load.state, rows, combo, PrintMessage);
+    const Load load = ParseLoad(line);
+    // Written as they are read, in pieces: a list of any length needs no more memory.
+    constexpr std::size_t kPiece = 64 * 1024;
     std::string out;
-    for (int position = 1; position <= rows.Count(); ++position) {
-        const ListRow& row = rows.At(position);
-        out.append(row.text).push_back('\t');
-        out.append(row.tag).push_back('\t');
-        out.append(row.SubItem(1)).push_back('\t');
-        out.append(row.SubItem(2)).push_back('\n');
-    }
-    const bool written = WriteStdout(out);
+    out.reserve(2 * kPiece);
+    bool written = true;
+    const auto flush = [&] {
+        written = written && WriteStdout(out);
+        out.clear();
+    };
+    const bool loaded =
+        ForEachListedChannel(load.file, load.state, nullptr, [&](const RecordFields& fields) {
+            // The usual record, plain ASCII: its four fields as they are, TAB for "|".
+            const std::string_view record(
+                fields.Name().data(),
+                static_cast<std::size_t>(fields.Type().data() - fields.Name().data()) +
+                    fields.Type().size());
+            if (IsAsciiText(record)) {
+                const std::size_t at = out.size();
+                out.append(record).push_back('\n');
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const std::string_view field = fields.field[k];
+                    out[at + static_cast<std::size_t>(field.data() - record.data()) +
+                        field.size()] = '\t';
+                }
+            } else {
+                AppendFieldUtf8(out, fields.Name());
+                out.push_back('\t');
+                AppendFieldUtf8(out, fields.Url());
+                out.push_back('\t');
+                out.append(load.state.CurrentCategory).push_back('\t');
+                AppendFieldUtf8(out, fields.Type());
+                out.push_back('\n');
+            }
+            if (out.size() >= kPiece)
+                flush();
+        });
+    flush();
+    if (!loaded)
+        PrintMessage(std::string(kCatalogueMissingMessage));
     return loaded && written ? 0 : 1;
 }
 

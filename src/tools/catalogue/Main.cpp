@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         if (command == "export-m3u")
             return RunExportM3u(args);
         if (command == "check")
-            return RunCheck(args);
+            return RunNetworkCommand(command, args);
         if (command == "publish")
             return RunPublish(args);
         if (command == "extract")

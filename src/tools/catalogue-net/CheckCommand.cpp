@@ -3,7 +3,7 @@
 #include <map>
 
 #include "CommandLine.h"
-#include "Commands.h"
+#include "NetworkCommands.h"
 #include "catalogue/CatalogueEntries.h"
 #include "health/StreamChecker.h"
 
