@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include "shell/widgets/PlainText.h"
+
 namespace quorvel {
 
 void ShowApplicationMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok, parent);
+    SetPlainMessage(box, QCoreApplication::applicationName(), text);
     box.exec();
 }
 

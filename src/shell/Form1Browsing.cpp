@@ -8,6 +8,7 @@
 #include "shell/WebPageSelector.h"
 #include "shell/frmWebsite.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -35,12 +36,15 @@ bool Form1::LoadChannelList() {
     if (rebuild && !State.RefreshLanguageList) {
         const QSignalBlocker blocker(Combo1);
         Combo1->clear();
-        for (const std::string& item : combo.items)
-            Combo1->addItem(QString::fromStdString(item));
+        // An entry shows its language capped and keeps it whole, for the choice.
+        for (const std::string& item : combo.items) {
+            const QString language = QString::fromStdString(item);
+            Combo1->addItem(CappedText(language, kTitleChars), language);
+        }
         // The text the reader chose, as it chose it; an entry is selected only when it is
         // exactly that text.
         const QString text = QString::fromStdString(combo.text);
-        Combo1->setCurrentIndex(text.isEmpty() ? -1 : Combo1->findText(text, Qt::MatchExactly));
+        Combo1->setCurrentIndex(text.isEmpty() ? -1 : Combo1->findData(text));
         Combo1->setEditText(text);
     }
     return loaded;
@@ -86,7 +90,13 @@ void Form1::cmdFiles_Click() {
 }
 
 void Form1::Combo1_Click() {
-    State.CurrentLanguage = Combo1->currentText().toStdString();
+    const int index = Combo1->currentIndex();
+    const QString shown = Combo1->currentText();
+    // A chosen entry stands for its whole language; typed text for itself.
+    State.CurrentLanguage =
+        (index >= 0 && shown == Combo1->itemText(index) ? Combo1->itemData(index).toString()
+                                                        : shown)
+            .toStdString();
     const char* key = State.CurrentCategory == "TV"      ? "TVLang"
                       : State.CurrentCategory == "Radio" ? "RadioLang"
                       : State.CurrentCategory == "Video" ? "VideoLang"

@@ -17,6 +17,7 @@
 #include "shell/StreamCheckDialog.h"
 #include "shell/widgets/ListSearch.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainText.h"
 #include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
 #include "threads/ThreadEdge.h"
@@ -72,8 +73,8 @@ Form1Extras::Form1Extras(Form1* form) : QObject(form), m_form(form) {
                                             tr("Playlists (*.m3u *.m3u8);;All files (*)"));
     };
     tell = [form](const QString& message) {
-        QMessageBox box(QMessageBox::Warning, form->windowTitle(), message, QMessageBox::Ok, form);
-        box.setTextFormat(Qt::PlainText);  // the text names a file
+        QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok, form);
+        SetPlainMessage(box, form->windowTitle(), message);  // the text names a file
         box.exec();
     };
     confirm = [form](const QString& question) {

@@ -9,7 +9,7 @@
 #include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
 #include "shell/widgets/ListView.h"
-#include "shell/widgets/PlainToolTip.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

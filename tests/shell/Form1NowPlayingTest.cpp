@@ -2,7 +2,7 @@
 // sent, cut to a readable length, and gone again with the title.
 #include "Form1Fixture.h"
 
-#include "shell/widgets/PlainToolTip.h"
+#include "shell/widgets/PlainText.h"
 
 #include <gtest/gtest.h>
 

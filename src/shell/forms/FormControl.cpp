@@ -1,6 +1,7 @@
 #include "shell/forms/FormControl.h"
 
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainText.h"
 #include "shell/widgets/Twips.h"
 
 #include <QAbstractButton>
@@ -47,15 +48,16 @@ QString FormControl::Caption() const {
 }
 
 void FormControl::SetCaption(const QString& caption) const {
+    // Captions come from translation files anyone may hand out; what an edit holds is a value.
     QObject* object = m_object.data();
     if (auto* button = qobject_cast<QAbstractButton*>(object))
-        button->setText(caption);
+        button->setText(CappedText(caption));
     else if (auto* label = qobject_cast<QLabel*>(object))
-        label->setText(caption);
+        SetPlainText(*label, caption);
     else if (auto* frame = qobject_cast<QGroupBox*>(object))
-        frame->setTitle(caption);
+        frame->setTitle(CappedText(caption));
     else if (auto* action = qobject_cast<QAction*>(object))
-        action->setText(caption);
+        action->setText(CappedText(caption));
     else if (auto* edit = qobject_cast<QLineEdit*>(object))
         edit->setText(caption);
     else if (auto* combo = qobject_cast<QComboBox*>(object))

@@ -2,6 +2,7 @@
 
 #include "localization/clsLanguages.h"
 #include "shell/forms/Form.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -182,7 +183,7 @@ void FitCaptionToWidth(QWidget* widget) {
         widget->setFont(font);
     }
     if (widget->toolTip().isEmpty()) {
-        widget->setToolTip(PlainCaption(button, label));
+        widget->setToolTip(PlainToolTip(PlainCaption(button, label)));
         widget->setProperty(kFitTip, true);
     }
 }

@@ -10,6 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/localization/FormLocalization.h"
 #include "shell/skin/modSkin.h"
+#include "shell/widgets/PlainText.h"
 #include "threads/ThreadEdge.h"
 
 #include <QApplication>
@@ -37,9 +38,8 @@ QString Message(std::string_view key) {
 }
 
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& text) {
-    auto* box =
-        new QMessageBox(icon, QApplication::applicationName(), text, QMessageBox::Ok, owner);
-    box->setTextFormat(Qt::PlainText);
+    auto* box = new QMessageBox(icon, QString(), QString(), QMessageBox::Ok, owner);
+    SetPlainMessage(*box, QApplication::applicationName(), text);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

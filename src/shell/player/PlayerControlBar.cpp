@@ -2,7 +2,7 @@
 
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
-#include "shell/widgets/PlainToolTip.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -173,7 +173,7 @@ void PlayerControlBar::ShowReconnecting(bool reconnecting) {
 
 void PlayerControlBar::RefreshTitle() {
     const QString text = m_reconnecting ? tr("Reconnecting...") : m_nowPlaying;
-    m_title->setText(text);
+    SetPlainText(*m_title, text);
     m_title->setToolTip(PlainToolTip(text));
     m_title->setVisible(!text.isEmpty());
 }

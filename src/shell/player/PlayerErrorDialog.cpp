@@ -1,9 +1,10 @@
 #include "shell/player/PlayerErrorDialog.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "shell/widgets/PlainText.h"
 
 namespace quorvel {
 namespace {
@@ -22,15 +23,6 @@ QString ElideLine(QStringView line, int maxColumns) {
     const int head = (maxColumns - 1) * 2 / 3;
     const int tail = maxColumns - 1 - head;
     return line.left(head).toString() + kEllipsis + line.right(tail).toString();
-}
-
-void ShowAsPlainText(QMessageBox& box) {
-    for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) {
-        if (auto* label = box.findChild<QLabel*>(QLatin1String(name))) {
-            label->setTextFormat(Qt::PlainText);
-            label->setOpenExternalLinks(false);
-        }
-    }
 }
 
 }  // namespace
@@ -63,13 +55,12 @@ void PlayerErrorDialog::Present(const QString& address, const QString& reason) {
         m_box->setObjectName(QStringLiteral("playerErrorDialog"));
         m_box->setAttribute(Qt::WA_DeleteOnClose);
         m_box->setModal(false);
-        m_box->setTextFormat(Qt::PlainText);
         m_box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     const QString oneLineAddress = QString(address).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    m_box->setText(Message(Elide(oneLineAddress, kAddressColumns, 1)));
-    m_box->setInformativeText(Elide(reason, kReasonColumns, kReasonLines));
-    ShowAsPlainText(*m_box);
+    SetPlainMessage(*m_box, QApplication::applicationDisplayName(),
+                    Message(Elide(oneLineAddress, kAddressColumns, 1)),
+                    Elide(reason, kReasonColumns, kReasonLines));
     const QString full = Message(address) + QLatin1Char('\n') + reason;
     m_box->setDetailedText(full.size() > kDetailsLimit ? full.left(kDetailsLimit) + kEllipsis
                                                        : full);

@@ -1,5 +1,6 @@
 #include "shell/skin/BannerView.h"
 
+#include "appearance/BannerMarkup.h"
 #include "appearance/ProductInfo.h"
 #include "net/FetchUrlText.h"
 #include "shell/forms/Form.h"
@@ -77,8 +78,12 @@ void BannerView::Navigate(const QString& url) {
 void BannerView::Arrived(const std::string& text, bool ok) {
     if (m_fetch.joinable())
         m_fetch.join();
-    if (ok)
-        setHtml(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (ok) {
+        // Only the small subset the page is boiled down to: a page of nested tables or huge
+        // pictures would hold the window for minutes.
+        const std::string markup = BannerMarkup(text);
+        setHtml(QString::fromUtf8(markup.data(), static_cast<qsizetype>(markup.size())));
+    }
     Q_EMIT NavigateComplete(ok);
 }
 

@@ -11,9 +11,10 @@ namespace quorvel {
 
 class Form;
 
-// The banner strip: shows a page fetched off the GUI thread as rich text. It runs no script
-// and fetches nothing the page names (pictures, style sheets, frames); a link the user
-// clicks opens in the desktop's browser when it is http or https.
+// The banner strip: shows a page fetched off the GUI thread as rich text, boiled down to its
+// text, links, emphasis and line breaks. It runs no script and fetches nothing the page names
+// (pictures, style sheets, frames); a link the user clicks opens in the desktop's browser
+// when it is http or https.
 class BannerView : public QTextBrowser {
     Q_OBJECT
 public:

@@ -1,10 +1,21 @@
 #include "shell/widgets/ListRowsModel.h"
 
+#include "shell/widgets/PlainText.h"
+
 namespace quorvel {
 namespace {
 
 QString ToQString(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Only the start of a huge cell is read: a cell shows at most kPlainTextChars characters,
+// and a UTF-8 character of up to three bytes is one of them.
+QString CellText(const std::string& text) {
+    constexpr std::size_t kBytes = 3 * kPlainTextChars + 3;
+    if (text.size() <= kBytes)
+        return ToQString(text);
+    return CappedText(QString::fromUtf8(text.data(), kBytes));
 }
 
 }  // namespace
@@ -34,8 +45,10 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
     const ListRow& row = m_rows->At(index.row() + 1);
     switch (role) {
         case Qt::DisplayRole:
+            return CellText(row.Column(index.column()));
         case Qt::ToolTipRole:
-            return ToQString(row.Column(index.column()));
+            // Made when the view asks, for the one cell under the pointer.
+            return PlainToolTip(CellText(row.Column(index.column())));
         case TagRole:
             return ToQString(row.tag);
         default:
@@ -54,7 +67,7 @@ QVariant ListRowsModel::headerData(int section, Qt::Orientation orientation, int
     const auto& columns = m_rows->Columns();
     if (section >= static_cast<int>(columns.size()))
         return {};
-    return ToQString(columns[static_cast<std::size_t>(section)].text);
+    return CellText(columns[static_cast<std::size_t>(section)].text);
 }
 
 Qt::ItemFlags ListRowsModel::flags(const QModelIndex& index) const {

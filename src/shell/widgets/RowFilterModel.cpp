@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include "shell/widgets/ListRowsModel.h"
+#include "shell/widgets/PlainText.h"
 
 namespace quorvel {
 
@@ -193,7 +194,9 @@ QVariant RowFilterModel::data(const QModelIndex& index, int role) const {
         if (const auto reason = m_mark(m_rows->Rows().At(source.row() + 1))) {
             if (role == Qt::ForegroundRole)
                 return QBrush(QColor(0xB0, 0x00, 0x20));
-            return QString(m_rows->data(source, Qt::ToolTipRole).toString() + " \u2014 " + *reason);
+            // A long name leaves room for the reason.
+            const QString name = m_rows->data(source, Qt::DisplayRole).toString();
+            return PlainToolTip(CappedText(name, kToolTipChars / 2) + " \u2014 " + *reason);
         }
     }
     return QAbstractProxyModel::data(index, role);

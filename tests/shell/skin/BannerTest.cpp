@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QToolButton>
 #include <QUrl>
 
@@ -58,7 +59,8 @@ TEST_F(BannerOn, FrameIs280TwipsNarrowerAndShowsThePageWithoutFetchingWhatItName
             .toStdString();
     server.Serve("/banner.htm",
                  "<html><head><link rel=stylesheet href=\"/style.css\"></head><body>"
-                 "<p>Hello from the banner</p><img src=\"/ad.png\">"
+                 "<p>Hello from the banner</p><table><tr><td>cell</td></tr></table>"
+                 "<img src=\"/ad.png\">"
                  "<img src=\"" +
                      localPicture +
                      "\"><script>document.write('x')</script>"
@@ -83,6 +85,9 @@ TEST_F(BannerOn, FrameIs280TwipsNarrowerAndShowsThePageWithoutFetchingWhatItName
     EXPECT_TRUE(done.at(0).at(0).toBool());
     const QString shown = form->wbBanner->toPlainText();
     EXPECT_TRUE(shown.contains("Hello from the banner")) << shown.toStdString();
+    // Only the page's text shows: no table is laid out.
+    EXPECT_TRUE(shown.contains("cell"));
+    EXPECT_TRUE(form->wbBanner->document()->rootFrame()->childFrames().isEmpty());
     EXPECT_EQ(server.RequestCount("/banner.htm"), 1);
     EXPECT_EQ(server.RequestCount(), 1);  // neither the style sheet nor the picture
     EXPECT_FALSE(

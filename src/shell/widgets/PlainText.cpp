@@ -1,0 +1,77 @@
+#include "shell/widgets/PlainText.h"
+
+#include <QLabel>
+#include <QMessageBox>
+
+namespace quorvel {
+namespace {
+
+const QChar kEllipsis(0x2026);
+
+}  // namespace
+
+QString CappedText(const QString& text, int maxChars) {
+    if (text.size() <= maxChars)
+        return text;
+    qsizetype cut = maxChars - 1;
+    if (cut > 0 && text.at(cut).isLowSurrogate())
+        --cut;
+    return text.left(cut) + kEllipsis;
+}
+
+QString PlainToolTip(const QString& text) {
+    // One line, its runs of white space made one space (line breaks and tabs from a server
+    // would only break it up); only as much of a huge name as the tooltip shows is looked at.
+    QString line;
+    line.reserve(kToolTipChars + 1);
+    bool space = false;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            space = !line.isEmpty();
+            continue;
+        }
+        if (space)
+            line += QLatin1Char(' ');
+        space = false;
+        line += c;
+        if (line.size() > kToolTipChars)
+            break;
+    }
+    if (line.isEmpty())
+        return {};
+    // Marked up always, so the text never decides how it is read; "pre" keeps it on one line.
+    return QStringLiteral("<p style='white-space:pre'>%1</p>")
+        .arg(CappedText(line, kToolTipChars).toHtmlEscaped());
+}
+
+void SetPlainText(QLabel& label, const QString& text) {
+    label.setTextFormat(Qt::PlainText);
+    label.setText(CappedText(text));
+}
+
+void SetPlainMessage(QMessageBox& box, const QString& title, const QString& text,
+                     const QString& informativeText) {
+    box.setWindowTitle(CappedText(title, kTitleChars));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(CappedText(text));
+    if (informativeText.isEmpty()) {
+        box.setInformativeText({});
+    } else {
+        // The box makes its informative label with the first such text, with no format of
+        // its own to set through the box: made with a blank, set plain, then given the text.
+        box.setInformativeText(QStringLiteral(" "));
+    }
+    // The box opens links of its own accord, which a text shown as it is has none of.
+    for (auto* label : box.findChildren<QLabel*>()) {
+        const QString name = label->objectName();
+        if (name == QLatin1String("qt_msgbox_label") ||
+            name == QLatin1String("qt_msgbox_informativelabel")) {
+            label->setTextFormat(Qt::PlainText);
+            label->setOpenExternalLinks(false);
+        }
+    }
+    if (!informativeText.isEmpty())
+        box.setInformativeText(CappedText(informativeText));
+}
+
+}  // namespace quorvel
