@@ -36,11 +36,8 @@ bool Form1::LoadChannelList() {
     if (rebuild && !State.RefreshLanguageList) {
         const QSignalBlocker blocker(Combo1);
         Combo1->clear();
-        // An entry shows its language capped and keeps it whole, for the choice.
-        for (const std::string& item : combo.items) {
-            const QString language = QString::fromStdString(item);
-            Combo1->addItem(CappedText(language, kTitleChars), language);
-        }
+        for (const std::string& item : combo.items)
+            AddCappedItem(*Combo1, QString::fromStdString(item));
         // The text the reader chose, as it chose it; an entry is selected only when it is
         // exactly that text.
         const QString text = QString::fromStdString(combo.text);
@@ -90,13 +87,7 @@ void Form1::cmdFiles_Click() {
 }
 
 void Form1::Combo1_Click() {
-    const int index = Combo1->currentIndex();
-    const QString shown = Combo1->currentText();
-    // A chosen entry stands for its whole language; typed text for itself.
-    State.CurrentLanguage =
-        (index >= 0 && shown == Combo1->itemText(index) ? Combo1->itemData(index).toString()
-                                                        : shown)
-            .toStdString();
+    State.CurrentLanguage = ChosenText(*Combo1).toStdString();
     const char* key = State.CurrentCategory == "TV"      ? "TVLang"
                       : State.CurrentCategory == "Radio" ? "RadioLang"
                       : State.CurrentCategory == "Video" ? "VideoLang"

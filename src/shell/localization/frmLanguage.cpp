@@ -87,7 +87,7 @@ frmLanguage::~frmLanguage() {
 
 void frmLanguage::Form_Load() {
     ChangeLanguage(*this, QString::fromStdString(gLanguageName));
-    setWindowTitle(Message("MSG_TITLELANGUAGE"));
+    setWindowTitle(CappedText(Message("MSG_TITLELANGUAGE"), kTitleChars));
     FillLanguageList();
     if (Branding().SkinEnabled)
         SkinForm(*this);
@@ -97,21 +97,21 @@ void frmLanguage::FillLanguageList() {
     Combo1->clear();
     const std::vector<std::string> names = LanguageNamesOfTxt();
     for (const std::string& name : names)
-        Combo1->addItem(QString::fromStdString(name));
+        AddCappedItem(*Combo1, QString::fromStdString(name));
     if (!names.empty())
         Combo1->setEditText(
             QString::fromStdString(GetSetting(SettingsApp(), "Settings", "Language", "English")));
 }
 
 void frmLanguage::Combo1_Activated() {
-    const QString text = Combo1->currentText();
+    const QString text = ChosenText(*Combo1);
     if (text == kChooseLanguage)
         return;
     SaveSetting(SettingsApp(), "Settings", "Language", text.toStdString());
     if (Form* main = Form::FindLoaded(QStringLiteral("Form1")))
         ChangeLanguage(*main, text);
     ChangeLanguage(*this, text);
-    setWindowTitle(Message("MSG_TITLELANGUAGE"));
+    setWindowTitle(CappedText(Message("MSG_TITLELANGUAGE"), kTitleChars));
 }
 
 void frmLanguage::Command1_Click() {

@@ -1,5 +1,6 @@
 #include "shell/widgets/PlainText.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -42,6 +43,16 @@ QString PlainToolTip(const QString& text) {
     // Marked up always, so the text never decides how it is read; "pre" keeps it on one line.
     return QStringLiteral("<p style='white-space:pre'>%1</p>")
         .arg(CappedText(line, kToolTipChars).toHtmlEscaped());
+}
+
+void AddCappedItem(QComboBox& combo, const QString& text) {
+    combo.addItem(CappedText(text, kTitleChars), text);
+}
+
+QString ChosenText(const QComboBox& combo) {
+    const int index = combo.currentIndex();
+    const QString shown = combo.currentText();
+    return index >= 0 && shown == combo.itemText(index) ? combo.itemData(index).toString() : shown;
 }
 
 void SetPlainText(QLabel& label, const QString& text) {

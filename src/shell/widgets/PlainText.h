@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QLabel;
 class QMessageBox;
 
@@ -27,6 +28,12 @@ QString CappedText(const QString& text, int maxChars = kPlainTextChars);
 // A tooltip that shows the text exactly as it is: escaped, on one line, capped. Empty text
 // gives an empty tooltip.
 QString PlainToolTip(const QString& text);
+
+// Adds an entry to a combo box that shows the text capped and keeps it whole.
+void AddCappedItem(QComboBox& combo, const QString& text);
+// What the user chose in a combo box filled so: the whole text of the entry the box shows, or
+// the text typed in.
+QString ChosenText(const QComboBox& combo);
 
 // Sets the label to show the text as it is, capped.
 void SetPlainText(QLabel& label, const QString& text);
