@@ -46,20 +46,33 @@ inline RecordFields SplitRecordFields(std::string_view line) {
         constexpr unsigned char kBar = static_cast<unsigned char>(kFieldSeparator);
         constexpr Bytes16 kBars = {kBar, kBar, kBar, kBar, kBar, kBar, kBar, kBar,
                                    kBar, kBar, kBar, kBar, kBar, kBar, kBar, kBar};
-        for (; i + 16 <= size; i += 16) {
+        // The separators among the sixteen bytes from `from`, those before `first` left out;
+        // true once the fourth is found.
+        const auto scan = [&](std::size_t from, std::size_t first) {
             Bytes16 bytes;
-            std::memcpy(&bytes, begin + i, 16);
+            std::memcpy(&bytes, begin + from, 16);
             const auto equal = reinterpret_cast<Words2>(bytes == kBars);
             for (std::size_t half = 0; half < 2; ++half) {
                 // One bit for each byte that is a separator.
                 std::uint64_t found = equal[half] & 0x8080808080808080ull;
                 for (; found != 0; found &= found - 1) {
                     const std::size_t at =
-                        i + 8 * half + (static_cast<std::size_t>(std::countr_zero(found)) >> 3);
-                    if (separatorAt(at))
-                        return fields;
+                        from + 8 * half + (static_cast<std::size_t>(std::countr_zero(found)) >> 3);
+                    if (at >= first && separatorAt(at))
+                        return true;
                 }
             }
+            return false;
+        };
+        for (; i + 16 <= size; i += 16) {
+            if (scan(i, i))
+                return fields;
+        }
+        // The rest of a long line: its last sixteen bytes, the ones seen already left out.
+        if (i < size && size >= 16) {
+            if (scan(size - 16, i))
+                return fields;
+            i = size;
         }
     }
     for (; i < size; ++i) {
