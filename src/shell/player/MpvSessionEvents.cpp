@@ -1,6 +1,7 @@
 #include "shell/player/MpvSession.h"
 
 #include "playback/ReconnectPolicy.h"
+#include "threads/ThreadEdge.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -32,8 +33,13 @@ bool IsNoise(std::string_view prefix, std::string_view text) {
 void MpvSession::QueueDrain() {
     // One drain waiting is enough: a call per wakeup, thousands of them for a long playlist,
     // would hold up the window as long as the events themselves.
-    if (!m_drainQueued.exchange(true))
-        QMetaObject::invokeMethod(this, &MpvSession::DrainEvents, Qt::QueuedConnection);
+    if (m_drainQueued.exchange(true))
+        return;
+    // Mostly on an engine thread, inside the engine's C code: nothing may be thrown through
+    // it. A drain that could not be asked for is asked for again by the next wakeup.
+    RunAtThreadEdge(
+        [this] { QMetaObject::invokeMethod(this, &MpvSession::DrainEvents, Qt::QueuedConnection); },
+        [this](const std::string&) { m_drainQueued = false; });
 }
 
 void MpvSession::DrainEvents() {

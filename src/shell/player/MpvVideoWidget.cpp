@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "threads/ThreadEdge.h"
+
 namespace quorvel {
 namespace {
 
@@ -179,8 +181,15 @@ void MpvVideoWidget::Initialize() {
     mpv_render_context_set_update_callback(
         m_render,
         [](void* self) {
-            QMetaObject::invokeMethod(static_cast<MpvVideoWidget*>(self),
-                                      &MpvVideoWidget::OnEngineUpdate, Qt::QueuedConnection);
+            // Nothing may be thrown through the engine's C code; a missed update is followed
+            // by the next one.
+            RunAtThreadEdge(
+                [self] {
+                    QMetaObject::invokeMethod(static_cast<MpvVideoWidget*>(self),
+                                              &MpvVideoWidget::OnEngineUpdate,
+                                              Qt::QueuedConnection);
+                },
+                [](const std::string&) {});
         },
         this);
     Q_EMIT Ready();
