@@ -93,7 +93,7 @@ void BM_WebUpdateTenMegabytes(benchmark::State& state) {
     int listed = 0;
     for (auto _ : state) {
         const quorvel::UpdateResult result =
-            quorvel::RunWebUpdate(server.Url("/TV/Data.htm"), catalogue);
+            quorvel::RunWebUpdate(quorvel::UpdateDownload(server.Url("/TV/Data.htm")), catalogue);
         if (!result.Applied())
             state.SkipWithError(result.message.c_str());
         quorvel::BrowsingState browsing{"TV", "All", true};

@@ -32,8 +32,10 @@ struct UpdateResult {
 // atomically. A page without a whole block leaves the catalogue as it was.
 UpdateResult ApplyUpdatePage(std::string_view page, const std::filesystem::path& catalogue);
 
-// Fetches the page at `url` and applies it. Blocks: run it off the GUI thread.
-UpdateResult RunWebUpdate(std::string_view url, const std::filesystem::path& catalogue,
-                          const FetchOptions& options = {});
+// The download of the update page at `url`, with its limits.
+HttpRequest UpdateDownload(std::string url);
+
+// Fetches the page and applies it. Blocks: run it off the GUI thread.
+UpdateResult RunWebUpdate(const HttpRequest& request, const std::filesystem::path& catalogue);
 
 }  // namespace quorvel

@@ -4,9 +4,15 @@
 
 namespace quorvel {
 
-UpdateResult RunWebUpdate(std::string_view url, const std::filesystem::path& catalogue,
-                          const FetchOptions& options) {
-    const FetchedText fetched = FetchUrlText(url, options);
+HttpRequest UpdateDownload(std::string url) {
+    HttpRequest request = TextDownload(std::move(url));
+    // A catalogue of a few megabytes arrives in seconds even over a poor line.
+    request.deadlineMs = 5 * 60 * 1000;
+    return request;
+}
+
+UpdateResult RunWebUpdate(const HttpRequest& request, const std::filesystem::path& catalogue) {
+    const FetchedText fetched = FetchUrlText(request);
     if (!fetched.Ok()) {
         UpdateResult result;
         result.status = UpdateStatus::DownloadFailed;

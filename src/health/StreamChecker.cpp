@@ -7,9 +7,10 @@
 #include <optional>
 #include <unordered_map>
 
-#include "health/PlaylistProbe.h"
-#include "net/CurlHandles.h"
+#include "net/FetchMany.h"
+#include "net/UrlParts.h"
 #include "playback/AddressPolicy.h"
+#include "playback/FetchedPlaylist.h"
 
 namespace quorvel {
 namespace {
@@ -26,18 +27,11 @@ struct Probe {
     std::vector<std::size_t> indexes;  // every position of the address in the input
     Clock::time_point start;
     Clock::time_point deadline;
-    bool done = false;
 
     // The step running now: one HTTP request or one TCP connection.
     std::string url;
     bool connectOnly = false;
-    std::unique_ptr<CurlTransfer> transfer;
-    std::string body;
-    std::string contentType;
-    bool sawByte = false;
     bool readingPlaylist = false;
-    bool stoppedOnPurpose = false;
-    char error[CURL_ERROR_SIZE] = {};
 
     int redirects = 0;
     bool followedPlaylist = false;
@@ -47,61 +41,6 @@ struct Probe {
 long MillisecondsSince(Clock::time_point start) {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) {
-    Probe& probe = *static_cast<Probe*>(user);
-    const std::size_t bytes = size * count;
-    if (!probe.sawByte) {
-        probe.sawByte = true;
-        probe.firstByteMs = MillisecondsSince(probe.start);
-        long code = 0;
-        curl_easy_getinfo(probe.transfer->Get(), CURLINFO_RESPONSE_CODE, &code);
-        if (code >= 300) {
-            probe.stoppedOnPurpose = true;  // redirect and error pages are not needed
-            return 0;
-        }
-        char* type = nullptr;
-        curl_easy_getinfo(probe.transfer->Get(), CURLINFO_CONTENT_TYPE, &type);
-        probe.contentType = type ? type : "";
-        probe.readingPlaylist =
-            !probe.followedPlaylist &&
-            MayBePlaylist(probe.contentType, probe.url,
-                          std::string_view(data, std::min(bytes, kStreamSniffBytes)));
-    }
-    if (!probe.readingPlaylist) {
-        probe.body.append(data, std::min(bytes, kStreamSniffBytes));
-        probe.stoppedOnPurpose = true;  // a live stream never ends: its first bytes do
-        return 0;
-    }
-    if (probe.body.size() + bytes > kMaxPlaylistBytes) {
-        probe.body.append(data, kMaxPlaylistBytes - probe.body.size());
-        probe.stoppedOnPurpose = true;
-        return 0;
-    }
-    probe.body.append(data, bytes);
-    return bytes;
-}
-
-// The Location of a redirect made absolute. Read from the header itself: curl works the
-// target out only for transfers that end normally, and ours stop at the first byte.
-std::string RedirectTarget(CURL* easy) {
-    curl_header* header = nullptr;
-    if (curl_easy_header(easy, "Location", 0, CURLH_HEADER, -1, &header) != CURLHE_OK)
-        return {};
-    char* effective = nullptr;
-    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
-    CurlUrl url(curl_url());
-    if (!url || !effective || curl_url_set(url.get(), CURLUPART_URL, effective, 0) != CURLUE_OK ||
-        curl_url_set(url.get(), CURLUPART_URL, header->value,
-                     CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE) != CURLUE_OK) {
-        return {};
-    }
-    char* joined = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_URL, &joined, 0) != CURLUE_OK)
-        return {};
-    const CurlText text(joined);
-    return text.get();
 }
 
 int DefaultPort(std::string_view scheme) {
@@ -116,24 +55,13 @@ int DefaultPort(std::string_view scheme) {
 
 // "http://host:port/" for a TCP connection to the address's server, or nothing.
 std::optional<std::string> ConnectTarget(const std::string& address, const std::string& scheme) {
-    CurlUrl url(curl_url());
-    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
-                    CURLUE_OK) {
+    const std::optional<HostAndPort> parts = ParseHostAndPort(address);
+    if (!parts)
         return std::nullopt;
-    }
-    char* hostPart = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_HOST, &hostPart, 0) != CURLUE_OK)
-        return std::nullopt;
-    const CurlText host(hostPart);
-    int port = DefaultPort(scheme);
-    char* portPart = nullptr;
-    if (curl_url_get(url.get(), CURLUPART_PORT, &portPart, 0) == CURLUE_OK) {
-        const CurlText text(portPart);
-        port = std::atoi(text.get());
-    }
+    const int port = parts->port != 0 ? parts->port : DefaultPort(scheme);
     if (port <= 0 || port > 65535)
         return std::nullopt;
-    return "http://" + std::string(host.get()) + ":" + std::to_string(port) + "/";
+    return "http://" + parts->host + ":" + std::to_string(port) + "/";
 }
 
 std::string Seconds(long ms) {
@@ -144,10 +72,30 @@ std::string Seconds(long ms) {
 
 class CheckRun {
 public:
-    CheckRun(CURLM* multi, const CheckOptions& options, const StreamChecker::ProgressFn& progress,
-             CheckReport& report)
-        : m_multi(multi), m_options(options), m_progress(progress), m_report(report) {}
+    CheckRun(FetchMany& many, const CheckOptions& options,
+             const StreamChecker::ProgressFn& progress, CheckReport& report,
+             std::vector<Probe>& probes)
+        : m_many(many),
+          m_options(options),
+          m_progress(progress),
+          m_report(report),
+          m_probes(probes) {}
 
+    // Probes that end at once (local files, refused addresses) make room in this loop, not
+    // by starting the next from within their end.
+    void StartNext() {
+        if (m_starting)
+            return;
+        m_starting = true;
+        const auto concurrency = static_cast<std::size_t>(m_options.concurrency);
+        while (m_running < concurrency && m_next < m_probes.size())
+            Start(m_probes[m_next++]);
+        m_starting = false;
+    }
+
+    bool AllKnown() const { return m_running == 0 && m_next == m_probes.size(); }
+
+private:
     void Start(Probe& probe) {
         probe.start = Clock::now();
         probe.deadline = probe.start + std::chrono::milliseconds(m_options.timeoutMs);
@@ -155,42 +103,39 @@ public:
         StartStep(probe, probe.address);
     }
 
-    void OnDone(Probe& probe, CURLcode code) {
-        if (probe.connectOnly && code == CURLE_OK) {
+    void OnDone(Probe& probe, const HttpResponse& response) {
+        if (probe.connectOnly && response.Ok()) {
             probe.firstByteMs = MillisecondsSince(probe.start);
             return Finish(probe, Ok(probe, "connected"));
         }
-        if (probe.connectOnly)
-            return Fail(probe, code);
-        if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && probe.stoppedOnPurpose))
-            return Fail(probe, code);
-        long http = 0;
-        curl_easy_getinfo(probe.transfer->Get(), CURLINFO_RESPONSE_CODE, &http);
+        const long http = response.httpStatus;
+        if (response.failure == HttpFailure::HttpError)
+            return Finish(probe, Dead(http, "HTTP error " + std::to_string(http)));
+        if (!response.Ok())
+            return Fail(probe, response);
         if (http >= 300 && http < 400)
-            return Redirect(probe, http);
-        if (http >= 400)
-            return Finish(probe, Dead(probe, http, "HTTP error " + std::to_string(http)));
+            return Redirect(probe, http, response.location);
         if (http < 200)
-            return Finish(probe,
-                          Dead(probe, http, "unexpected HTTP status " + std::to_string(http)));
-        if (!probe.sawByte)
-            return Finish(probe, Dead(probe, http, "no data"));
+            return Finish(probe, Dead(http, "unexpected HTTP status " + std::to_string(http)));
+        if (!response.sawBody)
+            return Finish(probe, Dead(http, "no data"));
         if (!probe.readingPlaylist) {
             ProbeResult result =
-                Ok(probe, probe.contentType.empty() ? "stream" : probe.contentType);
+                Ok(probe, response.contentType.empty() ? "stream" : response.contentType);
             result.httpStatus = http;
             return Finish(probe, std::move(result));
         }
-        const auto entry = FirstStreamOfPlaylist(probe.body, probe.url, probe.contentType);
-        if (!entry)
-            return Finish(probe, Dead(probe, http, "playlist names no stream"));
+        // Read as the player reads it, so the check follows the entry the player would play.
+        const PlaylistFormat format =
+            DetectFetchedPlaylistFormat(response.body, probe.url, response.contentType);
+        const std::vector<std::string> entries = PlayableEntries(
+            ReadPlaylistEntries(response.body, format), format, probe.url, PlaylistOrigin::Network);
+        if (entries.empty())
+            return Finish(probe, Dead(http, "playlist names no stream"));
         probe.followedPlaylist = true;
-        StartStep(probe, *entry);
+        StartStep(probe, entries.front());
     }
 
-    std::size_t Running() const { return m_running; }
-
-private:
     ProbeResult Ok(const Probe& probe, std::string reason) const {
         ProbeResult result;
         result.status = ProbeStatus::Ok;
@@ -199,7 +144,7 @@ private:
         return result;
     }
 
-    ProbeResult Dead(const Probe&, long http, std::string reason) const {
+    static ProbeResult Dead(long http, std::string reason) {
         ProbeResult result;
         result.status = ProbeStatus::Dead;
         result.httpStatus = http;
@@ -207,66 +152,60 @@ private:
         return result;
     }
 
-    void Fail(Probe& probe, CURLcode code) {
+    void Fail(Probe& probe, const HttpResponse& response) {
         ProbeResult result;
-        CURL* easy = probe.transfer->Get();
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.httpStatus);
-        if (code == CURLE_OPERATION_TIMEDOUT) {
-            curl_off_t connected = 0;
-            curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connected);
-            result.status = ProbeStatus::Timeout;
-            const std::string within = Seconds(m_options.timeoutMs);
-            result.reason = probe.sawByte   ? "stalled after the first bytes"
-                            : connected > 0 ? "no answer within " + within
-                                            : "no connection within " + within;
-        } else if (code == CURLE_COULDNT_CONNECT) {
-            long err = 0;
-            curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &err);
-            result.status = err == ECONNREFUSED ? ProbeStatus::Refused : ProbeStatus::Dead;
-            result.reason = err == ECONNREFUSED ? "connection refused" : probe.error;
-        } else {
-            result.status = ProbeStatus::Dead;
-            result.reason = probe.error[0] ? probe.error : curl_easy_strerror(code);
+        result.httpStatus = response.httpStatus;
+        switch (response.failure) {
+            case HttpFailure::Deadline:
+            case HttpFailure::ConnectTimeout:
+            case HttpFailure::Stalled: {
+                result.status = ProbeStatus::Timeout;
+                const std::string within = Seconds(m_options.timeoutMs);
+                result.reason = response.sawBody     ? "stalled after the first bytes"
+                                : response.connected ? "no answer within " + within
+                                                     : "no connection within " + within;
+                break;
+            }
+            case HttpFailure::ConnectionRefused:
+                result.status = ProbeStatus::Refused;
+                result.reason = "connection refused";
+                break;
+            default:
+                result.status = ProbeStatus::Dead;
+                result.reason = response.detail;
+                break;
         }
         Finish(probe, std::move(result));
     }
 
-    void Redirect(Probe& probe, long http) {
-        const std::string target = RedirectTarget(probe.transfer->Get());
+    void Redirect(Probe& probe, long http, const std::string& target) {
         if (target.empty())
-            return Finish(probe, Dead(probe, http, "redirect without an address"));
+            return Finish(probe, Dead(http, "redirect without an address"));
         const std::string scheme = SchemeOf(target);
         if (scheme != "http" && scheme != "https") {
-            return Finish(probe,
-                          Dead(probe, http,
-                               "redirect to " + (scheme.empty() ? "a local path" : scheme + ":") +
-                                   " refused"));
+            return Finish(probe, Dead(http, "redirect to " +
+                                                (scheme.empty() ? "a local path" : scheme + ":") +
+                                                " refused"));
         }
         if (++probe.redirects > m_options.maxRedirects)
-            return Finish(probe, Dead(probe, http, "too many redirects"));
+            return Finish(probe, Dead(http, "too many redirects"));
         StartStep(probe, target);
     }
 
     void StartStep(Probe& probe, const std::string& address) {
-        probe.transfer.reset();
-        probe.body.clear();
-        probe.contentType.clear();
-        probe.sawByte = probe.readingPlaylist = probe.stoppedOnPurpose = false;
-        probe.error[0] = '\0';
-
+        probe.readingPlaylist = false;
         const AddressCheck check = CheckAddress(address);
         if (check.kind == AddressKind::Refused)
-            return Finish(probe,
-                          Dead(probe, 0, check.reason.empty() ? "not an address" : check.reason));
+            return Finish(probe, Dead(0, check.reason.empty() ? "not an address" : check.reason));
         if (check.kind == AddressKind::LocalPath)
             return Finish(probe, Unchecked("a local file"));
         const std::string scheme = SchemeOf(check.address);
         if (scheme == "udp" || scheme == "rtp")
             return Finish(probe, Unchecked(scheme + " cannot be probed"));
 
-        const long remaining =
+        const long remaining = static_cast<long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(probe.deadline - Clock::now())
-                .count();
+                .count());
         if (remaining <= 0) {
             ProbeResult result;
             result.status = ProbeStatus::Timeout;
@@ -274,38 +213,38 @@ private:
             return Finish(probe, std::move(result));
         }
 
-        CurlEasy easy(curl_easy_init());
-        if (!easy)
-            return Finish(probe, Dead(probe, 0, "the network library could not start"));
-        CURL* h = easy.get();
+        HttpRequest request;
         probe.connectOnly = scheme != "http" && scheme != "https";
         if (probe.connectOnly) {
             const auto target = ConnectTarget(check.address, scheme);
             if (!target)
                 return Finish(probe, Unchecked("no port to probe"));
             probe.url = *target;
-            curl_easy_setopt(h, CURLOPT_CONNECT_ONLY, 1L);
+            request.method = HttpMethod::ConnectOnly;
         } else {
             probe.url = check.address;
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnData);
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, &probe);
-            curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/5.0");
+            request.userAgent = "Mozilla/5.0";
             // Redirects are looked at here, one by one, so none leads off http and https.
-            curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+            request.maxRedirects = 0;
+            request.bodyWanted = [&probe](long, std::string_view type, std::string_view first) {
+                probe.firstByteMs = MillisecondsSince(probe.start);
+                probe.readingPlaylist =
+                    !probe.followedPlaylist &&
+                    MayBePlaylist(type, probe.url, first.substr(0, kStreamSniffBytes));
+                // A live stream never ends: its first bytes do.
+                return static_cast<std::uint64_t>(probe.readingPlaylist
+                                                      ? kMaxPlaylistBytes
+                                                      : std::min(first.size(), kStreamSniffBytes));
+            };
         }
-        curl_easy_setopt(h, CURLOPT_URL, probe.url.c_str());
-        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(h, CURLOPT_PRIVATE, &probe);
-        curl_easy_setopt(h, CURLOPT_ERRORBUFFER, probe.error);
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, remaining);
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, remaining);
+        request.url = probe.url;
+        request.schemes = "http,https";
+        request.deadlineMs = remaining;
+        request.connectTimeoutMs = remaining;
         // The player does not verify certificates either; a check should say what plays.
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
-        probe.transfer = std::make_unique<CurlTransfer>(m_multi, std::move(easy));
-        if (!probe.transfer->Added())
-            return Finish(probe, Dead(probe, 0, "the network library could not start"));
+        request.verifyPeer = false;
+        m_many.Add(std::move(request),
+                   [this, &probe](HttpResponse response) { OnDone(probe, response); });
     }
 
     static ProbeResult Unchecked(std::string reason) {
@@ -315,9 +254,6 @@ private:
     }
 
     void Finish(Probe& probe, ProbeResult result) {
-        probe.transfer.reset();
-        std::string().swap(probe.body);
-        probe.done = true;
         --m_running;
         result.viaPlaylist = probe.followedPlaylist;
         for (const std::size_t index : probe.indexes) {
@@ -325,22 +261,20 @@ private:
             if (m_progress)
                 m_progress(index, result);
         }
+        StartNext();
     }
 
-    CURLM* m_multi;
+    FetchMany& m_many;
     const CheckOptions& m_options;
     const StreamChecker::ProgressFn& m_progress;
     CheckReport& m_report;
+    std::vector<Probe>& m_probes;
     std::size_t m_running = 0;
+    std::size_t m_next = 0;
+    bool m_starting = false;
 };
 
-void InitCurlOnce() {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)initialised;
-}
-
 }  // namespace
-
 StreamChecker::StreamChecker(CheckOptions options) : m_options(options) {
     m_options.concurrency = std::max(1, m_options.concurrency);
     m_options.timeoutMs = std::max(1L, m_options.timeoutMs);
@@ -349,30 +283,26 @@ StreamChecker::StreamChecker(CheckOptions options) : m_options(options) {
 
 CheckReport StreamChecker::Check(const std::vector<std::string>& addresses,
                                  const ProgressFn& progress) {
-    InitCurlOnce();
     CheckReport report;
     report.results.resize(addresses.size());
     for (auto& result : report.results)
         result.reason = "not checked";
 
-    CurlMulti multi(curl_multi_init());
-    if (!multi) {
-        report.cancelled = true;
-        return report;
-    }
+    FetchMany many;
     {
         const std::lock_guard lock(m_mutex);
-        m_wake = multi.get();
+        m_running = &many;
     }
-    struct ForgetWake {
+    struct Forget {
         StreamChecker& checker;
-        ~ForgetWake() {
+        ~Forget() {
             const std::lock_guard lock(checker.m_mutex);
-            checker.m_wake = nullptr;
+            checker.m_running = nullptr;
         }
-    } forgetWake{*this};
+    } forget{*this};
+    if (m_cancel)
+        many.Cancel();
 
-    // Declared after the multi handle: every transfer leaves it before it is cleaned up.
     std::vector<Probe> probes;
     {
         std::unordered_map<std::string_view, std::size_t> seen;
@@ -387,37 +317,19 @@ CheckReport StreamChecker::Check(const std::vector<std::string>& addresses,
         }
     }
 
-    CheckRun run(multi.get(), m_options, progress, report);
-    std::size_t next = 0;
-    const auto concurrency = static_cast<std::size_t>(m_options.concurrency);
-    while (!m_cancel) {
-        while (run.Running() < concurrency && next < probes.size())
-            run.Start(probes[next++]);
-        if (run.Running() == 0 && next == probes.size())
-            break;
-        int active = 0;
-        curl_multi_perform(multi.get(), &active);
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
-            if (message->msg != CURLMSG_DONE)
-                continue;
-            void* owner = nullptr;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner);
-            run.OnDone(*static_cast<Probe*>(owner), message->data.result);
-        }
-        if (run.Running() == 0 && next == probes.size())
-            break;
-        curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
-    }
-    report.cancelled = run.Running() > 0 || next < probes.size();
+    CheckRun run(many, m_options, progress, report, probes);
+    if (!m_cancel)
+        run.StartNext();
+    many.Run();
+    report.cancelled = !run.AllKnown();
     return report;
 }
 
 void StreamChecker::Cancel() {
     m_cancel = true;
     const std::lock_guard lock(m_mutex);
-    if (m_wake)
-        curl_multi_wakeup(m_wake);
+    if (m_running)
+        m_running->Cancel();
 }
 
 }  // namespace quorvel

@@ -11,6 +11,8 @@
 
 namespace quorvel {
 
+class FetchMany;
+
 struct CheckOptions {
     int concurrency = 20;     // probes running at once
     long timeoutMs = 10'000;  // per address, redirects and a playlist's stream included
@@ -45,8 +47,8 @@ public:
 private:
     CheckOptions m_options;
     std::atomic<bool> m_cancel{false};
-    std::mutex m_mutex;      // guards m_wake
-    void* m_wake = nullptr;  // the running check's curl multi handle, to wake it
+    std::mutex m_mutex;              // guards m_running
+    FetchMany* m_running = nullptr;  // the running check's requests, to cancel them
 };
 
 }  // namespace quorvel

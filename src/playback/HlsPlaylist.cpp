@@ -2,6 +2,7 @@
 
 #include "files/TextCase.h"
 #include "playback/AddressPolicy.h"
+#include "playback/PlaylistFetch.h"
 #include "playback/WindowsPlaylist.h"
 
 namespace quorvel {
@@ -79,7 +80,7 @@ std::vector<std::string> HlsNestedPlaylists(std::string_view bytes) {
 }
 
 HlsNestedCheck CheckHlsNestedPlaylists(std::string_view master, const std::string& masterUrl,
-                                       const FetchLimits& limits, const std::atomic<bool>* cancel) {
+                                       const HttpRequest& like) {
     HlsNestedCheck check;
     const std::vector<std::string> nested = HlsNestedPlaylists(master);
     if (nested.size() > kMaxHlsNestedPlaylists) {
@@ -88,13 +89,15 @@ HlsNestedCheck CheckHlsNestedPlaylists(std::string_view master, const std::strin
         return check;
     }
     for (const auto& entry : nested) {
-        if (cancel && cancel->load())
+        if (like.cancel && like.cancel->load())
             break;
         const std::string address = ResolvePlaylistEntry(masterUrl, entry);
         if (!IsHttpUrl(address))
             continue;  // the engine's own protocol list decides about those
-        FetchResult fetched = HttpGet(address, limits, cancel);
-        if (fetched.tooLarge || fetched.timedOut) {
+        HttpRequest request = like;
+        request.url = address;
+        HttpResponse fetched = Fetch(request);
+        if (PlaylistRefused(fetched)) {
             check.ok = false;
             check.address = address;
             check.fetched = std::move(fetched);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/HttpFetch.h"
+#include "net/HttpRequest.h"
 
 #include <atomic>
 #include <string>
@@ -32,14 +32,13 @@ struct HlsNestedCheck {
     bool tooMany = false;
     // The nested playlist that was refused, and how its fetch went.
     std::string address;
-    FetchResult fetched;
+    HttpResponse fetched;
 };
 
-// Fetches the network playlists a master names, each with the limits given; refuses the
+// Fetches the network playlists a master names, each as `like` is fetched; refuses the
 // master when one of them is too large or never finishes. One that cannot be fetched at all
 // is left for the engine to report or pass over.
 HlsNestedCheck CheckHlsNestedPlaylists(std::string_view master, const std::string& masterUrl,
-                                       const FetchLimits& limits,
-                                       const std::atomic<bool>* cancel = nullptr);
+                                       const HttpRequest& like);
 
 }  // namespace quorvel

@@ -115,7 +115,7 @@ void CatalogueEditor::save_Click() {
 }
 
 void CatalogueEditor::DownloadChannelList() {
-    if (!m_updater->Start(CatalogueUpdateUrl(), ProgramFileToWrite("Data.txt")))
+    if (!m_updater->Start(UpdateDownload(CatalogueUpdateUrl()), ProgramFileToWrite("Data.txt")))
         return;  // one download at a time
     m_form.mnuFileItem[0]->setEnabled(false);
     m_progress = new QProgressDialog(&m_form);

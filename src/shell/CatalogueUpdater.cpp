@@ -18,8 +18,7 @@ void CatalogueUpdater::Join() {
         m_worker.join();
 }
 
-bool CatalogueUpdater::Start(std::string url, std::filesystem::path catalogue,
-                             FetchOptions options) {
+bool CatalogueUpdater::Start(HttpRequest request, std::filesystem::path catalogue) {
     if (m_running)
         return false;
     Join();
@@ -27,12 +26,11 @@ bool CatalogueUpdater::Start(std::string url, std::filesystem::path catalogue,
     m_cancel = false;
     m_received = 0;
     m_total = 0;
-    options.cancel = &m_cancel;
-    options.progress = [this](std::uint64_t received, std::uint64_t total) {
+    request.cancel = &m_cancel;
+    request.progress = [this](std::uint64_t received, std::uint64_t total) {
         PostProgress(received, total);
     };
-    m_worker = std::thread([this, url = std::move(url), catalogue = std::move(catalogue),
-                            options = std::move(options)] {
+    m_worker = std::thread([this, request = std::move(request), catalogue = std::move(catalogue)] {
         // Dropped if the updater is gone; its destructor waits for this thread first.
         const auto post = [this](UpdateResult result) {
             QMetaObject::invokeMethod(
@@ -45,7 +43,7 @@ bool CatalogueUpdater::Start(std::string url, std::filesystem::path catalogue,
                 },
                 Qt::QueuedConnection);
         };
-        RunAtThreadEdge([&] { post(RunWebUpdate(url, catalogue, options)); },
+        RunAtThreadEdge([&] { post(RunWebUpdate(request, catalogue)); },
                         [&](const std::string& reason) {
                             UpdateResult result;
                             result.message = "The update broke off (" + reason +

@@ -23,7 +23,7 @@ public:
 
     bool Running() const { return m_running; }
     // False, and nothing starts, while an update runs.
-    bool Start(std::string url, std::filesystem::path catalogue, FetchOptions options = {});
+    bool Start(HttpRequest request, std::filesystem::path catalogue);
     void Cancel();
 
     // The result of the last update, valid once Finished has been sent.

@@ -39,14 +39,14 @@ TEST(WebUpdate, AppliesTheBlockOfAServedPage) {
     server.Serve("/TV/Data.htm", "<html><body>news\r\n<data>" + kBlock + "</data>\r\nbye</html>");
     for (const char* path : {"/bare", "/TV/Data.htm"}) {
         dir.Write("Data.txt", kOld);
-        const UpdateResult result = RunWebUpdate(server.Url(path), catalogue);
+        const UpdateResult result = RunWebUpdate(UpdateDownload(server.Url(path)), catalogue);
         EXPECT_TRUE(result.Applied()) << path << ": " << result.message;
         EXPECT_EQ(dir.Read("Data.txt"), kBlock + "\r\n") << path;
         EXPECT_EQ(ListedNames(catalogue), (Names{"One", "Two"})) << path;
     }
     // A page with an empty block empties the list.
     server.Serve("/empty", "<data>\r\n</data>\r\n");
-    EXPECT_TRUE(RunWebUpdate(server.Url("/empty"), catalogue).Applied());
+    EXPECT_TRUE(RunWebUpdate(UpdateDownload(server.Url("/empty")), catalogue).Applied());
     EXPECT_TRUE(ListedNames(catalogue).empty());
 }
 
@@ -59,8 +59,7 @@ TEST(WebUpdate, NoWholeBlockOrNoDownloadKeepsTheCatalogueAndSaysWhy) {
     server.Serve("/backwards", "</data>" + kBlock + "<data>");
     server.ServeStatus("/error", 500, "<data>" + kBlock + "</data>");
     server.Stall("/stall");
-    FetchOptions options;
-    options.stallTimeoutSeconds = 1;
+    server.ServeTrickle("/trickle", 900);
     const struct {
         std::string path;
         UpdateStatus status;
@@ -72,9 +71,16 @@ TEST(WebUpdate, NoWholeBlockOrNoDownloadKeepsTheCatalogueAndSaysWhy) {
         {"/error", UpdateStatus::DownloadFailed, "HTTP error 500"},
         {"/missing", UpdateStatus::DownloadFailed, "HTTP error 404"},
         {"/stall", UpdateStatus::DownloadFailed, "stopped answering"},
+        {"/trickle", UpdateStatus::DownloadFailed, "did not finish within 2 seconds"},
     };
     for (const auto& c : cases) {
-        const UpdateResult result = RunWebUpdate(server.Url(c.path), catalogue, options);
+        HttpRequest request = UpdateDownload(server.Url(c.path));
+        // A stall ends the stalled page soon; only the deadline ends the trickling one.
+        if (c.path == "/stall")
+            request.stallTimeoutSeconds = 1;
+        if (c.path == "/trickle")
+            request.deadlineMs = 2000;
+        const UpdateResult result = RunWebUpdate(request, catalogue);
         EXPECT_EQ(result.status, c.status) << c.path;
         EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
         EXPECT_NE(result.message.find("left as it was"), std::string::npos) << result.message;

@@ -3,6 +3,7 @@
 // local path.
 #include "FuzzCheck.h"
 #include "playback/AddressPolicy.h"
+#include "playback/FetchedPlaylist.h"
 #include "playback/HlsPlaylist.h"
 #include "playback/WindowsPlaylist.h"
 
@@ -23,6 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto entry = FirstPlayableEntry(bytes, "http://radio.example.net/live/list.asx")) {
         FUZZ_CHECK(CheckAddress(*entry).kind == AddressKind::NetworkStream);
     }
+    // Whatever the server calls it, a fetched playlist leads only to network streams.
+    const std::string_view url = "http://radio.example.net/live/listen";
+    const PlaylistFormat format = DetectFetchedPlaylistFormat(bytes, url, "audio/x-scpls");
+    for (const auto& entry :
+         PlayableEntries(ReadPlaylistEntries(bytes, format), format, url, PlaylistOrigin::Network))
+        FUZZ_CHECK(CheckAddress(entry).kind == AddressKind::NetworkStream);
     if (const auto entry = FirstPlayableEntry(bytes, "/home/user/Music/list.wpl")) {
         FUZZ_CHECK(CheckAddress(*entry).kind != AddressKind::Refused);
     }

@@ -33,7 +33,7 @@ TEST(FetchUrlText, GetsTheBodyAsSentWithoutCacheAndAsMozilla) {
     test::LocalHttpServer server;
     const std::string body = "a\r\n<data>\r\n\xE9\x81\r\n</data>";  // bytes, not text
     server.Serve("/TV/Data.htm", body, "text/html");
-    const FetchedText fetched = FetchUrlText(server.Url("/TV/Data.htm"));
+    const FetchedText fetched = FetchUrlText(TextDownload(server.Url("/TV/Data.htm")));
     EXPECT_TRUE(fetched.Ok()) << fetched.error;
     EXPECT_EQ(fetched.text, body);
     const std::string head = server.LastRequestHead("/TV/Data.htm");
@@ -42,55 +42,64 @@ TEST(FetchUrlText, GetsTheBodyAsSentWithoutCacheAndAsMozilla) {
     EXPECT_NE(head.find("Cache-Control: no-cache"), std::string::npos) << head;
 
     server.Serve("/tiny", "xy");
-    EXPECT_EQ(FetchUrlText(server.Url("/tiny")).text, "xy");
+    EXPECT_EQ(FetchUrlText(TextDownload(server.Url("/tiny"))).text, "xy");
 }
 
 TEST(FetchUrlText, EveryFailureGivesEmptyTextAndAReason) {
     test::LocalHttpServer server;
     server.ServeStatus("/broken", 500, "<html>Internal error <data></data></html>");
-    ExpectFailure(FetchUrlText(server.Url("/broken")), "HTTP error 500");
-    ExpectFailure(FetchUrlText(server.Url("/missing")), "HTTP error 404");
+    ExpectFailure(FetchUrlText(TextDownload(server.Url("/broken"))), "HTTP error 500");
+    ExpectFailure(FetchUrlText(TextDownload(server.Url("/missing"))), "HTTP error 404");
 
     server.Redirect("/elsewhere", "file:///etc/passwd");
-    ExpectFailure(FetchUrlText(server.Url("/elsewhere")), "not http or https");
+    ExpectFailure(FetchUrlText(TextDownload(server.Url("/elsewhere"))), "not http or https");
     for (const char* url : {"file:///etc/passwd", "ftp://127.0.0.1/Data.htm", "gopher://x/"})
-        ExpectFailure(FetchUrlText(url), "Only http and https");
+        ExpectFailure(FetchUrlText(TextDownload(url)), "Only http and https");
 
-    ExpectFailure(FetchUrlText("http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x"),
-                  "onnect");
+    ExpectFailure(
+        FetchUrlText(TextDownload("http://127.0.0.1:" + std::to_string(RefusingPort()) + "/x")),
+        "onnect");
 
     // 100 MB against the default limit: refused, and not held in memory.
     server.ServeFilled("/huge", 100ull * 1024 * 1024);
-    ExpectFailure(FetchUrlText(server.Url("/huge")), "larger than 32 MB");
+    ExpectFailure(FetchUrlText(TextDownload(server.Url("/huge"))), "larger than 32 MB");
 
     // A redirect to another http address is followed.
     server.Serve("/target", "here");
     server.Redirect("/moved", server.Url("/target"));
-    EXPECT_EQ(FetchUrlText(server.Url("/moved")).text, "here");
+    EXPECT_EQ(FetchUrlText(TextDownload(server.Url("/moved"))).text, "here");
 }
 
-TEST(FetchUrlText, StalledServerEndsWithAReason) {
+TEST(FetchUrlText, StalledOrTricklingServerEndsWithAReason) {
     test::LocalHttpServer server;
     server.Stall("/stall");
-    FetchOptions options;
-    options.stallTimeoutSeconds = 1;
-    const FetchedText fetched = FetchUrlText(server.Url("/stall"), options);
+    HttpRequest request = TextDownload(server.Url("/stall"));
+    request.stallTimeoutSeconds = 1;
+    const FetchedText fetched = FetchUrlText(request);
     ExpectFailure(fetched, "stopped answering");
     EXPECT_FALSE(fetched.cancelled);
+
+    // A byte now and then is no stall: only the overall deadline ends it.
+    server.ServeTrickle("/trickle", 900);
+    request = TextDownload(server.Url("/trickle"));
+    request.deadlineMs = 2000;
+    const FetchedText trickled = FetchUrlText(request);
+    ExpectFailure(trickled, "did not finish within 2 seconds");
+    EXPECT_TRUE(trickled.tooSlow);
 }
 
 TEST(FetchUrlText, CancelEndsTheTransferAndProgressIsReported) {
     test::LocalHttpServer server;
     server.Stall("/stall");
     std::atomic<bool> cancel{false};
-    FetchOptions options;
+    HttpRequest options = TextDownload(server.Url("/stall"));
     options.cancel = &cancel;
     // Cancel once the server holds the request, so the cancel hits a transfer under way.
     options.progress = [&](std::uint64_t, std::uint64_t) {
         if (server.RequestCount("/stall") > 0)
             cancel = true;
     };
-    const FetchedText fetched = FetchUrlText(server.Url("/stall"), options);
+    const FetchedText fetched = FetchUrlText(options);
     EXPECT_TRUE(fetched.cancelled);
     ExpectFailure(fetched, "cancelled");
 
@@ -103,7 +112,8 @@ TEST(FetchUrlText, CancelEndsTheTransferAndProgressIsReported) {
         last = received;
         announced = total;
     };
-    EXPECT_EQ(FetchUrlText(server.Url("/big"), options).text.size(), 3u * 1024 * 1024);
+    options.url = server.Url("/big");
+    EXPECT_EQ(FetchUrlText(options).text.size(), 3u * 1024 * 1024);
     EXPECT_EQ(last, 3u * 1024 * 1024);
     EXPECT_EQ(announced, 3u * 1024 * 1024);
 }

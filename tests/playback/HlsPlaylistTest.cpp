@@ -1,4 +1,5 @@
 #include "playback/HlsPlaylist.h"
+#include "playback/PlaylistFetch.h"
 
 #include "LocalHttpServer.h"
 
@@ -38,7 +39,7 @@ TEST(HlsPlaylist, MasterIsRefusedWhenANestedPlaylistNeverEnds) {
     server.Serve("/tv/low.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nseg.ts\n");
     server.ServeEndless("/tv/high.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n",
                         "#EXTINF:1,\nseg.ts\n", "application/vnd.apple.mpegurl");
-    FetchLimits limits;
+    HttpRequest limits = PlaylistRequest({}, 10'000);
     limits.maxBytes = 64 * 1024;
     const std::string base = server.Url("/tv/index.m3u8");
     const std::string master =
@@ -53,7 +54,7 @@ TEST(HlsPlaylist, MasterIsRefusedWhenANestedPlaylistNeverEnds) {
         master + "#EXT-X-STREAM-INF:BANDWIDTH=4\n/tv/high.m3u8\n", base, limits);
     EXPECT_FALSE(endless.ok);
     EXPECT_EQ(endless.address, server.Url("/tv/high.m3u8"));
-    EXPECT_TRUE(endless.fetched.tooLarge);
+    EXPECT_EQ(endless.fetched.failure, HttpFailure::TooLarge);
 
     std::string many = "#EXTM3U\n";
     for (std::size_t i = 0; i <= kMaxHlsNestedPlaylists; ++i)

@@ -19,10 +19,10 @@ TEST(CatalogueUpdater, OneUpdateAtATimeCancelAndApply) {
     CatalogueUpdater updater;
     QSignalSpy finished(&updater, &CatalogueUpdater::Finished);
     QSignalSpy progress(&updater, &CatalogueUpdater::Progress);
-    ASSERT_TRUE(updater.Start(server.Url("/stall"), catalogue));
+    ASSERT_TRUE(updater.Start(UpdateDownload(server.Url("/stall")), catalogue));
     EXPECT_TRUE(updater.Running());
     // A second download is held back while the first runs.
-    EXPECT_FALSE(updater.Start(server.Url("/TV/Data.htm"), catalogue));
+    EXPECT_FALSE(updater.Start(UpdateDownload(server.Url("/TV/Data.htm")), catalogue));
     updater.Cancel();
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_FALSE(updater.Running());
@@ -30,7 +30,7 @@ TEST(CatalogueUpdater, OneUpdateAtATimeCancelAndApply) {
     EXPECT_FALSE(updater.Result().Applied());
     EXPECT_EQ(dir.Read("Data.txt"), "old\r\n");
 
-    ASSERT_TRUE(updater.Start(server.Url("/TV/Data.htm"), catalogue));
+    ASSERT_TRUE(updater.Start(UpdateDownload(server.Url("/TV/Data.htm")), catalogue));
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_TRUE(updater.Result().Applied()) << updater.Result().message;
     EXPECT_EQ(dir.Read("Data.txt"), block + "\r\n");
@@ -43,7 +43,7 @@ TEST(CatalogueUpdater, DestroyedWhileRunningCancelsAndWaits) {
     test::LocalHttpServer server;
     server.Stall("/stall");
     auto updater = std::make_unique<CatalogueUpdater>();
-    ASSERT_TRUE(updater->Start(server.Url("/stall"), dir / "Data.txt"));
+    ASSERT_TRUE(updater->Start(UpdateDownload(server.Url("/stall")), dir / "Data.txt"));
     updater.reset();  // must neither hang nor call back into the destroyed object
     EXPECT_FALSE(std::filesystem::exists(dir / "Data.txt"));
 }

@@ -142,6 +142,16 @@ void LocalHttpServer::ServeEndless(const std::string& path, std::string head, st
     m_routes[path] = std::move(route);
 }
 
+void LocalHttpServer::ServeTrickle(const std::string& path, int intervalMs) {
+    std::lock_guard lock(m_mutex);
+    Route route;
+    route.endless = true;
+    route.line = "x";
+    route.contentType = "text/html";
+    route.trickleMs = intervalMs;
+    m_routes[path] = std::move(route);
+}
+
 void LocalHttpServer::Release() {
     {
         std::lock_guard lock(m_mutex);
@@ -175,8 +185,10 @@ void LocalHttpServer::SendEndless(int fd, const std::string& path, const Route& 
     SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: " + route.contentType +
                     "\r\nConnection: close\r\n\r\n" + route.body);
     std::string chunk;
-    while (chunk.size() < 16 * 1024)
+    while (chunk.size() < 16 * 1024 && route.trickleMs == 0)
         chunk += route.line;
+    if (route.trickleMs > 0)
+        chunk = route.line.substr(0, 1);
     std::uint64_t sent = 0;
     bool held = false;
     while (!m_stopping) {
@@ -194,6 +206,11 @@ void LocalHttpServer::SendEndless(int fd, const std::string& path, const Route& 
             break;  // the client hung up, as it should past its size limit
         sent += static_cast<std::uint64_t>(written);
         CountSent(path, static_cast<std::uint64_t>(written));
+        if (route.trickleMs > 0) {
+            std::unique_lock lock(m_mutex);
+            m_stopped.wait_for(lock, std::chrono::milliseconds(route.trickleMs),
+                               [this] { return m_stopping.load(); });
+        }
     }
 }
 

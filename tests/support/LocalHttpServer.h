@@ -40,6 +40,8 @@ public:
     // With `holdAt`, sending stops after that many body bytes until Release.
     void ServeEndless(const std::string& path, std::string head, std::string line,
                       std::string contentType, std::uint64_t holdAt = 0);
+    // An answer that never ends and never stalls: one byte, then another every intervalMs.
+    void ServeTrickle(const std::string& path, int intervalMs);
     void Release();
 
     int Port() const { return m_port; }
@@ -71,6 +73,7 @@ private:
         bool endless = false;
         std::string line;
         std::uint64_t holdAt = 0;
+        int trickleMs = 0;
     };
 
     void AcceptLoop();

@@ -28,6 +28,8 @@ namespace quorvel {
 namespace {
 
 const QString kChooseLanguage = QStringLiteral("Choose Language Here");
+// A file of a few hundred kilobytes; a server trickling it for longer is given up on.
+constexpr long kLanguageDownloadDeadlineMs = 60 * 1000;
 
 std::string SettingsApp() {
     return CurrentVersionInfo().productName;
@@ -121,24 +123,36 @@ void frmLanguage::Command1_Click() {
     Command1->setEnabled(false);
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_download = std::thread([this, url = LanguageDownloadUrl(), cancel = m_cancel] {
-        FetchOptions options;
-        options.maxBytes = kMaxLocalizationFileBytes;
-        options.cancel = cancel.get();
-        const auto post = [this](std::string text) {
+        HttpRequest request = TextDownload(url);
+        request.maxBytes = kMaxLocalizationFileBytes;
+        request.cancel = cancel.get();
+        request.deadlineMs = kLanguageDownloadDeadlineMs;
+        const auto post = [this](std::string text, std::string problem) {
             QMetaObject::invokeMethod(
-                this, [this, text = std::move(text)] { DownloadArrived(text); },
+                this,
+                [this, text = std::move(text), problem = std::move(problem)] {
+                    DownloadArrived(text, problem);
+                },
                 Qt::QueuedConnection);
         };
         // A download that breaks off reads as one that brought nothing.
-        RunAtThreadEdge([&] { post(FetchUrlText(url, options).text); },
-                        [&](const std::string&) { post(std::string()); });
+        RunAtThreadEdge(
+            [&] {
+                FetchedText fetched = FetchUrlText(request);
+                // Other failures pass quietly, as a download that brought nothing does; a
+                // server that trickled until the deadline is worth a word.
+                post(std::move(fetched.text), fetched.tooSlow ? fetched.error : std::string());
+            },
+            [&](const std::string&) { post(std::string(), std::string()); });
     });
 }
 
-void frmLanguage::DownloadArrived(const std::string& text) {
+void frmLanguage::DownloadArrived(const std::string& text, const std::string& problem) {
     if (m_download.joinable())
         m_download.join();
     Command1->setEnabled(true);
+    if (!problem.empty())
+        ShowBox(this, QMessageBox::Warning, QString::fromStdString(problem));
     std::string error;
     switch (SaveDownloadedLanguages(text, error)) {
         case DownloadOutcome::NotLocalization:

@@ -46,7 +46,7 @@ private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
-    void DownloadArrived(const std::string& text);
+    void DownloadArrived(const std::string& text, const std::string& problem);
     void StopDownload();
 
     std::thread m_download;

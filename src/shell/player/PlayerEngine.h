@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/AddressPolicy.h"
+#include "playback/AddressResolver.h"
 #include "playback/ReconnectPolicy.h"
 #include "shell/player/SessionOptions.h"
 
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,11 +18,10 @@
 namespace quorvel {
 
 class MpvSession;
-class PlaylistFetcher;
-struct FetchedPlaylist;
+class ResolveWorker;
 
-// From an address to sound and pictures: checks the address, reads the playlist formats
-// the engine cannot open (fetched off the GUI thread), plays the first entry that passes,
+// From an address to sound and pictures: has the address resolved off the GUI thread,
+// plays the first entry that passes,
 // and turns every way of failing into one Failed signal within a bounded time. A live stream
 // that drops while it plays is opened again a few times before it counts as failed.
 class PlayerEngine : public QObject {
@@ -53,16 +54,10 @@ Q_SIGNALS:
     void ReconnectingChanged(bool reconnecting);
 
 private:
-    enum class FetchPurpose { Playlist, Fallback };
-
-    void Resolve(const std::string& address, int depth);
-    void ResolveLocal(const std::string& path, int depth);
-    void ResolveEntries(const std::vector<std::string>& entries, const std::string& base,
-                        int depth);
-    void StartFetch(const std::string& url, FetchPurpose purpose, int depth);
-    void PlayEntries(std::vector<std::string> playable, PlaylistOrigin origin, int depth);
+    void StartResolve(std::function<Resolution(AddressResolver&)> job);
     void Play(const std::vector<std::string>& addresses, PlaylistOrigin origin);
-    void OnFetched(quint64 ticket, const FetchedPlaylist& result);
+    void OnResolved(quint64 ticket, const Resolution& result);
+    void Apply(const Resolution& result);
     void OnSessionFailed(const QString& reason);
     void OnInterrupted(const QString& reason);
     void OnDropped(const QString& reason, double playedSeconds);
@@ -76,7 +71,7 @@ private:
 
     SessionOptions m_options;
     MpvSession* m_session = nullptr;
-    PlaylistFetcher* m_fetcher = nullptr;
+    ResolveWorker* m_resolver = nullptr;
     QTimer m_watchdog;
     QTimer m_reconnectTimer;
     ReconnectPolicy m_reconnect;
@@ -87,9 +82,6 @@ private:
     quint64 m_ticket = 0;
     QString m_userAddress;
     std::string m_playingAddress;
-    std::string m_fetchUrl;
-    FetchPurpose m_fetchPurpose = FetchPurpose::Playlist;
-    int m_fetchDepth = 0;
     // Playlists met so far on the way to the stream of this open.
     int m_depth = 0;
     // Playlists fetched for this open: one naming itself again would loop.
@@ -98,11 +90,6 @@ private:
     // The engine was handed this open's address: until then its news is about the last one.
     bool m_loaded = false;
     bool m_fallbackTried = false;
-    QString m_engineReason;
-    // A playlist's entries waiting on the check of the HLS playlist first among them.
-    std::vector<std::string> m_hlsEntries;
-    PlaylistOrigin m_hlsOrigin = PlaylistOrigin::Network;
-    quint64 m_hlsTicket = 0;
 };
 
 }  // namespace quorvel

@@ -21,6 +21,7 @@ namespace {
 constexpr std::uint64_t kMaxBannerBytes = 512 * 1024;
 constexpr long kBannerConnectTimeoutSeconds = 10;
 constexpr long kBannerStallTimeoutSeconds = 15;
+constexpr long kBannerDeadlineMs = 60 * 1000;
 constexpr int kPixelScaleMode = 3;
 
 // The page comes from a server we do not control: what it names (pictures, style sheets,
@@ -55,27 +56,32 @@ void BannerView::Navigate(const QString& url) {
     Stop();
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_fetch = std::thread([this, url = url.toStdString(), cancel = m_cancel] {
-        FetchOptions options;
-        options.connectTimeoutSeconds = kBannerConnectTimeoutSeconds;
-        options.stallTimeoutSeconds = kBannerStallTimeoutSeconds;
-        options.maxBytes = kMaxBannerBytes;
-        options.cancel = cancel.get();
-        const auto post = [this](std::string text, bool ok) {
+        HttpRequest request = TextDownload(url);
+        request.connectTimeoutMs = kBannerConnectTimeoutSeconds * 1000;
+        request.stallTimeoutSeconds = kBannerStallTimeoutSeconds;
+        request.maxBytes = kMaxBannerBytes;
+        request.cancel = cancel.get();
+        request.deadlineMs = kBannerDeadlineMs;
+        const auto post = [this](std::string text, bool ok, std::string tooSlow) {
             QMetaObject::invokeMethod(
-                this, [this, text = std::move(text), ok] { Arrived(text, ok); },
+                this,
+                [this, text = std::move(text), ok, tooSlow = std::move(tooSlow)] {
+                    Arrived(text, ok, tooSlow);
+                },
                 Qt::QueuedConnection);
         };
         RunAtThreadEdge(
             [&] {
-                FetchedText fetched = FetchUrlText(url, options);
+                FetchedText fetched = FetchUrlText(request);
                 if (!fetched.cancelled)
-                    post(std::move(fetched.text), fetched.Ok());
+                    post(std::move(fetched.text), fetched.Ok(),
+                         fetched.tooSlow ? fetched.error : std::string());
             },
-            [&](const std::string&) { post(std::string(), false); });
+            [&](const std::string&) { post(std::string(), false, std::string()); });
     });
 }
 
-void BannerView::Arrived(const std::string& text, bool ok) {
+void BannerView::Arrived(const std::string& text, bool ok, const std::string& tooSlow) {
     if (m_fetch.joinable())
         m_fetch.join();
     if (ok) {
@@ -83,6 +89,8 @@ void BannerView::Arrived(const std::string& text, bool ok) {
         // pictures would hold the window for minutes.
         const std::string markup = BannerMarkup(text);
         setHtml(QString::fromUtf8(markup.data(), static_cast<qsizetype>(markup.size())));
+    } else if (!tooSlow.empty()) {
+        setPlainText(QString::fromStdString(tooSlow));
     }
     Q_EMIT NavigateComplete(ok);
 }

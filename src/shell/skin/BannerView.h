@@ -31,7 +31,8 @@ Q_SIGNALS:
     void NavigateComplete(bool ok);
 
 private:
-    void Arrived(const std::string& text, bool ok);
+    // `tooSlow`: why a page that never finished was given up, shown in its place.
+    void Arrived(const std::string& text, bool ok, const std::string& tooSlow);
     void Stop();
 
     std::thread m_fetch;

@@ -1,11 +1,8 @@
-#include "health/PlaylistProbe.h"
+#include "playback/FetchedPlaylist.h"
 
 #include <array>
 
 #include "files/TextCase.h"
-#include "m3u/M3uParser.h"
-#include "playback/AddressPolicy.h"
-#include "playback/WindowsPlaylist.h"
 
 namespace quorvel {
 namespace {
@@ -59,26 +56,6 @@ bool LooksLikeText(std::string_view bytes) {
     return true;
 }
 
-bool IsPls(std::string_view bytes, std::string_view contentType, std::string_view url) {
-    if (StartsWithIgnoringCase(SkipBomAndSpace(bytes), "[playlist]"))
-        return true;
-    const std::string_view type = MediaType(contentType);
-    if (EqualsIgnoringCase(type, "audio/x-scpls") ||
-        EqualsIgnoringCase(type, "application/pls+xml"))
-        return true;
-    url = url.substr(0, url.find_first_of("?#"));
-    return url.size() >= 4 && EqualsIgnoringCase(url.substr(url.size() - 4), ".pls");
-}
-
-std::optional<std::string> Allowed(std::string_view url, std::string_view entry) {
-    if (entry.empty())
-        return std::nullopt;
-    const AddressCheck check = CheckAddress(ResolvePlaylistEntry(url, entry));
-    if (!EntryAllowed(check, PlaylistOrigin::Network))
-        return std::nullopt;
-    return check.address;
-}
-
 }  // namespace
 
 bool MayBePlaylist(std::string_view contentType, std::string_view url,
@@ -98,23 +75,46 @@ bool MayBePlaylist(std::string_view contentType, std::string_view url,
            DetectPlaylistFormat(firstBytes) != PlaylistFormat::NotAPlaylist;
 }
 
-std::optional<std::string> FirstStreamOfPlaylist(std::string_view bytes, std::string_view url,
-                                                 std::string_view contentType) {
-    if (DetectPlaylistFormat(bytes) != PlaylistFormat::NotAPlaylist)
-        return FirstPlayableEntry(bytes, url);
-    if (IsPls(bytes, contentType, url)) {
-        // The player's own reader, so the check follows the entry the player would play.
-        for (const std::string& entry : ReadPlaylistEntries(bytes, PlaylistFormat::Pls)) {
-            if (std::optional<std::string> first = Allowed(url, entry))
-                return first;
-        }
-        return std::nullopt;
+PlaylistFormat DetectFetchedPlaylistFormat(std::string_view bytes, std::string_view url,
+                                           std::string_view contentType) {
+    if (const PlaylistFormat format = DetectAnyPlaylistFormat(bytes, url);
+        format != PlaylistFormat::NotAPlaylist)
+        return format;
+    if (!LooksLikeText(bytes.substr(0, 512)))
+        return PlaylistFormat::NotAPlaylist;
+    const std::string_view type = MediaType(contentType);
+    if (EqualsIgnoringCase(type, "audio/x-scpls") ||
+        EqualsIgnoringCase(type, "application/pls+xml"))
+        return PlaylistFormat::Pls;
+    for (const std::string_view m3u :
+         {"audio/x-mpegurl", "audio/mpegurl", "application/x-mpegurl"}) {
+        if (EqualsIgnoringCase(type, m3u))
+            return PlaylistFormat::M3u;
     }
-    for (const M3uEntry& entry : ParseM3u(bytes).entries) {
-        if (std::optional<std::string> first = Allowed(url, entry.url))
-            return first;
+    return PlaylistFormat::NotAPlaylist;
+}
+
+std::vector<std::string> PlayableEntries(const std::vector<std::string>& entries,
+                                         PlaylistFormat format, std::string_view base,
+                                         PlaylistOrigin origin) {
+    std::vector<std::string> playable;
+    for (const auto& entry : entries) {
+        const AddressCheck check = CheckAddress(ResolvePlaylistEntry(base, entry));
+        if (EntryAllowed(check, origin))
+            playable.push_back(check.address);
     }
-    return std::nullopt;
+    if (format != PlaylistFormat::Reference)
+        return playable;
+    // A Windows Media server hands this file to every client that does not speak its own
+    // streaming dialect over HTTP, so an http ref fetched again only brings the same file
+    // back. mmsh speaks that dialect; the http form stays as a further backup.
+    std::vector<std::string> viaMmsh;
+    for (const auto& address : playable) {
+        if (SchemeOf(address) == "http")
+            viaMmsh.push_back("mmsh" + address.substr(4));
+    }
+    playable.insert(playable.begin(), viaMmsh.begin(), viaMmsh.end());
+    return playable;
 }
 
 }  // namespace quorvel
