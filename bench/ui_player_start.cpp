@@ -1,10 +1,12 @@
 // Time from setting a local file's address to playback start, for the player engine with
-// no window, for the MediaPlayer widget drawing through the render API (needs a display),
-// and, side by side, for mpv's command line playing the first moment of the same file.
+// no window (also for an ASX playlist over HTTP on 127.0.0.1 that names an mp3 there), for the
+// MediaPlayer widget drawing through the render API (needs a display), and, side by side, for mpv's
+// command line playing the first moment of the same file.
 #include "QtBench.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestMedia.h"
 
 #include <benchmark/benchmark.h>
@@ -75,6 +77,34 @@ void BM_EngineOpenToPlaybackStart(benchmark::State& state) {
         WaitFor([&] { return false; }, 20);
     }
     state.SetLabel(KindName(kind));
+}
+
+// The playlist is fetched and read off the GUI thread before its entry reaches the engine.
+void BM_EngineOpenRemotePlaylistToPlaybackStart(benchmark::State& state) {
+    quorvel::test::LocalHttpServer server;
+    server.Serve("/tone.mp3", quorvel::test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
+    server.Serve("/radio.asx", "<asx><entry><ref href=\"tone.mp3\"/></entry></asx>",
+                 "video/x-ms-asf");
+    const QString url = QString::fromStdString(server.Url("/radio.asx"));
+    quorvel::SessionOptions options;
+    options.video = quorvel::VideoOutput::Null;
+    options.audioOutput = "null";
+    quorvel::PlayerEngine engine(options);
+    for (auto _ : state) {
+        bool started = false;
+        auto connection =
+            QObject::connect(&engine, &quorvel::PlayerEngine::Started, [&] { started = true; });
+        const auto begin = std::chrono::steady_clock::now();
+        engine.Open(url);
+        if (!WaitFor([&] { return started; }, 5000))
+            state.SkipWithError("did not start");
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+        QObject::disconnect(connection);
+        engine.Stop();
+        WaitFor([&] { return false; }, 20);
+    }
+    state.SetLabel("asx over http, mp3");
 }
 
 void BM_WidgetSetUrlToPlaybackStart(benchmark::State& state) {
@@ -167,6 +197,10 @@ void Kinds(benchmark::internal::Benchmark* bench) {
 }
 
 BENCHMARK(BM_EngineOpenToPlaybackStart)->Apply(Kinds);
+BENCHMARK(BM_EngineOpenRemotePlaylistToPlaybackStart)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK(BM_WidgetSetUrlToPlaybackStart)->Apply(Kinds);
 BENCHMARK(BM_MpvCommandLineStartToPlaying)->Apply(Kinds);
 
