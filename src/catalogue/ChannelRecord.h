@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quorvel {
 
 inline constexpr char kFieldSeparator = '|';
@@ -26,6 +30,24 @@ struct RecordFields {
     std::string_view Type() const { return field[3]; }
 };
 
+namespace detail {
+
+// Bit k set when byte k of the sixteen at p is a field separator.
+inline unsigned SeparatorMask16(const char* p) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(kFieldSeparator))));
+#else
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k)
+        mask |= static_cast<unsigned>(p[k] == kFieldSeparator) << k;
+    return mask;
+#endif
+}
+
+}  // namespace detail
+
 inline RecordFields SplitRecordFields(std::string_view line) {
     RecordFields fields;
     const char* const begin = line.data();
@@ -39,41 +61,26 @@ inline RecordFields SplitRecordFields(std::string_view line) {
     };
     // One pass over the line, sixteen bytes at a time: fields are short, and a search per
     // field cost more than the search itself.
+    // The separators among the sixteen bytes from `from`, those before `first` left out;
+    // true once the fourth is found.
+    const auto scan = [&](std::size_t from, std::size_t first) {
+        unsigned found = detail::SeparatorMask16(begin + from) & (~0u << (first - from));
+        for (; found != 0; found &= found - 1) {
+            if (separatorAt(from + static_cast<std::size_t>(std::countr_zero(found))))
+                return true;
+        }
+        return false;
+    };
     std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        using Bytes16 = unsigned char __attribute__((vector_size(16)));
-        using Words2 = std::uint64_t __attribute__((vector_size(16)));
-        constexpr unsigned char kBar = static_cast<unsigned char>(kFieldSeparator);
-        constexpr Bytes16 kBars = {kBar, kBar, kBar, kBar, kBar, kBar, kBar, kBar,
-                                   kBar, kBar, kBar, kBar, kBar, kBar, kBar, kBar};
-        // The separators among the sixteen bytes from `from`, those before `first` left out;
-        // true once the fourth is found.
-        const auto scan = [&](std::size_t from, std::size_t first) {
-            Bytes16 bytes;
-            std::memcpy(&bytes, begin + from, 16);
-            const auto equal = reinterpret_cast<Words2>(bytes == kBars);
-            for (std::size_t half = 0; half < 2; ++half) {
-                // One bit for each byte that is a separator.
-                std::uint64_t found = equal[half] & 0x8080808080808080ull;
-                for (; found != 0; found &= found - 1) {
-                    const std::size_t at =
-                        from + 8 * half + (static_cast<std::size_t>(std::countr_zero(found)) >> 3);
-                    if (at >= first && separatorAt(at))
-                        return true;
-                }
-            }
-            return false;
-        };
-        for (; i + 16 <= size; i += 16) {
-            if (scan(i, i))
-                return fields;
-        }
-        // The rest of a long line: its last sixteen bytes, the ones seen already left out.
-        if (i < size && size >= 16) {
-            if (scan(size - 16, i))
-                return fields;
-            i = size;
-        }
+    for (; i + 16 <= size; i += 16) {
+        if (scan(i, i))
+            return fields;
+    }
+    // The rest of a long line: its last sixteen bytes, the ones seen already left out.
+    if (i < size && size >= 16) {
+        if (scan(size - 16, i))
+            return fields;
+        i = size;
     }
     for (; i < size; ++i) {
         if (begin[i] == kFieldSeparator && separatorAt(i))

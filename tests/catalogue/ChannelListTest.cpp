@@ -261,6 +261,20 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
     }
 }
 
+TEST(ChannelListTest, AnyByteOutsideAsciiAnywhereIsConvertedFromTheCodePage) {
+    for (std::size_t length = 1; length <= 40; ++length) {
+        const std::string ascii(length, 'a');
+        EXPECT_EQ(FieldToUtf8(ascii), ascii);
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string field = ascii;
+            field[at] = '\xE9';
+            std::string expected = ascii;
+            expected.replace(at, 1, "\xC3\xA9");
+            EXPECT_EQ(FieldToUtf8(field), expected) << length << " " << at;
+        }
+    }
+}
+
 TEST(ChannelListTest, GarbageNeverCrashes) {
     TempDir dir;
     std::mt19937 random(11);
