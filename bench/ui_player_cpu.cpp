@@ -4,12 +4,15 @@
 //   DISPLAY=:99 build/bin/bench_ui_player_cpu
 // (QUORVEL_BENCH_STREAM_URL plays another stream instead of the one made here).
 // The variants show where the time goes: no picture at all (decoding only), the widget
-// without its control bar, and the whole player.
+// without its control bar, and the whole player; then the whole player recording the stream
+// (with the time the press takes on the GUI thread) and keeping it on disk for rewinding
+// (with the process's resident memory at the end, against the whole player's).
 #include "QtBench.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/MpvVideoWidget.h"
 #include "shell/player/PlayerEngine.h"
+#include "shell/player/StreamRecorder.h"
 #include "support/LocalHttpServer.h"
 #include "support/TempDir.h"
 
@@ -126,7 +129,17 @@ void RunEventLoop(int ms) {
     loop.exec();
 }
 
-enum class Variant { NoPicture, WidgetWithoutBar, WholePlayer };
+enum class Variant { NoPicture, WidgetWithoutBar, WholePlayer, Recording, TimeshiftOnDisk };
+
+double ResidentMb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
 
 void BM_PlayerCpu(benchmark::State& state) {
     const auto variant = static_cast<Variant>(state.range(0));
@@ -143,6 +156,9 @@ void BM_PlayerCpu(benchmark::State& state) {
         options.audioOutput = "null";
         if (variant == Variant::NoPicture)
             options.video = quorvel::VideoOutput::Null;
+        quorvel::test::TempDir kept;
+        if (variant == Variant::TimeshiftOnDisk)
+            options.timeshiftFolder = kept.Path().string();
         auto player = std::make_unique<quorvel::MediaPlayer>(nullptr, options);
         player->resize(640, 400);
         if (variant == Variant::WidgetWithoutBar)
@@ -163,8 +179,27 @@ void BM_PlayerCpu(benchmark::State& state) {
         const quint64 framesBefore = player->videoWidget()->FramesDrawn();
         const double before = SelfCpu();
         auto threads = ThreadCpu();
+        if (variant == Variant::Recording) {
+            quorvel::StreamRecorder& recorder = player->recorder();
+            recorder.SetFolders(kept.Path(), kept.Path());
+            QEventLoop ready;
+            QTimer::singleShot(15000, &ready, &QEventLoop::quit);
+            QObject::connect(&recorder, &quorvel::StreamRecorder::CanRecordChanged, &ready,
+                             &QEventLoop::quit);
+            if (!recorder.CanRecord())
+                ready.exec();
+            QElapsedTimer press;
+            press.start();
+            recorder.Start(QStringLiteral("Bench"));
+            state.counters["record_start_ms"] = double(press.nsecsElapsed()) / 1e6;
+            if (!recorder.IsRecording()) {
+                state.SkipWithError("the recording did not start");
+                return;
+            }
+        }
         RunEventLoop(kPlaySeconds * 1000);
         const double cpu = SelfCpu() - before;
+        state.counters["rss_mb"] = ResidentMb();
         // Where the time went, largest first (threads that ended meanwhile are left out).
         std::multimap<double, std::string, std::greater<>> spent;
         for (const auto& [name, seconds] : ThreadCpu()) {
@@ -182,6 +217,8 @@ void BM_PlayerCpu(benchmark::State& state) {
         state.counters["frames"] = double(player->videoWidget()->FramesDrawn() - framesBefore);
         const std::string name = variant == Variant::NoPicture          ? "no picture"
                                  : variant == Variant::WidgetWithoutBar ? "widget without bar"
+                                 : variant == Variant::Recording        ? "recording"
+                                 : variant == Variant::TimeshiftOnDisk  ? "kept on disk"
                                                                         : "whole player";
         g_cpu[name] = cpu;
         g_threads[name] = breakdown;
@@ -230,6 +267,8 @@ BENCHMARK(BM_PlayerCpu)
     ->Arg(static_cast<int>(Variant::NoPicture))
     ->Arg(static_cast<int>(Variant::WidgetWithoutBar))
     ->Arg(static_cast<int>(Variant::WholePlayer))
+    ->Arg(static_cast<int>(Variant::Recording))
+    ->Arg(static_cast<int>(Variant::TimeshiftOnDisk))
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -32,9 +32,11 @@ void Form1::Message(const QString& text) {
     m_presenter(this, text);
 }
 
-void Form1::SetPlayerUrl(const QString& url) {
-    if (WindowsMediaPlayer1)
+void Form1::SetPlayerUrl(const QString& url, const QString& name) {
+    if (WindowsMediaPlayer1) {
+        WindowsMediaPlayer1->setChannelName(name);
         WindowsMediaPlayer1->setUrl(url);
+    }
     Q_EMIT PlayerUrlSet(url);
 }
 

@@ -206,7 +206,8 @@ private:
     void ShowPanel(QGroupBox* panel);
     void OpenWebPage(const char* selector);
     void ShowHelpPrompt();
-    void SetPlayerUrl(const QString& url);
+    // `name` names the channel for recordings of it.
+    void SetPlayerUrl(const QString& url, const QString& name = {});
     void Message(const QString& text);
 
     Form1Options m_options;

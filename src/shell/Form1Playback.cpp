@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 
@@ -38,15 +39,18 @@ void Form1::ListView1_ItemClick() {
         txtEditURL->setText(QString::fromStdString(fields.url));
     }
     if (!chkLoad->isChecked())
-        SetPlayerUrl(QString::fromStdString(row.tag));
+        SetPlayerUrl(QString::fromStdString(row.tag),
+                     QString::fromStdString(RowChannelFields(row).name));
 }
 
 void Form1::ListView2_ItemClick() {
     if (chkLoad->isChecked())
         return;
     const ListRows& rows = ListView2->Rows();
-    if (const std::optional<int> selected = rows.SelectedPosition())
-        SetPlayerUrl(QString::fromStdString(rows.At(*selected).tag));
+    if (const std::optional<int> selected = rows.SelectedPosition()) {
+        const ListRow& row = rows.At(*selected);
+        SetPlayerUrl(QString::fromStdString(row.tag), QString::fromStdString(row.text));
+    }
 }
 
 void Form1::Drive1_Change() {
@@ -68,7 +72,8 @@ void Form1::File1_Click() {
         return;
     // One separator between folder and name, also in a drive's root folder.
     SetPlayerUrl(
-        QString::fromStdString(JoinFolderAndFile(File1->path().toStdString(), name.toStdString())));
+        QString::fromStdString(JoinFolderAndFile(File1->path().toStdString(), name.toStdString())),
+        QFileInfo(name).completeBaseName());
 }
 
 void Form1::Command2_Click() {

@@ -1,12 +1,16 @@
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
+#include "playback/TimeshiftStore.h"
+#include "settings/SettingsStore.h"
 #include "shell/Form1.h"
 #include "shell/PermissionPrompt.h"
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <clocale>
 
@@ -30,7 +34,15 @@ int main(int argc, char** argv) {
     // The splash hands over to the main window about a second later; a second instance
     // ends there, before its main window is shown.
     auto* splash = new quorvel::frmSplash([]() -> QWidget* {
-        auto* form1 = new quorvel::Form1;
+        // Live streams are kept on disk for pausing and rewinding, in the user's cache folder.
+        quorvel::Form1Options options;
+        options.playerOptions.timeshiftFolder =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                .filePath(QStringLiteral("quorvel/timeshift"))
+                .toStdString();
+        options.playerOptions.timeshiftBytes = quorvel::TimeshiftCapBytes(quorvel::GetSetting(
+            quorvel::Branding().ProgramName, "Settings", "TimeshiftMB", "1024"));
+        auto* form1 = new quorvel::Form1(options);
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;

@@ -48,6 +48,12 @@ std::filesystem::path Make(const TempDir& dir, MediaKind kind) {
             name = "tone.mp3";
             args = {"-f", "lavfi", "-i", tone, "-c:a", "libmp3lame", "-b:a", "64k"};
             break;
+        case MediaKind::Mp3Frames:
+            name = "frames.mp3";
+            args = {"-f",   "lavfi", "-i",          tone, "-c:a",           "libmp3lame",
+                    "-b:a", "64k",   "-write_xing", "0",  "-id3v2_version", "0",
+                    "-f",   "mp3"};
+            break;
         case MediaKind::Wma:
             name = "tone.wma";
             args = {"-f", "lavfi", "-i", tone, "-c:a", "wmav2", "-b:a", "64k"};

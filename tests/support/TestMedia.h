@@ -6,7 +6,9 @@
 
 namespace quorvel::test {
 
-enum class MediaKind { Wav, Mp3, Wma, Wmv, Mp4 };
+// Mp3Frames: bare MP3 frames, no tags or header frame, so copies can follow each other as
+// an endless radio stream does.
+enum class MediaKind { Wav, Mp3, Wma, Wmv, Mp4, Mp3Frames };
 
 // A small media file (3 s of a sine tone, with a test picture for the video kinds) made by
 // ffmpeg once per test process in a private folder; empty path when ffmpeg failed.

@@ -54,6 +54,10 @@ PlayerKeyAction PlayerKeyActionFor(const QKeyEvent& key, FocusKind focus, bool f
             return typing ? PlayerKeyAction::None : PlayerKeyAction::ToggleFullScreen;
         case Qt::Key_M:
             return typing ? PlayerKeyAction::None : PlayerKeyAction::ToggleMute;
+        case Qt::Key_R:
+            return typing ? PlayerKeyAction::None : PlayerKeyAction::ToggleRecording;
+        case Qt::Key_L:
+            return typing ? PlayerKeyAction::None : PlayerKeyAction::GoLive;
         case Qt::Key_Up:
         case Qt::Key_Down: {
             const bool ownsArrows = typing || focus == FocusKind::List ||
@@ -102,7 +106,6 @@ bool PlayerKeys::eventFilter(QObject* watched, QEvent* event) {
 void PlayerKeys::Perform(PlayerKeyAction action) {
     if (!m_player)
         return;
-    MpvSession& session = m_player->engine().Session();
     switch (action) {
         case PlayerKeyAction::None:
             break;
@@ -128,16 +131,16 @@ void PlayerKeys::Perform(PlayerKeyAction action) {
             m_player->setVolume(std::clamp(m_player->volume() + step, 0, 100));
             break;
         }
-        case PlayerKeyAction::SeekBack:
-        case PlayerKeyAction::SeekForward: {
-            // Live streams have no length and cannot seek.
-            if (!session.IsPlaying() || session.Duration() <= 0)
-                break;
-            const double step =
-                action == PlayerKeyAction::SeekForward ? kSeekSeconds : -kSeekSeconds;
-            session.Seek(std::clamp(session.Position() + step, 0.0, session.Duration()));
+        case PlayerKeyAction::ToggleRecording:
+            m_player->toggleRecording();
             break;
-        }
+        case PlayerKeyAction::GoLive:
+            m_player->goLive();
+            break;
+        case PlayerKeyAction::SeekBack:
+        case PlayerKeyAction::SeekForward:
+            m_player->seekBy(action == PlayerKeyAction::SeekForward ? kSeekSeconds : -kSeekSeconds);
+            break;
     }
 }
 

@@ -23,7 +23,9 @@ enum class PlayerKeyAction {
     VolumeUp,
     VolumeDown,
     SeekBack,
-    SeekForward
+    SeekForward,
+    ToggleRecording,
+    GoLive
 };
 
 FocusKind FocusKindOf(const QWidget* focus);
@@ -31,7 +33,8 @@ PlayerKeyAction PlayerKeyActionFor(const QKeyEvent& key, FocusKind focus, bool f
 
 // The player's keys anywhere in one window: Space pauses and resumes, F toggles full screen
 // and Escape leaves it, M mutes, Up and Down change the volume, Left and Right seek where
-// the stream can seek.
+// the stream can seek (a live one within what was kept), L goes back to live, R starts and
+// stops recording.
 class PlayerKeys : public QObject {
     Q_OBJECT
 public:

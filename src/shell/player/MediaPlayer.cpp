@@ -1,29 +1,49 @@
 #include "shell/player/MediaPlayer.h"
 
+#include "shell/player/LiveTimeshift.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/MpvVideoWidget.h"
 #include "shell/player/PlayerControlBar.h"
 #include "shell/player/PlayerEngine.h"
+#include "shell/player/PlayerSleepTimer.h"
+#include "shell/player/StreamRecorder.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace quorvel {
 
 MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     : QWidget(parent),
       m_engine(new PlayerEngine(options, this)),
+      m_sleep(new PlayerSleepTimer(this)),
       m_hardwareDecoding(options.hardwareDecoding) {
     setObjectName(QStringLiteral("WindowsMediaPlayer1"));
     m_video = new MpvVideoWidget(m_engine->Session().Handle(), this);
     m_video->setObjectName(QStringLiteral("video"));
+    m_recorder = new StreamRecorder(m_engine->Session(), this);
+    std::optional<TimeshiftStore> store;
+    if (!options.timeshiftFolder.empty()) {
+        // Only this user's: it holds what was watched.
+        std::error_code error;
+        std::filesystem::create_directories(options.timeshiftFolder, error);
+        std::filesystem::permissions(options.timeshiftFolder, std::filesystem::perms::owner_all,
+                                     error);
+        store.emplace(options.timeshiftFolder, options.timeshiftBytes);
+    }
+    m_timeshift = new LiveTimeshift(m_engine->Session(), std::move(store), this);
     m_controls = new PlayerControlBar(*m_engine, this);
     m_controls->setObjectName(QStringLiteral("controls"));
 
@@ -55,12 +75,31 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     connect(m_engine, &PlayerEngine::Failed, this, &MediaPlayer::OnFailed);
     connect(&m_engine->Session(), &MpvSession::MuteChanged, m_muteAction, &QAction::setChecked);
     connect(&m_engine->Session(), &MpvSession::MediaTitleChanged, this, &MediaPlayer::OnMediaTitle);
+    connect(m_engine, &PlayerEngine::Ended, m_sleep, &PlayerSleepTimer::OnFileEnded);
+    connect(m_controls, &PlayerControlBar::RecordRequested, this, &MediaPlayer::toggleRecording);
+    m_controls->SetTimeshift(*m_timeshift);
+    connect(m_recorder, &StreamRecorder::StateChanged, this, &MediaPlayer::ShowRecording);
+    connect(m_recorder, &StreamRecorder::Progress, this, &MediaPlayer::ShowRecording);
+    connect(m_recorder, &StreamRecorder::CanRecordChanged, this, &MediaPlayer::ShowRecording);
+    connect(m_recorder, &StreamRecorder::Failed, this,
+            [this](const QString& path, const QString& reason) {
+                m_recordingProblem = tr("Recording stopped: %1").arg(reason);
+                Q_UNUSED(path);
+                ShowRecording();
+            });
+    connect(m_sleep, &PlayerSleepTimer::Expired, this, &MediaPlayer::stop);
+    connect(m_sleep, &PlayerSleepTimer::StatusChanged, m_controls, &PlayerControlBar::ShowSleep);
 }
 
 MediaPlayer::~MediaPlayer() {
-    // The render context must go before the engine it draws for.
+    // The render context must go before the engine it draws for, and the recorder's file
+    // is finished while the engine still runs.
     delete m_video;
     m_video = nullptr;
+    delete m_recorder;
+    m_recorder = nullptr;
+    delete m_timeshift;
+    m_timeshift = nullptr;
 }
 
 int MediaPlayer::volume() const {
@@ -143,6 +182,46 @@ void MediaPlayer::togglePause() {
     }
 }
 
+void MediaPlayer::seekBy(double seconds) {
+    if (m_timeshift->IsLive()) {
+        m_timeshift->SeekBy(seconds);
+        return;
+    }
+    MpvSession& session = m_engine->Session();
+    // A stream without a length and nothing kept cannot seek.
+    if (!session.IsPlaying() || session.Duration() <= 0)
+        return;
+    session.Seek(std::clamp(session.Position() + seconds, 0.0, session.Duration()));
+}
+
+void MediaPlayer::goLive() {
+    m_timeshift->GoLive();
+}
+
+void MediaPlayer::toggleRecording() {
+    if (m_recorder->IsRecording()) {
+        m_recorder->Stop();
+        return;
+    }
+    m_recordingProblem.clear();
+    m_recorder->Start(m_channelName);
+    ShowRecording();
+}
+
+void MediaPlayer::ShowRecording() {
+    const bool recording = m_recorder->IsRecording();
+    m_recordAction->setEnabled(recording || m_recorder->CanRecord());
+    m_recordAction->setChecked(recording);
+    QString status = m_recordingProblem;
+    if (recording) {
+        status = tr("Recording %1, %2")
+                     .arg(PlayerControlBar::FormatTime(m_recorder->Seconds()),
+                          QLocale().formattedDataSize(m_recorder->Bytes()));
+    }
+    m_controls->ShowRecording(recording, m_recordAction->isEnabled(), status,
+                              m_recorder->FilePath());
+}
+
 void MediaPlayer::stop() {
     m_pending = false;
     m_engine->Stop();
@@ -197,14 +276,40 @@ void MediaPlayer::BuildContextMenu() {
     m_fullScreenAction =
         m_menu->addAction(tr("Full Screen"), this, [this](bool on) { setFullScreen(on); });
     m_fullScreenAction->setCheckable(true);
+    m_recordAction = m_menu->addAction(tr("Record"), this, &MediaPlayer::toggleRecording);
+    m_recordAction->setCheckable(true);
+    m_recordAction->setEnabled(false);
     m_menu->addAction(tr("Copy Titles"), this, [this] {
         QGuiApplication::clipboard()->setText(titleHistory().join(QLatin1Char('\n')));
     });
+    BuildSleepMenu();
     auto* leave = new QAction(this);
     leave->setShortcut(Qt::Key_Escape);
     leave->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(leave, &QAction::triggered, this, [this] { setFullScreen(false); });
     addAction(leave);
+}
+
+void MediaPlayer::BuildSleepMenu() {
+    m_sleepMenu = m_menu->addMenu(tr("Sleep Timer"));
+    m_sleepMenu->setObjectName(QStringLiteral("sleepMenu"));
+    auto* group = new QActionGroup(m_sleepMenu);
+    const auto add = [&](const QString& text, auto choose) {
+        QAction* action = m_sleepMenu->addAction(text, this, choose);
+        action->setCheckable(true);
+        group->addAction(action);
+        return action;
+    };
+    QAction* off = add(tr("Off"), [this] { m_sleep->Cancel(); });
+    off->setChecked(true);
+    for (const int minutes : SleepTimer::kMinuteChoices)
+        add(tr("%1 minutes").arg(minutes), [this, minutes] { m_sleep->StopAfter(minutes); });
+    add(tr("End of Current File"), [this] { m_sleep->StopAtEndOfFile(); });
+    // The timer turns itself off once it has stopped playback.
+    connect(m_sleep, &PlayerSleepTimer::StatusChanged, off, [this, off] {
+        if (m_sleep->Mode() == SleepTimer::Mode::Off)
+            off->setChecked(true);
+    });
 }
 
 void MediaPlayer::contextMenuEvent(QContextMenuEvent* event) {

@@ -19,6 +19,9 @@ namespace quorvel {
 class MpvVideoWidget;
 class PlayerControlBar;
 class PlayerEngine;
+class PlayerSleepTimer;
+class StreamRecorder;
+class LiveTimeshift;
 
 // The embedded media player. Setting the URL plays it at once, replacing whatever played;
 // a compact control bar sits below the picture; failures show the player's own error box
@@ -69,6 +72,13 @@ public:
     MpvVideoWidget* videoWidget() const { return m_video; }
     PlayerControlBar* controlBar() const { return m_controls; }
     QMenu* contextMenu() const { return m_menu; }
+    QMenu* sleepMenu() const { return m_sleepMenu; }
+    PlayerSleepTimer& sleepTimer() const { return *m_sleep; }
+    StreamRecorder& recorder() const { return *m_recorder; }
+    LiveTimeshift& timeshift() const { return *m_timeshift; }
+    QAction* recordAction() const { return m_recordAction; }
+    // The name recordings of what plays take; empty gives them a plain one.
+    void setChannelName(const QString& name) { m_channelName = name; }
     QMessageBox* errorBox() const { return m_errorDialog.Box(); }
 
 public Q_SLOTS:
@@ -88,6 +98,12 @@ public Q_SLOTS:
     // QWidget::close on purpose: the widget stays where it is.
     void close();
     void setFullScreen(bool on);
+    // Starts recording what plays, or stops the recording that runs.
+    void toggleRecording();
+    // Back or ahead by this much: within a file, or within what was kept of a live stream.
+    void seekBy(double seconds);
+    // From a paused or rewound live stream back to what is sent now.
+    void goLive();
 
 Q_SIGNALS:
     void playbackStarted(const QString& url);
@@ -103,6 +119,8 @@ protected:
 
 private:
     void BuildContextMenu();
+    void BuildSleepMenu();
+    void ShowRecording();
     void OpenWhenReady();
     void OnFailed(const QString& address, const QString& reason);
     void CoverWindow();
@@ -112,6 +130,14 @@ private:
     MpvVideoWidget* m_video = nullptr;
     PlayerControlBar* m_controls = nullptr;
     QMenu* m_menu = nullptr;
+    QMenu* m_sleepMenu = nullptr;
+    PlayerSleepTimer* m_sleep = nullptr;
+    StreamRecorder* m_recorder = nullptr;
+    LiveTimeshift* m_timeshift = nullptr;
+    QAction* m_recordAction = nullptr;
+    QString m_channelName;
+    // Why the last recording stopped early; shown until the next one.
+    QString m_recordingProblem;
     QAction* m_playPauseAction = nullptr;
     QAction* m_muteAction = nullptr;
     QAction* m_fullScreenAction = nullptr;

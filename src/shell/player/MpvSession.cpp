@@ -108,6 +108,21 @@ void MpvSession::Initialize(const SessionOptions& options) {
     }
     if (!options.audioOutput.empty())
         mpv_set_option_string(h, "ao", options.audioOutput.c_str());
+    if (!options.timeshiftFolder.empty()) {
+        // On disk, only the packets' index stays in memory: these two bound that index, the
+        // rest is bounded on disk by the timeshift. Half an hour is read ahead while paused.
+        const std::pair<const char*, std::string> timeshift[] = {
+            {"cache", "auto"},
+            {"cache-on-disk", "yes"},
+            {"cache-dir", options.timeshiftFolder},
+            {"cache-unlink-files", "immediate"},
+            {"cache-secs", "1800"},
+            {"demuxer-max-bytes", "16MiB"},
+            {"demuxer-max-back-bytes", "32MiB"},
+        };
+        for (const auto& [name, value] : timeshift)
+            mpv_set_option_string(h, name, value.c_str());
+    }
     if (const int error = mpv_initialize(h); error < 0) {
         m_startError = tr("The media engine could not start: %1").arg(mpv_error_string(error));
         return;

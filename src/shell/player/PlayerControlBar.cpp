@@ -1,5 +1,6 @@
 #include "shell/player/PlayerControlBar.h"
 
+#include "shell/player/LiveTimeshift.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
 #include "shell/widgets/PlainText.h"
@@ -7,6 +8,8 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -30,6 +33,18 @@ QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
     return button;
 }
 
+// A red dot: the styles have no record icon.
+QIcon RecordIcon() {
+    QPixmap dot(16, 16);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xd0, 0x20, 0x20));
+    painter.drawEllipse(QRectF(3, 3, 10, 10));
+    return QIcon(dot);
+}
+
 }  // namespace
 
 PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
@@ -50,6 +65,29 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_title->setTextFormat(Qt::PlainText);
     m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_title->setVisible(false);
+    m_record = MakeButton(this, QStyle::SP_DialogNoButton, tr("Record"));
+    m_record->setObjectName(QStringLiteral("record"));
+    m_record->setIcon(RecordIcon());
+    m_record->setCheckable(true);
+    m_record->setEnabled(false);
+    m_recording = new QLabel(this);
+    m_recording->setObjectName(QStringLiteral("recording"));
+    m_recording->setTextFormat(Qt::PlainText);
+    m_recording->setVisible(false);
+    m_behind = new QLabel(this);
+    m_behind->setObjectName(QStringLiteral("behind"));
+    m_behind->setVisible(false);
+    m_live = new QToolButton(this);
+    m_live->setObjectName(QStringLiteral("live"));
+    m_live->setText(tr("Live"));
+    m_live->setToolTip(tr("Back to Live"));
+    m_live->setAutoRaise(true);
+    m_live->setFocusPolicy(Qt::NoFocus);
+    m_live->setVisible(false);
+    m_sleep = new QLabel(this);
+    m_sleep->setObjectName(QStringLiteral("sleep"));
+    m_sleep->setTextFormat(Qt::PlainText);
+    m_sleep->setVisible(false);
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("volume"));
     m_volume->setRange(0, 100);
@@ -69,18 +107,28 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_elapsed);
     layout->addWidget(m_seek, 1);
     layout->addWidget(m_total);
+    layout->addWidget(m_behind);
+    layout->addWidget(m_live);
     layout->addWidget(m_title, 1);
+    layout->addWidget(m_record);
+    layout->addWidget(m_recording);
+    layout->addWidget(m_sleep);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
 
     connect(m_playPause, &QToolButton::clicked, this, &PlayerControlBar::PlayPauseRequested);
     connect(m_stop, &QToolButton::clicked, this, &PlayerControlBar::StopRequested);
+    connect(m_record, &QToolButton::clicked, this, [this] {
+        // The bar shows the recorder's state, not the click's.
+        m_record->setChecked(!m_record->isChecked());
+        Q_EMIT RecordRequested();
+    });
     connect(m_seek, &QSlider::sliderReleased, this,
-            [this] { m_session.Seek(double(m_seek->value()) / kSeekSteps); });
+            [this] { SeekTo(double(m_seek->value()) / kSeekSteps); });
     connect(m_seek, &QSlider::actionTriggered, this, [this](int action) {
         // Clicks on the groove step the slider; follow them at once.
         if (action != QAbstractSlider::SliderMove) {
-            m_session.Seek(double(m_seek->sliderPosition()) / kSeekSteps);
+            SeekTo(double(m_seek->sliderPosition()) / kSeekSteps);
         }
     });
     connect(m_volume, &QSlider::valueChanged, this,
@@ -117,7 +165,7 @@ void PlayerControlBar::KeepTextReadable() {
         text.setColor(QPalette::WindowText,
                       back.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
     }
-    for (QLabel* label : {m_elapsed, m_total, m_title})
+    for (QLabel* label : {m_elapsed, m_total, m_title, m_sleep, m_recording, m_behind})
         label->setPalette(text);
 }
 
@@ -140,7 +188,7 @@ void PlayerControlBar::ShowPosition(double seconds) {
     const QString text = FormatTime(seconds);
     if (text != m_elapsed->text())
         m_elapsed->setText(text);
-    if (m_seek->isSliderDown())
+    if (m_seek->isSliderDown() || IsLive())
         return;
     const int value = static_cast<int>(std::lround(seconds * kSeekSteps));
     const int span = std::max(1, m_seek->width());
@@ -154,6 +202,8 @@ void PlayerControlBar::ShowPosition(double seconds) {
 }
 
 void PlayerControlBar::ShowDuration(double seconds) {
+    if (IsLive())
+        return;
     m_total->setText(FormatTime(seconds));
     // Live streams have no length: nothing to seek in.
     const bool seekable = std::isfinite(seconds) && seconds > 0;
@@ -164,6 +214,68 @@ void PlayerControlBar::ShowDuration(double seconds) {
 void PlayerControlBar::ShowTitle(const QString& title) {
     m_nowPlaying = title;
     RefreshTitle();
+}
+
+void PlayerControlBar::ShowSleep(const QString& status) {
+    m_sleep->setText(status);
+    m_sleep->setVisible(!status.isEmpty());
+}
+
+void PlayerControlBar::SetTimeshift(LiveTimeshift& timeshift) {
+    m_timeshift = &timeshift;
+    connect(&timeshift, &LiveTimeshift::Changed, this, &PlayerControlBar::ShowLive);
+    connect(m_live, &QToolButton::clicked, &timeshift, &LiveTimeshift::GoLive);
+}
+
+bool PlayerControlBar::IsLive() const {
+    return m_timeshift && m_timeshift->IsLive() && m_session.IsActive();
+}
+
+void PlayerControlBar::SeekTo(double seconds) {
+    if (IsLive()) {
+        m_timeshift->SeekTo(seconds);
+    } else {
+        m_session.Seek(seconds);
+    }
+}
+
+void PlayerControlBar::ShowLive() {
+    const bool live = IsLive();
+    const bool wasLive = m_live->isVisible();
+    m_live->setVisible(live);
+    if (!live) {
+        m_behind->setVisible(false);
+        if (wasLive)
+            ShowDuration(m_session.Duration());
+        return;
+    }
+    // A second or two behind is where live playback sits anyway.
+    const double behind = m_timeshift->BehindLive();
+    const bool late = behind >= 3;
+    const QString text = late ? QStringLiteral("-") + FormatTime(behind) : QString();
+    if (text != m_behind->text())
+        m_behind->setText(text);
+    m_behind->setVisible(late);
+    m_live->setEnabled(late);
+    if (m_total->text() != tr("Live"))
+        m_total->setText(tr("Live"));
+    if (m_seek->isSliderDown())
+        return;
+    const QSignalBlocker block(m_seek);
+    m_seek->setRange(static_cast<int>(std::lround(m_timeshift->Earliest() * kSeekSteps)),
+                     static_cast<int>(std::lround(m_timeshift->Latest() * kSeekSteps)));
+    m_seek->setValue(static_cast<int>(std::lround(m_timeshift->Position() * kSeekSteps)));
+    m_seek->setEnabled(m_seek->maximum() > m_seek->minimum());
+}
+
+void PlayerControlBar::ShowRecording(bool recording, bool possible, const QString& status,
+                                     const QString& file) {
+    m_record->setChecked(recording);
+    m_record->setEnabled(recording || possible);
+    m_record->setToolTip(recording ? tr("Stop Recording") : tr("Record"));
+    m_recording->setText(status);
+    m_recording->setToolTip(PlainToolTip(file));
+    m_recording->setVisible(!status.isEmpty());
 }
 
 void PlayerControlBar::ShowReconnecting(bool reconnecting) {

@@ -8,6 +8,7 @@ class QToolButton;
 
 namespace quorvel {
 
+class LiveTimeshift;
 class MpvSession;
 class PlayerEngine;
 
@@ -29,6 +30,18 @@ public:
     // What plays now; empty hides it. While a dropped stream is opened again the bar says
     // "Reconnecting..." in its place.
     void ShowTitle(const QString& title);
+    // The sleep timer's time left; empty hides it.
+    void ShowSleep(const QString& status);
+    QLabel* SleepLabel() const { return m_sleep; }
+    // Whether a recording runs or can start, what to say of it (empty hides the text) and
+    // its file.
+    void ShowRecording(bool recording, bool possible, const QString& status, const QString& file);
+    QToolButton* RecordButton() const { return m_record; }
+    QLabel* RecordingLabel() const { return m_recording; }
+    // A live stream is sought within what was kept; the bar shows how far behind live it is.
+    void SetTimeshift(LiveTimeshift& timeshift);
+    QToolButton* LiveButton() const { return m_live; }
+    QLabel* BehindLabel() const { return m_behind; }
 
     // "1:05" or "1:02:03".
     static QString FormatTime(double seconds);
@@ -36,6 +49,7 @@ public:
 Q_SIGNALS:
     void PlayPauseRequested();
     void StopRequested();
+    void RecordRequested();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -49,6 +63,9 @@ private:
     void ShowActive(bool active);
     void ShowReconnecting(bool reconnecting);
     void RefreshTitle();
+    void ShowLive();
+    void SeekTo(double seconds);
+    bool IsLive() const;
 
     MpvSession& m_session;
     QToolButton* m_playPause = nullptr;
@@ -57,6 +74,12 @@ private:
     QLabel* m_elapsed = nullptr;
     QLabel* m_total = nullptr;
     QLabel* m_title = nullptr;
+    QLabel* m_sleep = nullptr;
+    QToolButton* m_record = nullptr;
+    QLabel* m_recording = nullptr;
+    QToolButton* m_live = nullptr;
+    QLabel* m_behind = nullptr;
+    LiveTimeshift* m_timeshift = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
     QString m_nowPlaying;

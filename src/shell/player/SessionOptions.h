@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace quorvel {
@@ -21,6 +22,10 @@ struct SessionOptions {
     // The wait before the first try to reopen a live stream that dropped; each further try
     // waits twice as long.
     int reconnectDelayMs = 1000;
+    // Where the engine keeps what it received of a stream, so that a live one can be paused
+    // and rewound; empty leaves its cache in memory. At most timeshiftBytes stay on disk.
+    std::string timeshiftFolder;
+    std::int64_t timeshiftBytes = std::int64_t(1024) * 1024 * 1024;
 };
 
 }  // namespace quorvel

@@ -147,7 +147,8 @@ TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
     QStringList names;
     for (const QAction* action : player->contextMenu()->actions())
         names << action->text();
-    EXPECT_EQ(names, (QStringList{"Play/Pause", "Stop", "Mute", "Full Screen", "Copy Titles"}));
+    EXPECT_EQ(names, (QStringList{"Play/Pause", "Stop", "Mute", "Full Screen", "Record",
+                                  "Copy Titles", "Sleep Timer"}));
 
     // Full screen covers the window; the picture keeps coming (no new GL context).
     const QRect normal = player->geometry();
