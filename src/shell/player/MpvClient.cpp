@@ -1,5 +1,7 @@
 #include "shell/player/MpvClient.h"
 
+#include "threads/ThreadEdge.h"
+
 #include <QMetaObject>
 
 namespace quorvel {
@@ -15,13 +17,19 @@ MpvClient::MpvClient(mpv_handle* engine, const char* name, Handler handler, QObj
       m_handler(std::move(handler)) {
     if (!m_handle)
         return;
-    // Called on an engine thread: only hand the work to the GUI thread.
+    // Called on an engine thread, inside its C code: only hand the work to the GUI thread,
+    // and throw nothing. A drain that could not be asked for is asked for at the next wakeup.
     mpv_set_wakeup_callback(
         m_handle,
         [](void* self) {
             auto* client = static_cast<MpvClient*>(self);
-            if (!client->m_drainQueued.exchange(true))
-                QMetaObject::invokeMethod(client, &MpvClient::Drain, Qt::QueuedConnection);
+            if (client->m_drainQueued.exchange(true))
+                return;
+            RunAtThreadEdge(
+                [client] {
+                    QMetaObject::invokeMethod(client, &MpvClient::Drain, Qt::QueuedConnection);
+                },
+                [client](const std::string&) { client->m_drainQueued = false; });
         },
         this);
 }

@@ -273,7 +273,7 @@ void PlayerControlBar::ShowRecording(bool recording, bool possible, const QStrin
     m_record->setChecked(recording);
     m_record->setEnabled(recording || possible);
     m_record->setToolTip(recording ? tr("Stop Recording") : tr("Record"));
-    m_recording->setText(status);
+    SetPlainText(*m_recording, status);
     m_recording->setToolTip(PlainToolTip(file));
     m_recording->setVisible(!status.isEmpty());
 }
