@@ -3,13 +3,13 @@
 # starting from its seed corpus in tests/fuzz/corpus/, as many at once as there are
 # processors (FUZZ_JOBS). Fails on any crash, leak or timeout; the input that showed it is
 # kept in build-fuzz/artifacts/.
-# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u|banner ...]
+# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u|banner|recordingname ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 parallel=${FUZZ_JOBS:-$(nproc)}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner)
+[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner recordingname)
 
 ./scripts/build.sh fuzz
 work=$(mktemp -d)
