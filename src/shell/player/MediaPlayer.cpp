@@ -216,7 +216,8 @@ void MediaPlayer::ShowRecording() {
     if (recording) {
         status = tr("Recording %1, %2")
                      .arg(PlayerControlBar::FormatTime(m_recorder->Seconds()),
-                          QLocale().formattedDataSize(m_recorder->Bytes()));
+                          QLocale().formattedDataSize(m_recorder->Bytes(), 1,
+                                                      QLocale::DataSizeTraditionalFormat));
     }
     m_controls->ShowRecording(recording, m_recordAction->isEnabled(), status,
                               m_recorder->FilePath());

@@ -19,7 +19,14 @@
 namespace quorvel {
 namespace {
 
-enum Observed : std::uint64_t { kFileFormat = 1, kAudioCodec, kVideo, kAlbumArt, kTimePos };
+enum Observed : std::uint64_t {
+    kFileFormat = 1,
+    kAudioCodec,
+    kVideo,
+    kAlbumArt,
+    kTimePos,
+    kNetwork
+};
 enum class Reply : std::uint64_t { Dump = 1, Begun };
 
 std::uint64_t Tag(Reply kind, std::uint64_t serial) {
@@ -60,6 +67,9 @@ StreamRecorder::StreamRecorder(MpvSession& session, QObject* parent) : QObject(p
         mpv_observe_property(h, kVideo, "vid", MPV_FORMAT_STRING);
         mpv_observe_property(h, kAlbumArt, "current-tracks/video/albumart", MPV_FORMAT_FLAG);
         mpv_observe_property(h, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+        // Streams are recorded; a local file is there already (and the engine keeps no
+        // cache of one to write from).
+        mpv_observe_property(h, kNetwork, "demuxer-via-network", MPV_FORMAT_FLAG);
         // A write that fails is told only in the engine's log.
         mpv_request_log_messages(h, "error");
     }
@@ -168,6 +178,10 @@ void StreamRecorder::HandleEvent(const mpv_event& event) {
                     m_albumArt = property.format == MPV_FORMAT_FLAG &&
                                  *static_cast<const int*>(property.data) != 0;
                     break;
+                case kNetwork:
+                    m_network = property.format == MPV_FORMAT_FLAG &&
+                                *static_cast<const int*>(property.data) != 0;
+                    break;
                 case kTimePos:
                     m_position = property.format == MPV_FORMAT_DOUBLE
                                      ? *static_cast<const double*>(property.data)
@@ -176,7 +190,7 @@ void StreamRecorder::HandleEvent(const mpv_event& event) {
                 default:
                     break;
             }
-            const bool can = !m_stream.fileFormat.empty() &&
+            const bool can = m_network && !m_stream.fileFormat.empty() &&
                              (m_videoTrack || !m_stream.audioCodec.empty()) &&
                              std::isfinite(m_position);
             if (can != m_canRecord) {

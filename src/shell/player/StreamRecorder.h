@@ -75,6 +75,7 @@ private:
     RecordedStream m_stream;
     bool m_albumArt = false;
     bool m_videoTrack = false;
+    bool m_network = false;
     double m_position = std::nan("");
     bool m_canRecord = false;
     std::filesystem::path m_videos;
