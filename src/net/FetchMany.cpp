@@ -8,6 +8,7 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <string_view>
 
 namespace quorvel {
 namespace {
@@ -130,11 +131,18 @@ HttpFailure Classify(CURLcode code, const Active& active, CURL* easy, bool conne
         case CURLE_WRITE_ERROR:
             return active.tooLarge ? HttpFailure::TooLarge : HttpFailure::Other;
         case CURLE_OPERATION_TIMEDOUT: {
-            // curl's clock starts after ours, so its deadline is never seen as early here.
+            // curl names its low-speed limit in the message; any other timeout on a connected
+            // transfer is the overall deadline. Our clock and curl's can disagree by a few
+            // milliseconds, so the elapsed time only tells a deadline from a slow connect.
+            if (std::string_view(active.error).starts_with("Operation too slow"))
+                return HttpFailure::Stalled;
+            const long deadline = active.request.deadlineMs;
+            if (deadline > 0 && connected)
+                return HttpFailure::Deadline;
             const auto elapsed =
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - active.start)
                     .count();
-            if (active.request.deadlineMs > 0 && elapsed >= active.request.deadlineMs)
+            if (deadline > 0 && elapsed + 50 >= deadline)
                 return HttpFailure::Deadline;
             return connected ? HttpFailure::Stalled : HttpFailure::ConnectTimeout;
         }
