@@ -5,6 +5,7 @@
 
 #include "LocalHttpServer.h"
 #include "PlayerTestUtil.h"
+#include "StreamServer.h"
 #include "TempDir.h"
 #include "TestMedia.h"
 
@@ -74,6 +75,37 @@ TEST_F(LiveTimeshiftTest, PauseResumesWhereItStoppedAndSeeksStayWithinWhatWasKep
     // Past the oldest second kept, a seek stops there.
     timeshift->SeekTo(-100);
     ASSERT_TRUE(WaitPosition(timeshift->Earliest() - 0.5, timeshift->Earliest() + 3));
+}
+
+TEST_F(LiveTimeshiftTest, AStreamWhoseServerLeftWhilePausedIsReopenedOnceItRunsOut) {
+    test::StreamServer radio;
+    std::string sound;
+    for (int i = 0; i < 7; ++i)
+        sound += test::TestMediaBytes(test::MediaKind::Mp3Frames);
+    // All of it at once, then the server hangs up: the player holds it, paused or not.
+    radio.Answer("/radio", test::StreamServer::Response(200, "audio/mpeg", sound));
+    SessionOptions options = test::NullOutputs(60);
+    options.reconnectDelayMs = 1;
+    engine = std::make_unique<PlayerEngine>(options);
+    timeshift = std::make_unique<LiveTimeshift>(engine->Session(), std::nullopt);
+    int started = 0;
+    QObject::connect(engine.get(), &PlayerEngine::Started, [&] { ++started; });
+    engine->Open(QString::fromStdString(radio.Url("/radio")));
+    ASSERT_TRUE(SignalWait().On(timeshift.get(), &LiveTimeshift::Changed).Until([&] {
+        return timeshift->IsLive() && timeshift->Latest() > 18;
+    }));
+    Session().SetPaused(true);
+    ASSERT_TRUE(SignalWait().On(&Session(), &MpvSession::PauseChanged).Until([&] {
+        return Session().Paused();
+    }));
+    EXPECT_EQ(radio.RequestCount("/radio"), 1);
+
+    Session().SetPaused(false);
+    timeshift->GoLive();
+    ASSERT_TRUE(
+        SignalWait().On(engine.get(), &PlayerEngine::Started).Until([&] { return started == 2; }));
+    EXPECT_EQ(radio.RequestCount("/radio"), 2);
+    EXPECT_TRUE(Session().IsPlaying());
 }
 
 TEST_F(LiveTimeshiftTest, KeptDataStaysWithinItsCapOnDiskAndGoesWithTheStream) {
