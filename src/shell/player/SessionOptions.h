@@ -24,7 +24,7 @@ struct SessionOptions {
     int reconnectDelayMs = 1000;
     // Where the engine keeps what it received of a stream, so that a live one can be paused
     // and rewound; empty leaves its cache in memory. At most timeshiftBytes stay on disk.
-    std::string timeshiftFolder;
+    std::string timeshiftFolder = {};
     std::int64_t timeshiftBytes = std::int64_t(1024) * 1024 * 1024;
 };
 
