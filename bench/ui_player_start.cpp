@@ -51,6 +51,8 @@ const char* KindName(MediaKind kind) {
             return "wmv";
         case MediaKind::Mp4:
             return "mp4";
+        case MediaKind::Mp3Frames:
+            return "mp3 frames";
     }
     return "?";
 }
