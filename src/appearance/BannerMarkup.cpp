@@ -1,4 +1,5 @@
 #include "appearance/BannerMarkup.h"
+#include "files/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -64,24 +65,6 @@ std::optional<std::size_t> IndexOf(const std::string_view (&names)[N], std::stri
             return i;
     }
     return std::nullopt;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The character an entity at `at` (its '&') stands for, and how long the entity is. Only

@@ -1,4 +1,5 @@
 #include "registry/NameFold.h"
+#include "files/Utf8.h"
 
 #include <locale.h>
 #include <wctype.h>
@@ -51,24 +52,6 @@ std::size_t Decode(std::string_view text, std::size_t pos, char32_t& cp) {
     return length;
 }
 
-void Encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 struct CaseEntry {
     char16_t from;
     char16_t to;
@@ -104,7 +87,7 @@ std::string Fold(std::string_view utf8, AsciiFold ascii, WideFold wide) {
             ++pos;
             continue;
         }
-        Encode(wide(cp), out);
+        AppendUtf8(out, wide(cp));
         pos += length;
     }
     return out;

@@ -1,4 +1,5 @@
 #include "search/SearchFold.h"
+#include "files/Utf8.h"
 
 #include <array>
 #include <cstdint>
@@ -33,17 +34,6 @@ constexpr std::array<const char*, 0x180 - 0xC0> kLatin = {
     "s", "s", "t", "t", "t", "t", "t", "t", "u", "u", "u", "u", "u", "u", "u", "u",
     // U+0170
     "u", "u", "u", "u", "w", "w", "y", "y", "y", "z", "z", "z", "z", "z", "z", "s"};
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-    if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
 
 // Greek and Cyrillic small letters for capitals and accented forms; 0 when unchanged.
 std::uint32_t FoldGreekCyrillic(std::uint32_t c) {
@@ -120,7 +110,7 @@ void AppendSearchFold(std::string_view utf8, std::string& out) {
         } else if (code >= 0x300 && code <= 0x36F) {
             // a combining accent: dropped
         } else if (const std::uint32_t folded = code ? FoldGreekCyrillic(code) : 0) {
-            AppendUtf8(folded, out);
+            AppendUtf8(out, folded);
         } else {
             out.append(reinterpret_cast<const char*>(p), length);
         }

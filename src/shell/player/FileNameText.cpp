@@ -1,4 +1,5 @@
 #include "shell/player/FileNameText.h"
+#include "files/Utf8.h"
 
 #include <cstdint>
 
@@ -71,23 +72,7 @@ QString FileNameToText(std::string_view bytes) {
 std::string TextToFileName(const QString& text) {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));
-    const auto append = [&](char32_t code) {
-        if (code < 0x80) {
-            bytes += static_cast<char>(code);
-        } else if (code < 0x800) {
-            bytes += static_cast<char>(0xC0 | (code >> 6));
-            bytes += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            bytes += static_cast<char>(0xE0 | (code >> 12));
-            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xF0 | (code >> 18));
-            bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    };
+    const auto append = [&](char32_t code) { AppendUtf8(bytes, code); };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i].unicode();
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
