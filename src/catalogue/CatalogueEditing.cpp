@@ -1,9 +1,6 @@
 #include "catalogue/CatalogueEditing.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <vector>
 
 #include "catalogue/CatalogueRows.h"
@@ -57,18 +54,8 @@ bool SetSelectedType(ListRows& rows, std::string type) {
 ImportResult ImportChannelList(const std::filesystem::path& file, const std::string& category,
                                ListRows& rows) {
     ImportResult result;
-    // Only a regular file: a pipe or device named in the box would block the window.
-    struct stat info {};
-    if (::stat(file.c_str(), &info) != 0) {
-        result.error = file.string() + ": " + (errno == ENOENT ? "no such file" : "cannot open");
-        return result;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        result.error = file.string() + ": not a file";
-        return result;
-    }
     std::string bytes;
-    if (!ReadWholeFile(file, bytes, result.error))
+    if (ReadFileAtMost(file, kMaxImportListBytes, bytes, result.error) != FileReadStatus::Read)
         return result;
 
     const std::vector<std::string_view> lines = SplitLines(bytes);

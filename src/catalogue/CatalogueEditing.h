@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -29,6 +30,9 @@ bool DeleteSelectedChannel(ListRows& rows);
 // "Music Type": the selected row's type (its section, for an imported row).
 bool SetSelectedType(ListRows& rows, std::string type);
 
+// Far above any list a person keeps; past it the file is no list.
+inline constexpr std::size_t kMaxImportListBytes = 64 * 1024 * 1024;
+
 struct ImportResult {
     bool ok = false;
     int added = 0;
@@ -38,7 +42,7 @@ struct ImportResult {
 // The list import: a plain Windows-1252 file of bracketed section lines, each followed by a
 // line that is passed over, then pairs of lines, name and URL. Every pair becomes a row of
 // the import layout with `category` and the current section. A file that cannot be read
-// adds nothing.
+// (missing, no regular file, over kMaxImportListBytes) adds nothing.
 ImportResult ImportChannelList(const std::filesystem::path& file, const std::string& category,
                                ListRows& rows);
 

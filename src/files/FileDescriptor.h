@@ -24,14 +24,15 @@ private:
     int m_fd = -1;
 };
 
-// Opens a file for reading; a folder or any failure gives an invalid descriptor and a
-// message that names the file and the reason.
-FileDescriptor OpenForReading(const std::filesystem::path& path, std::string& error);
+enum class FileReadStatus { Read, Missing, Folder, NotAFile, TooLarge, Failed };
 
-// Opens a regular file (links followed) for reading. A pipe, device or socket is refused
-// without waiting for a writer and without reading from it: read whole, a pipe can block for
-// ever and /dev/zero never ends.
-FileDescriptor OpenRegularFileForReading(const std::filesystem::path& path, std::string& error);
+// Opens a file that a user, a server or another program controls, for reading, and only when
+// it is a regular file (links followed), checked on the descriptor so no other file can take
+// its name in between. A pipe, device or socket is refused without being opened: read whole,
+// a pipe can block for ever and /dev/zero never ends. On failure `error` names the file and
+// the reason, and `status` (when given) tells a missing file and a folder from the rest.
+FileDescriptor OpenRegularFileForReading(const std::filesystem::path& path, std::string& error,
+                                         FileReadStatus* status = nullptr);
 
 // "<path>: <what>: <reason of errno err>".
 std::string DescribeFileError(const std::filesystem::path& path, const char* what, int err);

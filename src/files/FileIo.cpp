@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace quorvel {
@@ -25,28 +28,71 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Read from /proc: setting the mask to learn it would leave it at 0 for a moment for every
+// other thread's new files.
+mode_t CurrentUmask() {
+    std::string status, error;
+    if (ReadFileAtMost("/proc/self/status", 64 * 1024, status, error) == FileReadStatus::Read) {
+        const std::size_t at = status.find("\nUmask:");
+        if (at != std::string::npos)
+            return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8)) & 0777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string& error) {
-    bytes.clear();
-    const FileDescriptor fd = OpenForReading(path, error);
-    if (!fd.Valid())
-        return false;
+bool ReadUpTo(const FileDescriptor& file, std::size_t limit, std::string& bytes,
+              const std::filesystem::path& path, std::string& error) {
     char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+    while (bytes.size() < limit) {
+        const ssize_t n = ::read(file.Get(), buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (n == 0)
             break;
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             error = DescribeFileError(path, "cannot read", errno);
-            bytes.clear();
             return false;
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return true;
+}
+
+std::string TooLargeMessage(const std::filesystem::path& path, std::size_t maxBytes) {
+    constexpr std::size_t kKb = 1024;
+    std::string size;
+    if (maxBytes >= kKb * kKb && maxBytes % (kKb * kKb) == 0)
+        size = std::to_string(maxBytes / (kKb * kKb)) + " MB";
+    else if (maxBytes >= kKb && maxBytes % kKb == 0)
+        size = std::to_string(maxBytes / kKb) + " KB";
+    else
+        size = std::to_string(maxBytes) + " bytes";
+    return path.string() + ": larger than " + size + ", not read";
+}
+
+FileReadStatus ReadFileAtMost(const std::filesystem::path& path, std::size_t maxBytes,
+                              std::string& bytes, std::string& error) {
+    bytes.clear();
+    FileReadStatus status = FileReadStatus::Read;
+    const FileDescriptor file = OpenRegularFileForReading(path, error, &status);
+    if (!file.Valid())
+        return status;
+    // One byte past the cap tells a file that is too large without reading the rest.
+    const std::size_t limit = maxBytes < SIZE_MAX ? maxBytes + 1 : maxBytes;
+    if (!ReadUpTo(file, limit, bytes, path, error)) {
+        bytes.clear();
+        return FileReadStatus::Failed;
+    }
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        error = TooLargeMessage(path, maxBytes);
+        return FileReadStatus::TooLarge;
+    }
+    return FileReadStatus::Read;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
@@ -69,16 +115,14 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
         return false;
     };
 
-    // Keep the permissions of the file we replace; a new file gets the usual ones.
+    // Keep the permissions of the file we replace, but never through a link and never more
+    // than a new file would get (no setuid, setgid or sticky bit): the old file's owner and
+    // mode may be another's.
+    const mode_t allowed = 0666 & ~CurrentUmask();
     struct stat old {};
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
+    const mode_t mode = ::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)
+                            ? (old.st_mode & allowed)
+                            : allowed;
     if (::fchmod(fd.Get(), mode) != 0)
         return fail("cannot write");
     if (!WriteAll(fd.Get(), bytes))

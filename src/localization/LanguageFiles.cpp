@@ -6,8 +6,6 @@
 #include "files/FileIo.h"
 #include "localization/LocalizationFormat.h"
 
-#include <system_error>
-
 namespace quorvel {
 namespace {
 
@@ -22,12 +20,8 @@ std::vector<std::string> LanguageNamesOfTxt() {
     const std::filesystem::path path = ProgramFileToRead(kTxtName);
     if (!FileExists(path.string()))
         return names;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxLocalizationFileBytes)
-        return names;
     std::string bytes, error;
-    if (!ReadWholeFile(path, bytes, error) || bytes.size() > kMaxLocalizationFileBytes)
+    if (ReadFileAtMost(path, kMaxLocalizationFileBytes, bytes, error) != FileReadStatus::Read)
         return names;
     const std::string text = ReadLocalizationTxtText(bytes);
     WalkLanguageGroups(text, [&](const LanguageGroup& group) {

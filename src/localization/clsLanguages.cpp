@@ -37,12 +37,8 @@ std::optional<std::string> ReadLocalizationXml() {
     const std::filesystem::path path = ProgramFileToRead(kXmlName);
     if (!clsLanguages::LangFileExists(path.string()))
         return std::nullopt;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxLocalizationFileBytes)
-        return std::nullopt;
     std::string bytes, error;
-    if (!ReadWholeFile(path, bytes, error) || bytes.size() > kMaxLocalizationFileBytes)
+    if (ReadFileAtMost(path, kMaxLocalizationFileBytes, bytes, error) != FileReadStatus::Read)
         return std::nullopt;
     return DecodeLocalizationXml(bytes);
 }

@@ -1,11 +1,12 @@
 #include "midi/MidiRenderer.h"
 
+#include "files/FileIo.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 
 namespace quorvel {
@@ -84,15 +85,14 @@ void MidiRenderer::FluidDeleter::operator()(fluid_player_t* player) const {
 MidiRenderer::~MidiRenderer() = default;
 
 MidiRenderer::Opened MidiRenderer::Open(const std::string& path, const std::string& soundFont) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    std::string error;
+    const FileDescriptor file = OpenRegularFileForReading(path, error);
+    if (!file.Valid())
         return {nullptr, "The MIDI file could not be opened."};
     // One byte past the cap tells a file that is too large without reading all of it.
-    std::string bytes(kMaxMidiFileBytes + 1, '\0');
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (file.bad())
+    std::string bytes;
+    if (!ReadUpTo(file, kMaxMidiFileBytes + 1, bytes, path, error))
         return {nullptr, "The MIDI file could not be read."};
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
     return FromBytes(std::move(bytes), soundFont);
 }
 

@@ -102,10 +102,18 @@ std::string LocalPathProblem(const std::string& path) {
         type == std::filesystem::file_type::regular) {
         return {};
     }
+    return LocalPathProblem(type == std::filesystem::file_type::directory
+                                ? FileReadStatus::Folder
+                                : FileReadStatus::NotAFile);
+}
+
+std::string LocalPathProblem(FileReadStatus opened) {
     // The engine would walk a folder and everything below it as one playlist.
-    if (type == std::filesystem::file_type::directory)
+    if (opened == FileReadStatus::Folder)
         return "This is a folder, not a media file.";
-    return "This is a device, pipe or socket, not a media file.";
+    if (opened == FileReadStatus::NotAFile)
+        return "This is a device, pipe or socket, not a media file.";
+    return {};
 }
 
 bool EntryAllowed(const AddressCheck& entry, PlaylistOrigin origin) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/FileDescriptor.h"
+
 namespace quorvel {
 
 // What the player may open. Addresses come from a downloaded catalogue, favorites and
@@ -31,6 +33,8 @@ bool IsNetworkScheme(std::string_view scheme);
 // wait for ever or read without end). Empty when it names a file, or nothing at all (the
 // engine then says the file is missing).
 std::string LocalPathProblem(const std::string& path);
+// The same for what opening the path found.
+std::string LocalPathProblem(FileReadStatus opened);
 
 // Where an entry of a playlist may lead: a playlist read from the network may only name
 // network streams; a local one may also name local files.

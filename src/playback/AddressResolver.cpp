@@ -1,8 +1,5 @@
 #include "playback/AddressResolver.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "files/FileIo.h"
 #include "net/HttpRequest.h"
 #include "playback/FetchedPlaylist.h"
@@ -14,15 +11,8 @@ namespace quorvel {
 namespace {
 
 constexpr int kMaxPlaylistDepth = 4;
-constexpr std::uintmax_t kMaxLocalPlaylistBytes = 1024 * 1024;
-
-std::string ReadHead(const std::string& path, std::size_t size) {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(size, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(size));
-    head.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return head;
-}
+constexpr std::size_t kMaxLocalPlaylistBytes = 1024 * 1024;
+constexpr std::size_t kPlaylistHeadBytes = 1024;
 
 bool IsHttp(const std::string& address) {
     const std::string scheme = SchemeOf(address);
@@ -78,24 +68,27 @@ Resolution AddressResolver::AfterEngineFailure(const std::string& address, int d
 }
 
 Resolution AddressResolver::ResolveLocal(const std::string& path, int depth) {
-    // Reading a pipe or a terminal to look for a playlist could wait for ever, and the
-    // engine would walk a folder with everything below it.
-    if (const std::string problem = LocalPathProblem(path); !problem.empty())
+    // One open, kept only for a regular file: reading a pipe or a terminal to look for a
+    // playlist could wait for ever, and the engine would walk a folder with everything below
+    // it.
+    std::string error;
+    FileReadStatus opened = FileReadStatus::Read;
+    const FileDescriptor file = OpenRegularFileForReading(path, error, &opened);
+    if (const std::string problem = LocalPathProblem(opened); !problem.empty())
         return Fail(problem);
     // A look at the first bytes tells the playlists the engine cannot read from media.
-    const bool byName = HasWindowsPlaylistExtension(path);
-    if (!byName && !IsWindowsPlaylistFormat(DetectPlaylistFormat(ReadHead(path, 1024))))
-        return Play({path}, PlaylistOrigin::Local);
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
     std::string bytes;
-    std::string error;
-    const PlaylistFormat format =
-        ec || size > kMaxLocalPlaylistBytes || !ReadWholeFile(path, bytes, error)
-            ? PlaylistFormat::NotAPlaylist
-            : DetectPlaylistFormat(bytes);
-    if (!IsWindowsPlaylistFormat(format))
+    const bool byName = HasWindowsPlaylistExtension(path);
+    if (!file.Valid() || !ReadUpTo(file, kPlaylistHeadBytes, bytes, path, error) ||
+        (!byName && !IsWindowsPlaylistFormat(DetectPlaylistFormat(bytes)))) {
         return Play({path}, PlaylistOrigin::Local);  // the engine will say what is wrong
+    }
+    const PlaylistFormat format = ReadUpTo(file, kMaxLocalPlaylistBytes + 1, bytes, path, error) &&
+                                          bytes.size() <= kMaxLocalPlaylistBytes
+                                      ? DetectPlaylistFormat(bytes)
+                                      : PlaylistFormat::NotAPlaylist;
+    if (!IsWindowsPlaylistFormat(format))
+        return Play({path}, PlaylistOrigin::Local);
     return ResolveEntries(ReadPlaylistEntries(bytes, format), format, path, depth);
 }
 

@@ -298,11 +298,8 @@ bool clsRegistryAccess::ExportKey(const std::string& path, const std::string& su
 int clsRegistryAccess::ImportFromReg(const std::string& sRegFile) {
     m_notices.clear();
     m_createKeyIfDoesntExists = true;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(sRegFile, ec))
-        return 0;
     std::string bytes, error;
-    if (!ReadWholeFile(sRegFile, bytes, error))
+    if (ReadFileAtMost(sRegFile, reg::kMaxRegFileBytes, bytes, error) != FileReadStatus::Read)
         return 0;
     const std::string text = Windows1252ToUtf8(bytes);
     const std::vector<std::string_view> lines = SplitAtCrLf(text);

@@ -66,5 +66,7 @@ inline constexpr std::size_t kMaxKeyNameLength = 255;
 inline constexpr std::size_t kMaxValueNameLength = 16383;
 // Deepest key below a root, as on Windows; also bounds the recursion of a sub-key walk.
 inline constexpr std::size_t kMaxKeyDepth = 512;
+// Largest REGEDIT4 file an import reads; a settings export is a few KB.
+inline constexpr std::size_t kMaxRegFileBytes = 64 * 1024 * 1024;
 
 }  // namespace quorvel::reg

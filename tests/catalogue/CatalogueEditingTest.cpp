@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TempDir.h"
 #include "catalogue/CatalogueEditing.h"
@@ -80,8 +81,10 @@ TEST(CatalogueEditing, ListImportReadsSectionsAndPairs) {
     EXPECT_EQ(rows.At(4).subItems, (Names{"http://zwei", "Radio", "Deutsch"}));
     EXPECT_TRUE(rows.At(4).tag.empty());
 
-    // A missing file, or a folder, adds nothing and says why.
-    for (const auto& bad : {dir / "absent.txt", dir.Path()}) {
+    // A missing file, a folder, a pipe with no writer or a device adds nothing and says why.
+    ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+    for (const auto& bad :
+         {dir / "absent.txt", dir.Path(), dir / "pipe.txt", std::filesystem::path("/dev/zero")}) {
         const ImportResult failed = ImportChannelList(bad, "TV", rows);
         EXPECT_FALSE(failed.ok);
         EXPECT_NE(failed.error.find(bad.string()), std::string::npos) << failed.error;

@@ -36,17 +36,31 @@ TEST(TextCase, SearchesAndComparesWithoutLetterCase) {
     EXPECT_EQ(TrimBlanks("   "), "");
 }
 
-TEST(FileIo, ReadsWholeFilesAndExplainsFailures) {
+TEST(FileIo, ReadsOnlyRegularFilesUpToTheCap) {
     test::TempDir dir;
     std::string bytes, error;
     dir.Write("x.bin", std::string("\0\xFF\r\n", 4));
-    ASSERT_TRUE(ReadWholeFile(dir / "x.bin", bytes, error)) << error;
+    ASSERT_EQ(ReadFileAtMost(dir / "x.bin", 4, bytes, error), FileReadStatus::Read) << error;
     EXPECT_EQ(bytes, std::string("\0\xFF\r\n", 4));
+    EXPECT_EQ(ReadFileAtMost(dir / "x.bin", 3, bytes, error), FileReadStatus::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_NE(error.find("x.bin: larger than 3 bytes"), std::string::npos) << error;
 
-    EXPECT_FALSE(ReadWholeFile(dir / "missing.txt", bytes, error));
+    EXPECT_EQ(ReadFileAtMost(dir / "missing.txt", 9, bytes, error), FileReadStatus::Missing);
     EXPECT_NE(error.find("missing.txt"), std::string::npos);
-    EXPECT_FALSE(ReadWholeFile(dir.Path(), bytes, error));
+    EXPECT_EQ(ReadFileAtMost(dir.Path(), 9, bytes, error), FileReadStatus::Folder);
     EXPECT_NE(error.find("Is a directory"), std::string::npos);
+
+    // A pipe with no writer would block the open and the read; /dev/zero never ends. Both
+    // are refused on what was opened, without reading.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero");
+    for (const char* name : {"pipe", "zero"}) {
+        EXPECT_EQ(ReadFileAtMost(dir / name, std::size_t{1} << 40, bytes, error),
+                  FileReadStatus::NotAFile)
+            << name;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
 }
 
 TEST(FileIo, AtomicRewriteReplacesContentAndKeepsPermissions) {
@@ -61,6 +75,28 @@ TEST(FileIo, AtomicRewriteReplacesContentAndKeepsPermissions) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+// The old file's owner may not be the one writing: a link is not followed for the mode, and
+// the special and world-write bits are never carried over.
+TEST(FileIo, AtomicRewriteNeverTakesUnsafeModes) {
+    test::TempDir dir;
+    std::string error;
+    const mode_t mask = ::umask(022);
+    const auto target = dir.Write("target", "other");
+    ASSERT_EQ(::chmod(target.c_str(), 04777), 0);
+    std::filesystem::create_symlink(target, dir / "Favorites.txt");
+    const auto plain = dir.Write("Data.txt", "old");
+    ASSERT_EQ(::chmod(plain.c_str(), 04777), 0);
+    for (const char* name : {"Favorites.txt", "Data.txt"}) {
+        ASSERT_TRUE(WriteFileAtomically(dir / name, "new", error)) << error;
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name;
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << name;
+    }
+    ::umask(mask);
+    EXPECT_EQ(dir.Read("target"), "other");
 }
 
 // The temporary file must not need a longer name than the file itself may have.

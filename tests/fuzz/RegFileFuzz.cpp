@@ -60,7 +60,7 @@ std::string ExportAll() {
         std::filesystem::remove(file);
         reg.ExportToReg(root.shortName, file, true);
         std::string bytes, error;
-        ReadWholeFile(file, bytes, error);
+        ReadFileAtMost(file, std::size_t{1} << 26, bytes, error);
         all += bytes;
     }
     return all;

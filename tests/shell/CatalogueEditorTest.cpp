@@ -116,7 +116,8 @@ TEST(CatalogueEditor, PublishedEditsComeBackThroughTheUpdate) {
 
     std::string page;
     std::string error;
-    ASSERT_TRUE(ReadWholeFile(w.App() / "Data.htm", page, error)) << error;
+    ASSERT_EQ(ReadFileAtMost(w.App() / "Data.htm", 1 << 20, page, error), FileReadStatus::Read)
+        << error;
     server.Serve("/TV/Data.htm", "<html>\r\n" + page + "</html>", "text/html");
     QSignalSpy ended(w.editor, &CatalogueEditor::DownloadEnded);
     f.mnuFileItem[0]->trigger();

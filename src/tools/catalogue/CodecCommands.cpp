@@ -32,6 +32,9 @@ bool Storable(unsigned char plain) {
     return plain != 201 && plain != 204 && plain != 255;
 }
 
+// Far past any catalogue or page; a larger file is not one.
+constexpr std::size_t kMaxInputBytes = std::size_t{1} << 30;
+
 std::string ReadStdin() {
     std::ostringstream in;
     in << std::cin.rdbuf();
@@ -43,7 +46,7 @@ std::string ReadStdin() {
 std::string ReadInputFile(const std::string& path) {
     std::string bytes;
     std::string error;
-    if (!ReadWholeFile(path, bytes, error))
+    if (ReadFileAtMost(path, kMaxInputBytes, bytes, error) != FileReadStatus::Read)
         throw UsageError(error);
     return bytes;
 }
