@@ -22,9 +22,13 @@ CatalogueReadResult Failure(CatalogueReadStatus status, const std::filesystem::p
 
 CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const DecodedLineFn& fn) {
     std::string error;
-    const FileDescriptor file = OpenRegularFileForReading(path, error);
-    if (!file.Valid())
-        return {CatalogueReadStatus::OpenFailed, error};
+    FileReadStatus opened = FileReadStatus::Read;
+    const FileDescriptor file = OpenRegularFileForReading(path, error, &opened);
+    if (!file.Valid()) {
+        return {opened == FileReadStatus::Missing ? CatalogueReadStatus::Missing
+                                                  : CatalogueReadStatus::OpenFailed,
+                error};
+    }
 
     std::string buffer(kChunkSize, '\0');
     std::size_t filled = 0;    // bytes of buffer holding file data

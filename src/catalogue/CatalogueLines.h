@@ -8,7 +8,7 @@
 
 namespace quorvel {
 
-enum class CatalogueReadStatus { Completed, Stopped, OpenFailed, ReadFailed };
+enum class CatalogueReadStatus { Completed, Stopped, Missing, OpenFailed, ReadFailed };
 
 struct CatalogueReadResult {
     CatalogueReadStatus status = CatalogueReadStatus::Completed;
@@ -21,7 +21,7 @@ using DecodedLineFn = std::function<bool(std::size_t lineNumber, std::string_vie
 // Reads an encoded catalogue file piece by piece (a small buffer, grown only for a longer
 // line) and hands over every line decoded. A line ends at CR LF or at a lone CR, never at a
 // lone LF; text after the last line end is one more line. Lines of any length. Only a
-// regular file is read: a pipe or device fails to open (OpenFailed).
+// regular file is read: a pipe or device fails to open (OpenFailed); no file is Missing.
 CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& file, const DecodedLineFn& fn);
 
 }  // namespace quorvel

@@ -1,6 +1,5 @@
 #include "catalogue/Favorites.h"
 
-#include "appearance/FileExists.h"
 #include "appearance/ProgramFiles.h"
 #include "catalogue/CatalogueLines.h"
 #include "catalogue/ChannelRecord.h"
@@ -12,8 +11,6 @@ namespace quorvel {
 
 FavoritesReadResult ReadFavoritesFile(const std::filesystem::path& file) {
     FavoritesReadResult result;
-    if (!FileExists(file.string()))
-        return result;
     const auto read = ForEachDecodedLine(file, [&](std::size_t, std::string_view line) {
         const RecordFields fields = SplitRecordFields(line);
         if (fields.count == 0)
@@ -25,6 +22,9 @@ FavoritesReadResult ReadFavoritesFile(const std::filesystem::path& file) {
         result.rows.push_back(std::move(row));
         return true;
     });
+    if (read.status == CatalogueReadStatus::Missing)
+        return {};
+    // Anything else there (a pipe, a file of another owner) is not an empty list.
     if (read.status != CatalogueReadStatus::Completed) {
         // Half a list would be written back over the whole one at the next change.
         result.rows.clear();
@@ -67,6 +67,33 @@ void LoadFavorites(ListRows& rows) {
 
 bool SaveFavorites(const ListRows& rows, std::string& error) {
     return WriteFavoritesFile(ProgramFileToWrite(kFavoritesFileName), rows, error);
+}
+
+bool FavoritesKeeper::Load(ListRows& rows, std::string& error) {
+    FavoritesReadResult read = ReadFavorites();
+    m_loadFailed = !read.error.empty();
+    if (m_loadFailed) {
+        error = std::move(read.error);
+        return false;
+    }
+    rows.AddRows(std::move(read.rows));
+    return true;
+}
+
+bool FavoritesKeeper::ReadyToChange(ListRows& rows, std::string& error) {
+    if (!m_loadFailed)
+        return true;
+    rows.Clear();
+    return Load(rows, error);
+}
+
+bool FavoritesKeeper::Save(const ListRows& rows, std::string& error) {
+    if (m_loadFailed) {
+        error = ProgramFileToRead(kFavoritesFileName).string() +
+                ": not written over, since it could not be read";
+        return false;
+    }
+    return SaveFavorites(rows, error);
 }
 
 }  // namespace quorvel

@@ -38,4 +38,21 @@ FavoritesReadResult ReadFavorites();
 void LoadFavorites(ListRows& rows);
 bool SaveFavorites(const ListRows& rows, std::string& error);
 
+// The program's favorites as the main window keeps them. A file that is there but failed to
+// load is never written over until it has been read: the list then holds none of its
+// favorites, and saving it would replace them all with the few changed since.
+class FavoritesKeeper {
+public:
+    // Appends the file's rows; false with the reason when it is there but cannot be read.
+    bool Load(ListRows& rows, std::string& error);
+    // Whether the list may change now. After a failed load the file is read again first;
+    // when it reads now its rows are put in the list, which held none of them.
+    bool ReadyToChange(ListRows& rows, std::string& error);
+    // Refused after a failed load until the file has been read.
+    bool Save(const ListRows& rows, std::string& error);
+
+private:
+    bool m_loadFailed = false;
+};
+
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/BrowsingState.h"
+#include "catalogue/Favorites.h"
 #include "shell/ApplicationMessage.h"
 #include "shell/forms/Form.h"
 #include "shell/player/SessionOptions.h"
@@ -156,6 +157,8 @@ public:
 
     // Favorites.
     void LoadFavorites();
+    // False (after the message) while a favorites file that failed to load still cannot be read.
+    bool FavoritesMayChange();
     void SaveFavorites();
     void cmdFav_Click();
     void Command1_Click();
@@ -212,6 +215,7 @@ private:
 
     Form1Options m_options;
     MessagePresenter m_presenter = ShowApplicationMessage;
+    FavoritesKeeper m_favorites;
     bool m_favoritesWriteReported = false;
     // The tooltips the title stands in for while it shows.
     bool m_titleTipShown = false;

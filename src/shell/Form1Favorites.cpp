@@ -7,18 +7,26 @@
 namespace quorvel {
 
 void Form1::LoadFavorites() {
-    FavoritesReadResult read = ReadFavorites();
-    if (!read.error.empty()) {
+    std::string error;
+    if (!m_favorites.Load(ListView2->Rows(), error)) {
         Message(QStringLiteral("The favorites could not be read: %1")
-                    .arg(QString::fromStdString(read.error)));
-        return;
+                    .arg(QString::fromStdString(error)));
     }
-    ListView2->Rows().AddRows(std::move(read.rows));
+}
+
+bool Form1::FavoritesMayChange() {
+    std::string error;
+    if (m_favorites.ReadyToChange(ListView2->Rows(), error))
+        return true;
+    Message(QStringLiteral("The favorites were not changed: %1\n\nThe file is left as it is "
+                           "until it can be read, so that none of its favorites is lost.")
+                .arg(QString::fromStdString(error)));
+    return false;
 }
 
 void Form1::SaveFavorites() {
     std::string error;
-    if (quorvel::SaveFavorites(ListView2->Rows(), error)) {
+    if (m_favorites.Save(ListView2->Rows(), error)) {
         m_favoritesWriteReported = false;
         return;
     }
@@ -34,7 +42,7 @@ void Form1::SaveFavorites() {
 void Form1::cmdFav_Click() {
     const ListRows& channels = ListView1->Rows();
     const std::optional<int> selected = channels.SelectedPosition();
-    if (!selected)
+    if (!selected || !FavoritesMayChange())
         return;
     const ListRow& channel = channels.At(*selected);
     // The whole row at once, so that a sorted list places it by every column it has.
@@ -47,6 +55,8 @@ void Form1::cmdFav_Click() {
 }
 
 void Form1::Command1_Click() {
+    if (!FavoritesMayChange())
+        return;
     ListRows& favorites = ListView2->Rows();
     if (const std::optional<int> selected = favorites.SelectedPosition())
         favorites.RemoveAt(*selected);

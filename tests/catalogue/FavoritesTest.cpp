@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -147,6 +148,46 @@ TEST(Favorites, APipeOrDeviceInTheFilesPlaceHoldsNoFavorites) {
     std::filesystem::remove(dir / "Favorites.txt");
     std::filesystem::create_symlink("/dev/zero", dir / "Favorites.txt");
     EXPECT_TRUE(ReadFavorites().rows.empty());
+}
+
+// An Add, or a Remove with nothing selected, saves the whole list: after a failed load that
+// list holds none of the file's favorites.
+TEST(Favorites, AFileThatFailedToLoadIsNotWrittenOverUntilItReads) {
+    TempDir dir;
+    const ProgramFolder folder(dir.Path());
+    const auto path = dir / "Favorites.txt";
+    const std::string old = EncodeCatalogue({"Old|http://old|TV|English"});
+    // Another owner's file; root reads every mode, so for root a pipe stands in.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    } else {
+        dir.Write("Favorites.txt", old);
+        ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    }
+    FavoritesKeeper keeper;
+    ListRows rows;
+    std::string error;
+    EXPECT_FALSE(keeper.Load(rows, error));
+    EXPECT_NE(error.find("Favorites.txt"), std::string::npos) << error;
+    EXPECT_FALSE(keeper.ReadyToChange(rows, error));
+    EXPECT_FALSE(keeper.Save(rows, error));
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_EQ(root ? S_ISFIFO(st.st_mode) : (st.st_mode & 07777) == 0, true);
+
+    // Once it reads, the change goes on top of its favorites.
+    if (root) {
+        std::filesystem::remove(path);
+        dir.Write("Favorites.txt", old);
+    } else {
+        ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    }
+    ASSERT_TRUE(keeper.ReadyToChange(rows, error)) << error;
+    rows.Add(Row("New", "http://new", "Radio", "English"));
+    ASSERT_TRUE(keeper.Save(rows, error)) << error;
+    EXPECT_EQ(dir.Read("Favorites.txt"),
+              EncodeCatalogue({"Old|http://old|TV|English", "New|http://new|Radio|English"}));
 }
 
 }  // namespace
