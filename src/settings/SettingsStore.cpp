@@ -2,9 +2,14 @@
 
 #include "appearance/ProductInfo.h"
 #include "files/TextCase.h"
+#include "registry/HiveLocations.h"
 #include "registry/Registry.h"
 #include "settings/PermissionQuestion.h"
 #include "settings/SettingsError.h"
+
+#include <exception>
+#include <mutex>
+#include <set>
 
 namespace quorvel {
 namespace {
@@ -63,6 +68,12 @@ private:
     reg::Hkey m_key = reg::kNoKey;
 };
 
+// Machine-wide files read as defaults, told once a run; a broken file would otherwise be
+// reported at every read.
+std::mutex gProblemsMutex;
+std::set<std::string> gToldFiles;
+std::vector<std::string> gProblems;
+
 }  // namespace
 
 std::string MachineSettingsPath(std::string_view appName, std::string_view section) {
@@ -71,7 +82,7 @@ std::string MachineSettingsPath(std::string_view appName, std::string_view secti
 }
 
 std::string GetSetting(std::string_view appName, std::string_view section, std::string_view key,
-                       std::string_view defaultValue) {
+                       std::string_view defaultValue) try {
     if (TrimBlanks(appName).empty() || TrimBlanks(section).empty() || key.empty()) {
         return std::string(defaultValue);
     }
@@ -88,6 +99,9 @@ std::string GetSetting(std::string_view appName, std::string_view section, std::
         return std::string(defaultValue);
     }
     return TextOf(data);
+} catch (const std::exception&) {
+    // Settings are read on the way to the first window: nothing there may end the program.
+    return std::string(defaultValue);
 }
 
 bool SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
@@ -136,6 +150,43 @@ std::string GetMachineSetting(std::string_view appName, std::string_view section
                             "Registry data not a string");
     }
     return WithoutLastCharacter(std::move(data));
+}
+
+std::string GetMachineSettingOrDefault(std::string_view appName, std::string_view section,
+                                       std::string_view key, std::string_view defaultValue) {
+    std::string reason;
+    try {
+        return GetMachineSetting(appName, section, key, defaultValue);
+    } catch (const SettingsError& error) {
+        reason = error.Detail().empty() ? error.Description() : error.Detail();
+    } catch (const std::exception& error) {
+        reason = error.what();
+    }
+    const std::string file = reg::MachineHivePath().string();
+    // The detail names the file already.
+    if (reason.rfind(file + ": ", 0) == 0)
+        reason.erase(0, file.size() + 2);
+    std::lock_guard lock(gProblemsMutex);
+    if (gToldFiles.insert(file).second) {
+        gProblems.push_back("The machine-wide settings file " + file + " could not be read (" +
+                            reason +
+                            "), so the program uses the default machine-wide settings. An "
+                            "administrator can repair this by replacing the file with a good "
+                            "copy, or by removing it: a new one is made when a machine-wide "
+                            "setting is next saved.");
+    }
+    return std::string(defaultValue);
+}
+
+std::vector<std::string> TakeSettingsProblems() {
+    std::vector<std::string> problems;
+    {
+        std::lock_guard lock(gProblemsMutex);
+        problems.swap(gProblems);
+    }
+    for (std::string& notice : Registry::Process().TakeNotices())
+        problems.push_back(std::move(notice));
+    return problems;
 }
 
 void SaveMachineSetting(std::string_view appName, std::string_view section, std::string_view key,

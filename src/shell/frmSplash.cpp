@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QStringList>
 #include <QTimer>
 
 namespace quorvel {
@@ -50,8 +51,8 @@ frmSplash::frmSplash(MainWindowLoader loadMainWindow, QWidget* parent)
 }
 
 void frmSplash::Form_Load() {
-    const bool hidden =
-        GetMachineSetting(CurrentVersionInfo().productName, "Settings", "chkSplash", "0") == "1";
+    const bool hidden = GetMachineSettingOrDefault(CurrentVersionInfo().productName, "Settings",
+                                                   "chkSplash", "0") == "1";
     LoadProductInfo();
     if (Branding().SkinEnabled) {
         gSkin = qobject_cast<SkinControl*>(skn);
@@ -75,8 +76,16 @@ void frmSplash::Timer2_Timer() {
         mainWindow->show();
     hide();
     Q_EMIT HandedOver(mainWindow);
-    if (!mainWindow)
+    if (!mainWindow) {
         QCoreApplication::quit();
+        return;
+    }
+    // Told over the running main window: the program starts with defaults either way.
+    QStringList problems;
+    for (const std::string& problem : TakeSettingsProblems())
+        problems << QString::fromStdString(problem);
+    if (!problems.isEmpty())
+        m_presenter(mainWindow, problems.join(QStringLiteral("\n\n")));
 }
 
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/ApplicationMessage.h"
 #include "shell/forms/Form.h"
 
 #include <cstdint>
@@ -26,7 +27,9 @@ public:
     // Runs the load steps and starts the hand-over; shows the window unless the machine-wide
     // "chkSplash" is "1".
     void Form_Load();
+    // At the hand-over, settings files that were read as defaults are told over the main window.
     void Timer2_Timer();
+    void SetMessagePresenter(MessagePresenter presenter) { m_presenter = std::move(presenter); }
 
     QLabel* Image1 = nullptr;
     QLabel* Label3 = nullptr;
@@ -41,6 +44,7 @@ Q_SIGNALS:
 
 private:
     MainWindowLoader m_loadMainWindow;
+    MessagePresenter m_presenter = ShowApplicationMessage;
 };
 
 }  // namespace quorvel

@@ -23,6 +23,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace quorvel {
 namespace {
@@ -139,6 +140,19 @@ TEST_F(WholeProgram, AFavoriteAddedBeforeARestartPlaysAfterIt) {
     m_driver.Click(window, m_points.firstFavorite.x(), m_points.firstFavorite.y());
     EXPECT_TRUE(m_server.WaitForRequests("/tone.wav", before + 1, kGuardMs))
         << "the favorite did not play";
+}
+
+// A machine-wide settings file is shared by every user: one damaged one must not stop them all.
+TEST_F(WholeProgram, StartsOverADamagedMachineWideSettingsFileAndSaysSo) {
+    std::string noise(4096, '\0');
+    std::mt19937 random(11);
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    std::ofstream(m_hives.MachineHive(), std::ios::binary) << noise;
+    ASSERT_NE(Start(), 0u) << "the main window did not appear";
+    EXPECT_NE(m_driver.WaitForWindow(Branding().ProgramName, kGuardMs), 0u)
+        << "no message about the settings file";
+    EXPECT_EQ(m_program.state(), QProcess::Running);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 namespace quorvel {
 namespace {
@@ -189,6 +190,25 @@ TEST(Settings, IgnoreSilencesLaterRefusedWritesForThisUser) {
     ScriptedQuestion question({PermissionAnswer::Abort});
     SaveMachineSetting("Quorvel", "Settings", "showHelp", "0");
     EXPECT_EQ(question.titles.size(), 1u);
+}
+
+// Random bytes as the machine-wide file would otherwise stop every user's start.
+TEST(Settings, UnreadableMachineWideFileGivesDefaultsAndIsToldOnce) {
+    test::ScopedHives hives;
+    std::string noise(4096, '\0');
+    std::mt19937 random(7);
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    hives.Dir().Write("machine.hive", noise);
+    TakeSettingsProblems();
+    for (int read = 0; read < 3; ++read)
+        EXPECT_EQ(GetMachineSettingOrDefault("Quorvel", "Settings", "chkSplash", "0"), "0");
+    const std::vector<std::string> told = TakeSettingsProblems();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(hives.MachineHive().string() + " could not be read"), std::string::npos)
+        << told[0];
+    EXPECT_NE(told[0].find("administrator can repair"), std::string::npos) << told[0];
+    EXPECT_EQ(hives.Dir().Read("machine.hive"), noise);
 }
 
 TEST(Settings, DamagedPerUserHiveStartsWithDefaults) {
