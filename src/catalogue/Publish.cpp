@@ -10,12 +10,12 @@
 namespace quorvel {
 namespace {
 
-// Plain bytes a catalogue line cannot hold: the field separator, the two that encode to a
-// line end (201 to LF, 204 to CR) and 255, which comes back as 0.
+// Plain bytes a catalogue line cannot hold: the field separator, 204 (encodes to CR, which
+// ends a line) and 255, which comes back as 0. 201 encodes to a lone LF, which ends no line.
 bool Storable(std::string_view field) {
     for (const char c : field) {
         const auto b = static_cast<unsigned char>(c);
-        if (b == '|' || b == 201 || b == 204 || b == 255)
+        if (b == '|' || b == 204 || b == 255)
             return false;
     }
     return true;
@@ -32,7 +32,7 @@ std::string DescribeRows(const std::vector<int>& positions) {
     if (positions.size() > kNamed)
         list += " and " + std::to_string(positions.size() - kNamed) + " more";
     return (positions.size() == 1 ? "Row " + list + " holds" : "Rows " + list + " hold") +
-           " a character that a channel list cannot store (| \xC3\x89 \xC3\x8C \xC3\xBF). "
+           " a character that a channel list cannot store (| \xC3\x8C \xC3\xBF). "
            "Change them and save again; nothing was saved.";
 }
 

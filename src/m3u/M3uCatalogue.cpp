@@ -22,7 +22,7 @@ bool IsAscii(std::string_view text) {
 }
 
 // Windows-1252 bytes a catalogue line can hold: no field separator, no control
-// characters, and none of the letters whose encoded form is a line end or lost.
+// characters, and neither of the letters whose encoded form ends a line or is lost.
 void MakeStorable1252(std::string& bytes) {
     for (char& ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
@@ -30,8 +30,6 @@ void MakeStorable1252(std::string& bytes) {
             ch = '/';
         else if (c < 0x20 || c == 0x7F)
             ch = ' ';
-        else if (c == 0xC9)  // É
-            ch = 'E';
         else if (c == 0xCC)  // Ì
             ch = 'I';
         else if (c == 0xFF)  // ÿ

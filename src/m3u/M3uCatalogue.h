@@ -25,8 +25,8 @@ struct M3uImportOptions {
 //   (letter case ignored), at most 32 kept, joined by "/".
 // What Windows-1252 cannot hold becomes "?"; in an address with a scheme it is
 // percent-encoded instead, so the address still works. "|" (the field separator) becomes
-// "/" in texts and %7C in addresses; the three letters a catalogue cannot store
-// (É, Ì, ÿ) become E, I and y.
+// "/" in texts and %7C in addresses; the two letters a catalogue cannot store
+// (Ì, ÿ) become I and y.
 CatalogueEntry ChannelFromM3u(const M3uEntry& entry, const M3uImportOptions& options);
 
 // Every entry of the playlist by ChannelFromM3u.

@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueRows.h"
 #include "catalogue/ChannelList.h"
 #include "catalogue/Publish.h"
+#include "catalogue/WebUpdate.h"
 
 namespace quorvel {
 namespace {
@@ -23,7 +24,8 @@ TEST(Publish, EveryLayoutIsWrittenAsNameUrlCategoryTypeInListOrder) {
     TempDir dir;
     ListRows rows;
     rows.Add(MakeCatalogueRow("Zed", "http://zed", "TV", "English"));
-    rows.Add(MakeImportRow("Caf\xC3\xA9", "http://cafe", "Radio",
+    // É encodes to a lone LF, which ends no line: also at the end of a field.
+    rows.Add(MakeImportRow("T\xC3\x89L\xC3\x89-QU\xC3\x89", "http://cafe", "Radio",
                            "Fran\xC3\xA7"
                            "ais"));
     rows.Add(MakeCatalogueRow("Added", "", "", ""));
@@ -33,18 +35,18 @@ TEST(Publish, EveryLayoutIsWrittenAsNameUrlCategoryTypeInListOrder) {
     EXPECT_EQ(dir.Read("Data.htm"),
               "<data>\r\n" +
                   test::EncodeCatalogue({"Added|||",
-                                         "Caf\xC3\xA9|http://cafe|Radio|Fran\xC3\xA7"
+                                         "T\xC3\x89L\xC3\x89-QU\xC3\x89|http://cafe|Radio|"
+                                         "Fran\xC3\xA7"
                                          "ais",
                                          "Zed|http://zed|TV|English"}) +
                   "</data>\r\n");
 
-    // The block read back as a catalogue gives the channels again.
-    const std::string page = dir.Read("Data.htm");
-    const std::string block = page.substr(8, page.size() - 8 - 9);
-    const auto catalogue = dir.Write("Data.txt", block);
+    // The page taken in by the update and read back gives the channels again.
+    const auto catalogue = dir / "Data.txt";
+    ASSERT_TRUE(ApplyUpdatePage(dir.Read("Data.htm"), catalogue).Applied());
     ListRows loaded;
     EXPECT_EQ(LoadFullCatalogue(catalogue, loaded, [](const std::string&) {}), 3);
-    EXPECT_EQ(loaded.At(2).text, "Caf\xC3\xA9");
+    EXPECT_EQ(loaded.At(2).text, "T\xC3\x89L\xC3\x89-QU\xC3\x89");
     EXPECT_EQ(loaded.At(2).subItems, (Names{"Radio",
                                             "Fran\xC3\xA7"
                                             "ais",
@@ -58,9 +60,9 @@ TEST(Publish, RowsACatalogueCannotHoldAreNamedAndNothingIsWritten) {
     rows.Add(MakeCatalogueRow("fine", "http://a", "TV", "English"));
     rows.Add(MakeCatalogueRow("a|b", "http://b", "TV", "English"));
     rows.Add(
-        MakeImportRow("\xC3\x89"
-                      "cole",
-                      "http://c", "TV", "French"));  // É encodes to LF
+        MakeImportRow("\xC3\x8C"
+                      "le",
+                      "http://c", "TV", "Italian"));  // Ì encodes to CR
     const PublishResult result = PublishCatalogue(rows, dir / "Data.htm");
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("Rows 2, 3 "), std::string::npos) << result.error;

@@ -23,13 +23,13 @@ constexpr const char* kEncodeHelp =
     "Reads plain UTF-8 lines (LF or CR LF) from FILE, or from standard input, and writes\n"
     "them as an encoded Windows-1252 catalogue with CR LF line ends to standard output.\n"
     "Characters Windows-1252 cannot hold are written as \"?\". Lines holding a character\n"
-    "that the catalogue cannot store (\xC3\x89, \xC3\x8C, \xC3\xBF) are refused: nothing is\n"
-    "written and the exit status is 1.\n";
+    "that the catalogue cannot store (\xC3\x8C, \xC3\xBF) are refused: nothing is written\n"
+    "and the exit status is 1.\n";
 
-// Plain characters whose encoded form is a line end (201 -> LF, 204 -> CR) or that do not
-// survive the round trip (255 comes back as 0).
+// Plain characters whose encoded form ends a line (204 -> CR) or that do not survive the
+// round trip (255 comes back as 0). 201 encodes to a lone LF, which ends no line.
 bool Storable(unsigned char plain) {
-    return plain != 201 && plain != 204 && plain != 255;
+    return plain != 204 && plain != 255;
 }
 
 // Far past any catalogue or page; a larger file is not one.
