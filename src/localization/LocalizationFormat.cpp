@@ -52,6 +52,9 @@ std::size_t FindFolded(std::string_view upperHaystack, std::string_view upperNee
 
 std::vector<std::string> SplitItemsBlock(std::string_view items) {
     std::vector<std::string> lines;
+    // An empty block holds no line at all, not one empty line.
+    if (items.empty())
+        return lines;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = items.find("\r\n", start);

@@ -32,7 +32,7 @@ struct LanguageGroup {
 template <typename Visit>
 void WalkLanguageGroups(std::string_view text, Visit&& visit);
 
-// Splits an items block at each CR LF, as the store keeps it.
+// Splits an items block at each CR LF, as the store keeps it; an empty block has no lines.
 std::vector<std::string> SplitItemsBlock(std::string_view items);
 
 struct ItemLine {

@@ -150,7 +150,9 @@ TEST_F(Store, MissingLanguageFallsBackToEnglishFirstThenKeepsTheLastOne) {
     WriteXml(Group("English", "\t\t<W_B>Play</W_B>\r\n") +
              Group("Français", "\t\t<W_B>Lire</W_B>\r\n") +
              "<LANGUAGE_GROUP><LANGUAGE_NAME>OneLine</LANGUAGE_NAME><TRANSLATION_ITEMS>"
-             "<W_B>Eins</W_B></TRANSLATION_ITEMS></LANGUAGE_GROUP>");
+             "<W_B>Eins</W_B></TRANSLATION_ITEMS></LANGUAGE_GROUP>"
+             "<LANGUAGE_GROUP><LANGUAGE_NAME>Empty</LANGUAGE_NAME><TRANSLATION_ITEMS>"
+             "</TRANSLATION_ITEMS></LANGUAGE_GROUP>");
     FakeWindow w("W");
     FakeControl& button = w.Add("B", "CommandButton", "design");
     store.ChangeLanguage(w, "Klingon");
@@ -165,6 +167,11 @@ TEST_F(Store, MissingLanguageFallsBackToEnglishFirstThenKeepsTheLastOne) {
     // A one-line items block counts as damaged: English takes its place.
     store.ChangeLanguage(w, "OneLine");
     EXPECT_EQ(button.caption, "Play");
+    // An empty one holds no line at all and is applied as it is: nothing changes.
+    button.caption = "kept";
+    store.ChangeLanguage(w, "Empty");
+    EXPECT_EQ(button.caption, "kept");
+    EXPECT_EQ(gLanguageName, "Empty");
 }
 
 TEST_F(Store, OnlyTheMdiVariantMatchesTypeNamesInAnyCase) {
