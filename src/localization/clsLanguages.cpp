@@ -6,6 +6,7 @@
 #include "files/FileIo.h"
 #include "files/TextCase.h"
 #include "localization/LocalizationFormat.h"
+#include "localization/ProgramTexts.h"
 
 #include <exception>
 #include <system_error>
@@ -21,10 +22,8 @@ clsLanguages gLanguages = [] {
 }();
 
 void RegisterProgramMessages(clsLanguages& languages) {
-    languages.setMessage("MSG_TITLELANGUAGE", "Language Selection");
-    languages.setMessage("MSG_DOWNLOADED",
-                         "The newest translations have been downloaded. Pick a language to use "
-                         "them.");
+    for (const ProgramText& text : ProgramTexts())
+        languages.setMessage(text.key, text.english);
 }
 
 namespace {

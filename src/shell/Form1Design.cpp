@@ -116,11 +116,11 @@ void Form1::BuildChannelPanels() {
                             ControlType::Label);
     Combo1 = AddControl(Place(new QComboBox(Frame1), 180, 480, 3315, 315), "Combo1",
                         ControlType::ComboBox);
-    // A drop-down with an edit field; only a choice from the list acts.
+    // A drop-down with an edit field; only a choice from the list acts. Qt also chooses the
+    // entry that typed text names (any letter case, or completed) when the edit ends.
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    // Otherwise Enter on typed text that names an entry would choose it.
-    Combo1->setDuplicatesEnabled(true);
+    QObject::disconnect(Combo1->lineEdit(), &QLineEdit::editingFinished, Combo1, nullptr);
     lblCountry->setBuddy(Combo1);
     cmdFav = AddControl(Place(new QPushButton("Add to Favorites", Frame1), 3540, 180, 1575, 615),
                         "cmdFav", ControlType::CommandButton);

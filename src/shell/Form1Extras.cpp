@@ -15,9 +15,11 @@
 #include "m3u/M3uRows.h"
 #include "shell/Form1.h"
 #include "shell/StreamCheckDialog.h"
+#include "shell/forms/CaptionFit.h"
 #include "shell/widgets/ListSearch.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
+#include "shell/widgets/ProgramTranslator.h"
 #include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
 #include "threads/ThreadEdge.h"
@@ -33,15 +35,14 @@ std::string AddressOf(const ListRow& row) {
 
 SearchBox* MakeSearchBox(ListView* list) {
     auto* box = new SearchBox;
-    box->setPlaceholderText(QObject::tr("Search channels"));
+    KeepTranslated(box, [box] { box->setPlaceholderText(QObject::tr("Search channels")); });
     box->setObjectName(list->objectName() == "ListView2" ? "txtSearch2" : "txtSearch1");
     list->SetTopWidget(box);
     return box;
 }
 
-QPushButton* MakeButton(QGroupBox* panel, const char* name, const QString& caption, int left,
-                        int top, int width) {
-    auto* button = new QPushButton(caption, panel);
+QPushButton* MakeButton(QGroupBox* panel, const char* name, int left, int top, int width) {
+    auto* button = new QPushButton(panel);
     button->setObjectName(name);
     button->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                         TwipsToPixels(375));
@@ -59,12 +60,17 @@ Form1Extras::Form1Extras(Form1* form) : QObject(form), m_form(form) {
     connect(find, &QShortcut::activated, this, &Form1Extras::FocusSearch);
 
     // Free places in the editing panel: beside the list import and after "Recommended".
-    cmdImportM3U = MakeButton(form->Frame2, "cmdImportM3U", tr("Import M3U..."), 6360, 3840, 1800);
-    cmdImportM3U->setToolTip(
-        tr("Appends the channels of an M3U playlist; their category is the Type box above, or "
-           "the playlist's group when the box is empty."));
-    cmdCheckStreams =
-        MakeButton(form->Frame2, "cmdCheckStreams", tr("Check Streams"), 7680, 5400, 1875);
+    cmdImportM3U = MakeButton(form->Frame2, "cmdImportM3U", 6360, 3840, 1800);
+    cmdCheckStreams = MakeButton(form->Frame2, "cmdCheckStreams", 7680, 5400, 1875);
+    KeepTranslated(this, [this] {
+        cmdImportM3U->setText(tr("Import M3U..."));
+        cmdImportM3U->setToolTip(
+            tr("Appends the channels of an M3U playlist; their category is the Type box above, "
+               "or the playlist's group when the box is empty."));
+        cmdCheckStreams->setText(tr("Check Streams"));
+        FitCaptionToWidth(cmdImportM3U);
+        FitCaptionToWidth(cmdCheckStreams);
+    });
     connect(cmdImportM3U, &QPushButton::clicked, this, &Form1Extras::cmdImportM3U_Click);
     connect(cmdCheckStreams, &QPushButton::clicked, this, &Form1Extras::cmdCheckStreams_Click);
 

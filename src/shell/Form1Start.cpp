@@ -136,12 +136,10 @@ bool Form1::Form_Load() {
     // drive and the folder runs their change handlers, which store them again.
     const QString drive = Text(GetSetting(app, kSection, "Drive", ""));
     const QString dir = Text(GetSetting(app, kSection, "Dir", ""));
-    if (!drive.isEmpty())
-        Drive1->setDrive(drive);
-    if (!dir.isEmpty()) {
-        Dir1->setPath(dir);
-        File1->setPath(dir);
-    }
+    Drive1->restoreDrive(drive);
+    Dir1->setPath(dir);
+    File1->setPath(dir);
+    ApplyStoredLanguage(*this);
     return true;
 }
 

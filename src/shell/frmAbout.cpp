@@ -1,6 +1,7 @@
 #include "shell/frmAbout.h"
 
 #include "appearance/ProductInfo.h"
+#include "shell/localization/frmLanguage.h"
 #include "shell/skin/modSkin.h"
 
 #include <QCloseEvent>
@@ -67,6 +68,7 @@ void frmAbout::Form_Load() {
     lblCompany->setText(Text(info.companyName));
     lblVersion->setText(Text(VersionLabel(info)));
     lblWebsite->setText(Text(info.comments));
+    ApplyStoredLanguage(*this);
     if (Branding().SkinEnabled) {
         CopyLabelsToSkinLabels();
         SkinForm(*this);

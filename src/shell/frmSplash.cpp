@@ -2,6 +2,7 @@
 
 #include "appearance/ProductInfo.h"
 #include "settings/SettingsStore.h"
+#include "shell/localization/frmLanguage.h"
 #include "shell/skin/SkinControl.h"
 #include "shell/skin/SkinManager.h"
 #include "shell/skin/modSkin.h"
@@ -54,6 +55,7 @@ void frmSplash::Form_Load() {
     const bool hidden = GetMachineSettingOrDefault(CurrentVersionInfo().productName, "Settings",
                                                    "chkSplash", "0") == "1";
     LoadProductInfo();
+    ApplyStoredLanguage(*this);
     if (Branding().SkinEnabled) {
         gSkin = qobject_cast<SkinControl*>(skn);
         SkinForm(*this);

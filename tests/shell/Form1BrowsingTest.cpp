@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -59,17 +63,33 @@ TEST(Form1Browsing, ListsTvChannelsFiltersByLanguageAndPlaysAClickedRow) {
     ASSERT_EQ(model->columnCount(), 3);
     EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Type");
 
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     // A choice from the list is stored for the category and lists again; accents intact.
-    Choose(form->Combo1, "Spanish");
+    QComboBox* combo = form->Combo1;
+    combo->showPopup();
+    combo->view()->setCurrentIndex(combo->model()->index(2, 0));
+    QTest::keyClick(combo->view(), Qt::Key_Return);
     EXPECT_EQ(fixture.Setting("TVLang"), "Spanish");
     EXPECT_EQ(Names(rows), (std::vector<std::string>{"DW Espa\xC3\xB1ol", "Canal Dos"}));
-    // Text typed into the edit field runs nothing.
-    form->Combo1->setEditText("English");
+    // Text typed into the edit field runs nothing, also when it names an entry in another
+    // letter case and Return ends it, or is completed to one and the focus leaves.
+    QLineEdit* edit = combo->lineEdit();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "english");
+    QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(form->State.CurrentLanguage, "Spanish");
-    EXPECT_EQ(Items(*form->Combo1), (QStringList{"All", "English", "Spanish"}));
-
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    edit->selectAll();
+    QTest::keyClicks(edit, "al");
+    EXPECT_EQ(edit->text(), "all") << "completed to an entry";
+    form->cmdFav->setFocus();
+    ASSERT_FALSE(edit->hasFocus());
+    EXPECT_EQ(form->State.CurrentLanguage, "Spanish");
+    EXPECT_EQ(fixture.Setting("TVLang"), "Spanish");
+    EXPECT_EQ(Names(rows), (std::vector<std::string>{"DW Espa\xC3\xB1ol", "Canal Dos"}));
+    EXPECT_EQ(Items(*combo), (QStringList{"All", "English", "Spanish"}));
     QSignalSpy played(form.get(), &Form1::PlayerUrlSet);
     const QRect second = form->ListView1->visualRect(model->index(1, 0));
     QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, second.center());

@@ -1,5 +1,8 @@
 #include "Form1Fixture.h"
+#include "shell/frmAbout.h"
+#include "shell/localization/frmLanguage.h"
 #include "shell/player/DirListBox.h"
+#include "shell/player/DriveListBox.h"
 #include "shell/player/FileListBox.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +10,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -128,6 +132,52 @@ TEST(Form1Start, LastFolderComesBackAndItsFilesPlay) {
     // Another folder is stored at once.
     ASSERT_TRUE(form->Dir1->setPath(QString::fromStdString(fixture.App().string())));
     EXPECT_EQ(fixture.Setting("Dir"), fixture.App().string());
+}
+
+TEST(Form1Start, StoredLanguageComesBackWhereTheLanguagesMenuIsBuiltIn) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.WriteAppFile("Localization.xml",
+                         "<LANGUAGE_GROUP><LANGUAGE_NAME>Deutsch</LANGUAGE_NAME>"
+                         "<TRANSLATION_ITEMS>\r\n<FORM1_CMDTV>Fernsehen</FORM1_CMDTV>\r\n"
+                         "<FRMABOUT_LABEL2>Fassung:</FRMABOUT_LABEL2>\r\n"
+                         "</TRANSLATION_ITEMS></LANGUAGE_GROUP>");
+    fixture.Store("showHelp", "0");
+    fixture.Store("Language", "Deutsch");
+    const bool delivered = LanguagesMenuShown();
+    // Hidden as delivered: nothing may change the windows behind the user's back.
+    for (const bool menu : {false, true}) {
+        SetLanguagesMenuShown(menu);
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        frmAbout* about = ShowAboutWindow();
+        EXPECT_EQ(form->cmdTV->text(), menu ? "Fernsehen" : "TV");
+        EXPECT_EQ(about->Label2->text(), menu ? "Fassung:" : "Version:");
+        about->Unload();
+    }
+    SetLanguagesMenuShown(delivered);
+}
+
+TEST(Form1Start, StaleDriveAndFolderLeaveTheListsWhereTheyWere) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.Store("showHelp", "0");
+    const std::string stick = (fixture.App() / "unplugged-stick").string();
+    const std::string folder = stick + "/Music";
+    fixture.Store("Drive", stick.c_str());
+    fixture.Store("Dir", folder.c_str());
+
+    auto form = fixture.MakeForm();
+    const QString drive = form->Drive1->drive();
+    const QString dir = form->Dir1->path();
+    const int files = form->File1->count();
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_EQ(form->Drive1->drive(), drive);
+    EXPECT_EQ(form->Dir1->path(), dir);
+    EXPECT_EQ(form->File1->path(), dir) << "the file list still shows the folder list's folder";
+    EXPECT_EQ(form->File1->count(), files);
+    EXPECT_EQ(fixture.Setting("Drive"), stick);
+    EXPECT_EQ(fixture.Setting("Dir"), folder);
 }
 
 }  // namespace

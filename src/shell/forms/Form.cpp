@@ -1,8 +1,12 @@
 #include "shell/forms/Form.h"
 
+#include "shell/forms/CaptionFit.h"
 #include "shell/widgets/Twips.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -75,14 +79,22 @@ QMenu* Form::AddMenu(const QString& name, const QString& caption) {
 QAction* Form::AddMenuItem(QMenu* menu, const QString& name, const QString& caption, int index) {
     QAction* action =
         caption == QStringLiteral("-") ? menu->addSeparator() : menu->addAction(caption);
-    if (caption == QStringLiteral("-"))
-        action->setText(caption);
+    if (action->isSeparator())
+        FormControl(action, ControlType::Menu, index, nullptr).SetCaption(caption);
     Register(action, name, ControlType::Menu, index);
     return action;
 }
 
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
+        FitCaptionToWidth(static_cast<QWidget*>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
 void Form::Register(QObject* object, const QString& name, const QString& typeName, int index) {
     object->setObjectName(name);
+    if (qobject_cast<QAbstractButton*>(object) || qobject_cast<QLabel*>(object))
+        object->installEventFilter(this);
     m_controls.emplace_back(object, typeName, index, ContainerOf(object));
 }
 

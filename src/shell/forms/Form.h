@@ -86,6 +86,8 @@ public:
 protected:
     // Runs when the window is unloaded, before it goes.
     virtual void Form_Unload() {}
+    // Captions are fitted to their controls whenever a control shows or changes size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Register(QObject* object, const QString& name, const QString& typeName, int index);

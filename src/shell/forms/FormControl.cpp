@@ -16,6 +16,13 @@
 #include <QWidget>
 
 namespace quorvel {
+namespace {
+
+// A separator keeps its caption beside it: styles draw a separator that has a text as a
+// row showing that text.
+constexpr char kSeparatorCaption[] = "quorvelSeparatorCaption";
+
+}  // namespace
 
 FormControl::FormControl(QObject* object, QString typeName, int index, QObject* container)
     : m_object(object), m_typeName(std::move(typeName)), m_index(index), m_container(container) {}
@@ -37,7 +44,8 @@ QString FormControl::Caption() const {
     if (auto* frame = qobject_cast<QGroupBox*>(object))
         return frame->title();
     if (auto* action = qobject_cast<QAction*>(object))
-        return action->text();
+        return action->isSeparator() ? action->property(kSeparatorCaption).toString()
+                                     : action->text();
     if (auto* edit = qobject_cast<QLineEdit*>(object))
         return edit->text();
     if (auto* combo = qobject_cast<QComboBox*>(object))
@@ -56,9 +64,12 @@ void FormControl::SetCaption(const QString& caption) const {
         SetPlainText(*label, caption);
     else if (auto* frame = qobject_cast<QGroupBox*>(object))
         frame->setTitle(CappedText(caption));
-    else if (auto* action = qobject_cast<QAction*>(object))
-        action->setText(CappedText(caption));
-    else if (auto* edit = qobject_cast<QLineEdit*>(object))
+    else if (auto* action = qobject_cast<QAction*>(object)) {
+        if (action->isSeparator())
+            action->setProperty(kSeparatorCaption, caption);
+        else
+            action->setText(CappedText(caption));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(object))
         edit->setText(caption);
     else if (auto* combo = qobject_cast<QComboBox*>(object))
         combo->setEditText(caption);

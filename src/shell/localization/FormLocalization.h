@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace quorvel {
 
 class Form;
@@ -16,10 +14,5 @@ void ChangeLanguageMDI(Form& form, const QString& language);
 
 // Writes "Localization.xml" from every loaded window and the registered messages.
 bool MakeLocalizationFile();
-
-// Shrinks a button's or label's font (down to a floor) until its caption fits the width it
-// was designed with, and back to the design font once it fits again; the whole caption
-// stays readable in the tooltip while it is shrunk.
-void FitCaptionToWidth(QWidget* widget);
 
 }  // namespace quorvel

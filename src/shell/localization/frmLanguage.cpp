@@ -3,6 +3,7 @@
 #include "appearance/FileExists.h"
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
+#include "files/TextCase.h"
 #include "localization/LanguageFiles.h"
 #include "localization/LocalizationFormat.h"
 #include "localization/clsLanguages.h"
@@ -205,12 +206,33 @@ void ShowLanguageWindow() {
     window->activateWindow();
 }
 
-bool LanguagesMenuShown() {
+namespace {
+
+bool& MenuShown() {
 #ifdef QUORVEL_SHOW_LANGUAGES
-    return true;
+    static bool shown = true;
 #else
-    return false;
+    static bool shown = false;
 #endif
+    return shown;
+}
+
+}  // namespace
+
+bool LanguagesMenuShown() {
+    return MenuShown();
+}
+
+void SetLanguagesMenuShown(bool shown) {
+    MenuShown() = shown;
+}
+
+void ApplyStoredLanguage(Form& form) {
+    if (!LanguagesMenuShown())
+        return;
+    const std::string language = GetSetting(SettingsApp(), "Settings", "Language", "English");
+    if (!EqualsIgnoringCase(language, "English"))
+        ChangeLanguage(form, QString::fromStdString(language));
 }
 
 }  // namespace quorvel

@@ -56,7 +56,13 @@ private:
 // Loads the language window (or brings the loaded one forward) and shows it, modeless.
 void ShowLanguageWindow();
 
-// Whether this build shows the main window's Languages menu.
+// Whether this build shows the main window's Languages menu (tests may change it).
 bool LanguagesMenuShown();
+void SetLanguagesMenuShown(bool shown);
+
+// Puts the language last picked in the language window on a window as it loads, so that
+// the choice survives a restart. Only where the menu offers the choice, and not for English,
+// which the windows are designed in.
+void ApplyStoredLanguage(Form& form);
 
 }  // namespace quorvel

@@ -73,6 +73,14 @@ void DriveListBox::showPopup() {
     QComboBox::showPopup();
 }
 
+bool DriveListBox::restoreDrive(const QString& drive) {
+    const int index = findData(QDir::cleanPath(drive));
+    if (drive.isEmpty() || index < 0)
+        return false;
+    setCurrentIndex(index);
+    return true;
+}
+
 bool DriveListBox::setDrive(const QString& path) {
     const QString clean = QDir::cleanPath(path);
     int best = -1;

@@ -17,6 +17,9 @@ public:
     // Chooses the volume that holds the path (the deepest mount point above it); false
     // when none does.
     bool setDrive(const QString& path);
+    // Chooses the volume mounted exactly at `drive` (as drive() gave it); false, and the
+    // choice stays, when nothing is mounted there now (an unplugged stick).
+    bool restoreDrive(const QString& drive);
     // Reads the mounted volumes again, keeping the choice when it is still there.
     void refresh();
 

@@ -29,19 +29,28 @@ void FileListBox::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
 }
 
-void FileListBox::setPath(const QString& path) {
+bool FileListBox::setPath(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    std::error_code ec;
+    const std::vector<std::string> names = ListMediaFiles(TextToFileName(path), ec);
+    if (ec)
+        return false;
     m_path = path;
-    refresh();
+    Show(names);
+    return true;
 }
 
 void FileListBox::refresh() {
-    clear();
-    if (m_path.isEmpty())
-        return;
     std::error_code ec;
-    for (const auto& name : ListMediaFiles(TextToFileName(m_path), ec)) {
+    Show(m_path.isEmpty() ? std::vector<std::string>()
+                          : ListMediaFiles(TextToFileName(m_path), ec));
+}
+
+void FileListBox::Show(const std::vector<std::string>& names) {
+    clear();
+    for (const auto& name : names)
         addItem(FileNameToText(name));
-    }
 }
 
 QString FileListBox::fileName() const {

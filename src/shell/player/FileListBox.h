@@ -3,6 +3,9 @@
 #include <QListWidget>
 #include <QString>
 
+#include <string>
+#include <vector>
+
 namespace quorvel {
 
 // The file list of the local-files panel (`File1`): the files of one folder that match
@@ -14,8 +17,8 @@ public:
     explicit FileListBox(QWidget* parent = nullptr);
 
     QString path() const { return m_path; }
-    // Shows the files of the folder; an unreadable folder shows none.
-    void setPath(const QString& path);
+    // Shows the files of the folder; false, and the list stays, when it cannot be listed.
+    bool setPath(const QString& path);
     void refresh();
     // The selected file's name, empty when none.
     QString fileName() const;
@@ -28,6 +31,7 @@ protected:
 
 private:
     void EmitClicked(QListWidgetItem* item);
+    void Show(const std::vector<std::string>& names);
 
     QString m_path;
 };

@@ -7,6 +7,7 @@
 #include "shell/player/PlayerEngine.h"
 #include "shell/player/PlayerSleepTimer.h"
 #include "shell/player/StreamRecorder.h"
+#include "shell/widgets/ProgramTranslator.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -270,18 +271,25 @@ QStringList MediaPlayer::titleHistory() const {
 
 void MediaPlayer::BuildContextMenu() {
     m_menu = new QMenu(this);
-    m_playPauseAction = m_menu->addAction(tr("Play/Pause"), this, &MediaPlayer::togglePause);
-    m_menu->addAction(tr("Stop"), this, &MediaPlayer::stop);
-    m_muteAction = m_menu->addAction(tr("Mute"), this, [this](bool on) { setMute(on); });
+    m_playPauseAction = m_menu->addAction(QString(), this, &MediaPlayer::togglePause);
+    QAction* stopAction = m_menu->addAction(QString(), this, &MediaPlayer::stop);
+    m_muteAction = m_menu->addAction(QString(), this, [this](bool on) { setMute(on); });
     m_muteAction->setCheckable(true);
-    m_fullScreenAction =
-        m_menu->addAction(tr("Full Screen"), this, [this](bool on) { setFullScreen(on); });
+    m_fullScreenAction = m_menu->addAction(QString(), this, [this](bool on) { setFullScreen(on); });
     m_fullScreenAction->setCheckable(true);
-    m_recordAction = m_menu->addAction(tr("Record"), this, &MediaPlayer::toggleRecording);
+    m_recordAction = m_menu->addAction(QString(), this, &MediaPlayer::toggleRecording);
     m_recordAction->setCheckable(true);
     m_recordAction->setEnabled(false);
-    m_menu->addAction(tr("Copy Titles"), this, [this] {
+    QAction* copyAction = m_menu->addAction(QString(), this, [this] {
         QGuiApplication::clipboard()->setText(titleHistory().join(QLatin1Char('\n')));
+    });
+    KeepTranslated(m_menu, [this, stopAction, copyAction] {
+        m_playPauseAction->setText(tr("Play/Pause"));
+        stopAction->setText(tr("Stop"));
+        m_muteAction->setText(tr("Mute"));
+        m_fullScreenAction->setText(tr("Full Screen"));
+        m_recordAction->setText(tr("Record"));
+        copyAction->setText(tr("Copy Titles"));
     });
     BuildSleepMenu();
     auto* leave = new QAction(this);

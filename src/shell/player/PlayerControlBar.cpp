@@ -4,6 +4,7 @@
 #include "shell/player/MpvSession.h"
 #include "shell/player/PlayerEngine.h"
 #include "shell/widgets/PlainText.h"
+#include "shell/widgets/ProgramTranslator.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -115,6 +116,13 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_sleep);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
+
+    KeepTranslated(this, [this] {
+        m_stop->setToolTip(tr("Stop"));
+        m_volume->setToolTip(tr("Volume"));
+        m_mute->setToolTip(tr("Mute"));
+        RefreshTitle();
+    });
 
     connect(m_playPause, &QToolButton::clicked, this, &PlayerControlBar::PlayPauseRequested);
     connect(m_stop, &QToolButton::clicked, this, &PlayerControlBar::StopRequested);

@@ -63,6 +63,9 @@ TEST(FormModel, ControlsKeepDesignOrderTypesIndexesAndContainers) {
     EXPECT_EQ(form.Control("mnuCatItem", 2)->Container(), form.mnuCat->menuAction());
     EXPECT_EQ(form.Control("mnuCatItem", 2)->Caption(), "Radio");
     EXPECT_EQ(form.Control("mnuCatItem", 1)->Caption(), "-");
+    // Styles draw a separator that has a text as a row showing it.
+    EXPECT_TRUE(form.mnuCat->actions().at(1)->isSeparator());
+    EXPECT_TRUE(form.mnuCat->actions().at(1)->text().isEmpty());
     EXPECT_EQ(form.Control("mnuCatItem"), nullptr) << "an array element needs its index";
     EXPECT_EQ(form.HighestIndex("mnuCatItem"), 2);
     EXPECT_EQ(form.HighestIndex("SkinLabel1"), -1);
@@ -80,6 +83,8 @@ TEST(FormModel, CaptionsColumnsFontAndVisibilityWorkForEveryKindOfControl) {
     EXPECT_EQ(form.txtName->text(), "xtxtName");
     EXPECT_EQ(form.mnuCat->title(), "xmnuCat");
     EXPECT_EQ(form.mnuCat->actions().at(2)->text(), "xmnuCatItem");
+    EXPECT_EQ(form.Control("mnuCatItem", 1)->Caption(), "xmnuCatItem");
+    EXPECT_TRUE(form.mnuCat->actions().at(1)->text().isEmpty()) << "still a plain separator";
 
     FormControl list = *form.Control("ListView1");
     EXPECT_EQ(list.Caption(), "") << "a list view has no caption";

@@ -14,14 +14,23 @@
 #include "shell/frmSplash.h"
 #include "shell/localization/FormLocalization.h"
 #include "shell/localization/frmLanguage.h"
+#include "shell/player/PlayerErrorDialog.h"
 #include "shell/widgets/ListView.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
 #include <QToolButton>
 
 #include <cstdlib>
@@ -165,10 +174,17 @@ TEST(ShippedLocalization, GermanVisiblyChangesTheMainWindowAndEnglishBringsItBac
     auto* main = new Form1;
     main->SetMessagePresenter([](QWidget*, const QString&) {});
     main->Form_Load();
+    // The windows' captions, and texts of the program's own: kept ones, and one read when
+    // it is shown.
     const auto texts = [&] {
-        return QStringList{main->cmdTV->text(), main->cmdWebsite->text(), main->Frame1->title(),
+        return QStringList{main->cmdTV->text(),
+                           main->cmdWebsite->text(),
+                           main->Frame1->title(),
                            main->mnuFile->title(),
-                           main->ListView1->model()->headerData(1, Qt::Horizontal).toString()};
+                           main->ListView1->model()->headerData(1, Qt::Horizontal).toString(),
+                           main->findChild<QLineEdit*>("txtSearch1")->placeholderText(),
+                           main->findChild<QPushButton*>("cmdCheckStreams")->text(),
+                           PlayerErrorDialog::Message("x")};
     };
     const QStringList english = texts();
 
@@ -177,19 +193,107 @@ TEST(ShippedLocalization, GermanVisiblyChangesTheMainWindowAndEnglishBringsItBac
     for (int i = 0; i < english.size(); ++i)
         EXPECT_NE(german[i], english[i]) << english[i].toStdString();
     EXPECT_TRUE(german[1].contains(QString::fromStdString(Branding().Website)));
-    // Longer captions still fit the category buttons' designed width.
-    for (const char* language : {"Deutsch", "Español", "Français"}) {
-        ChangeLanguage(*main, language);
-        for (QToolButton* button : {main->cmdTV, main->cmdRadio, main->cmdVideo, main->cmdFavorites,
-                                    main->cmdFiles, main->cmdSports}) {
-            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width())
-                << language << " " << button->text().toStdString();
-        }
-    }
     ChangeLanguage(*main, "English");
     EXPECT_EQ(texts(), english);
 
     main->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetApplicationFolder(previous);
+}
+
+// How much room a control gives its caption, by the style's own measures, or nothing for
+// a control without one.
+std::optional<int> CaptionRoom(QWidget* widget) {
+    const QStyle* style = widget->style();
+    if (auto* push = qobject_cast<QPushButton*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(push);
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, push).width();
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(check);
+        return style->subElementRect(QStyle::SE_CheckBoxContents, &option, check).width();
+    }
+    // A tool button's label is drawn inside its frame.
+    if (qobject_cast<QToolButton*>(widget))
+        return widget->width() -
+               2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
+    if (qobject_cast<QLabel*>(widget))
+        return widget->contentsRect().width();
+    return std::nullopt;
+}
+
+QString CaptionOf(QWidget* widget) {
+    QString text;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        text = button->text();
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        text = label->text();
+    return text.remove(QRegularExpression("&(?!&)"));
+}
+
+// Every caption the user can see, whole, in the desktop's font, in each shipped language.
+TEST(ShippedLocalization, EveryCaptionFitsItsControlInEachLanguage) {
+    test::TempDir dir;
+    test::ScopedHives hives;
+    const std::filesystem::path previous = ApplicationFolder();
+    SetApplicationFolder(dir.Path());
+    dir.Write("Localization.xml", ReadShipped());
+    LoadProductInfo();
+    std::vector<Form*> windows{new frmSplash([]() -> QWidget* { return nullptr; })};
+    auto* main = new Form1;
+    main->SetMessagePresenter([](QWidget*, const QString&) {});
+    main->Form_Load();
+    auto* about = new frmAbout;
+    about->Form_Load();
+    auto* language = new frmLanguage;
+    language->Form_Load();
+    windows.insert(windows.end(), {main, about, language});
+    // The panels shown one at a time, the editing panel and the reseller edition's buttons.
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{main->Frame2, main->Frame3, main->Frame4, main->cmdSports,
+                                         main->cmdExtras, main->cmdXXX})
+        widget->show();
+    for (Form* window : windows) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    }
+
+    for (const char* name : {"English", "Deutsch", "Espa\xC3\xB1ol",
+                             "Fran\xC3\xA7"
+                             "ais"}) {
+        if (std::string_view(name) != "English") {
+            for (Form* window : windows)
+                ChangeLanguage(*window, QString::fromUtf8(name));
+        }
+        for (Form* window : windows) {
+            for (QWidget* widget : window->findChildren<QWidget*>()) {
+                // Controls a layout places (the player's bar) size themselves to their texts.
+                if (!widget->isVisible() || widget->parentWidget()->layout())
+                    continue;
+                const std::optional<int> room = CaptionRoom(widget);
+                if (!room)
+                    continue;
+                const QString caption = CaptionOf(widget);
+                const QFontMetrics metrics = widget->fontMetrics();
+                if (auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap()) {
+                    const QRect box = label->contentsRect();
+                    EXPECT_LE(metrics.boundingRect(box, Qt::TextWordWrap, caption).height(),
+                              box.height())
+                        << name << ": " << window->Name().toStdString() << "."
+                        << widget->objectName().toStdString();
+                    continue;
+                }
+                EXPECT_LE(metrics.horizontalAdvance(caption), *room)
+                    << name << ": " << window->Name().toStdString() << "."
+                    << widget->objectName().toStdString() << " \"" << caption.toStdString() << "\"";
+            }
+        }
+    }
+
+    for (Form* window : windows)
+        window->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SetApplicationFolder(previous);
 }

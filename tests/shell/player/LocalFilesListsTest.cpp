@@ -49,12 +49,14 @@ TEST(LocalFilesLists, FileListShowsMatchingFilesAndClickGivesTheJoinedPath) {
     ASSERT_EQ(clicked.count(), 2);
     EXPECT_EQ(clicked.at(1).at(0).toString().toStdString(), (dir / "show.DVR-MS").string());
 
-    // A new file shows after refresh; an unreadable folder shows nothing.
+    // A new file shows after refresh; a folder that cannot be listed leaves the list as it was.
     dir.Write("new.wav", "x");
     files.refresh();
-    EXPECT_TRUE(Texts(files).contains("new.wav"));
-    files.setPath(QString::fromStdString((dir / "absent").string()));
-    EXPECT_EQ(files.count(), 0);
+    const QStringList listed = Texts(files);
+    EXPECT_TRUE(listed.contains("new.wav"));
+    EXPECT_FALSE(files.setPath(QString::fromStdString((dir / "absent").string())));
+    EXPECT_EQ(files.path().toStdString(), dir.Path().string());
+    EXPECT_EQ(Texts(files), listed);
 }
 
 TEST(LocalFilesLists, FolderListMovesOnlyToFoldersThatCanBeListed) {
@@ -104,6 +106,11 @@ TEST(LocalFilesLists, DrivesListMountedVolumesAndEachDriveKeepsItsFolder) {
     ASSERT_TRUE(drives.setDrive(QString::fromStdString(dir.Path().string())));
     const QString drive = drives.drive();
     EXPECT_TRUE(QString::fromStdString(dir.Path().string()).startsWith(drive));
+    // A stored drive comes back only while something is mounted exactly there: "/" holds
+    // every path, but an unplugged stick is not "/".
+    EXPECT_FALSE(drives.restoreDrive(drive + "/no/such/stick"));
+    EXPECT_EQ(drives.drive(), drive);
+    EXPECT_TRUE(drives.restoreDrive(drive));
 
     DirListBox folders;
     QObject::connect(&drives, &DriveListBox::driveChanged, &folders, &DirListBox::setDrive);

@@ -1,0 +1,64 @@
+#include "localization/ProgramTexts.h"
+
+#include <unordered_map>
+
+namespace quorvel {
+namespace {
+
+// The windows find these by their English wording (the text they pass to tr()), so a
+// text and its wording in the code change together.
+constexpr ProgramText kTexts[] = {
+    {"MSG_TITLELANGUAGE", "Language Selection"},
+    {"MSG_DOWNLOADED",
+     "The newest translations have been downloaded. Pick a language to use them."},
+    // Main window extras.
+    {"MSG_SEARCHCHANNELS", "Search channels"},
+    {"MSG_IMPORTM3U", "Import M3U..."},
+    {"MSG_IMPORTM3UTIP",
+     "Appends the channels of an M3U playlist; their category is the Type box above, or the "
+     "playlist's group when the box is empty."},
+    {"MSG_IMPORTM3UTITLE", "Import M3U"},
+    {"MSG_CHECKSTREAMS", "Check Streams"},
+    {"MSG_CHECKPROGRESS", "Checked %1 of %2 streams, %3 without answer"},
+    {"MSG_CANCEL", "Cancel"},
+    {"MSG_CANCELLING", "Cancelling..."},
+    {"MSG_CHECKCANCELLED", "The check was cancelled. "},
+    {"MSG_CHECKFAILEDONE", "1 channel did not answer (marked in red). Remove it from the list?"},
+    {"MSG_CHECKFAILED", "%1 channels did not answer (marked in red). Remove them from the list?"},
+    // The player: its menu, its bar and why a stream ended.
+    {"MSG_PLAYPAUSE", "Play/Pause"},
+    {"MSG_PLAY", "Play"},
+    {"MSG_PAUSE", "Pause"},
+    {"MSG_STOP", "Stop"},
+    {"MSG_MUTE", "Mute"},
+    {"MSG_VOLUME", "Volume"},
+    {"MSG_FULLSCREEN", "Full Screen"},
+    {"MSG_COPYTITLES", "Copy Titles"},
+    {"MSG_RECONNECTING", "Reconnecting..."},
+    {"MSG_CANNOTPLAY", "Cannot play \"%1\"."},
+    {"MSG_STREAMBROKE", "The stream broke off while playing."},
+    {"MSG_RECONNECTFAILED",
+     "The stream broke off while playing, and %1 tries to open it again failed."},
+    {"MSG_STREAMSTOPPED", "The stream stopped sending."},
+    {"MSG_NOANSWER", "No answer within %1 seconds."},
+    {"MSG_SERVERSILENT", "The server did not answer within %1 seconds."},
+};
+
+}  // namespace
+
+std::span<const ProgramText> ProgramTexts() {
+    return kTexts;
+}
+
+std::string_view ProgramTextKey(std::string_view english) {
+    static const std::unordered_map<std::string_view, std::string_view> keys = [] {
+        std::unordered_map<std::string_view, std::string_view> map;
+        for (const ProgramText& text : kTexts)
+            map.emplace(text.english, text.key);
+        return map;
+    }();
+    const auto it = keys.find(english);
+    return it == keys.end() ? std::string_view() : it->second;
+}
+
+}  // namespace quorvel
