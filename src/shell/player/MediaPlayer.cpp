@@ -23,6 +23,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace quorvel {
 
@@ -300,7 +302,7 @@ void MediaPlayer::BuildContextMenu() {
 }
 
 void MediaPlayer::BuildSleepMenu() {
-    m_sleepMenu = m_menu->addMenu(tr("Sleep Timer"));
+    m_sleepMenu = m_menu->addMenu(QString());
     m_sleepMenu->setObjectName(QStringLiteral("sleepMenu"));
     auto* group = new QActionGroup(m_sleepMenu);
     const auto add = [&](const QString& text, auto choose) {
@@ -309,11 +311,20 @@ void MediaPlayer::BuildSleepMenu() {
         group->addAction(action);
         return action;
     };
-    QAction* off = add(tr("Off"), [this] { m_sleep->Cancel(); });
+    QAction* off = add(QString(), [this] { m_sleep->Cancel(); });
     off->setChecked(true);
+    std::vector<std::pair<QAction*, int>> afterMinutes;
     for (const int minutes : SleepTimer::kMinuteChoices)
-        add(tr("%1 minutes").arg(minutes), [this, minutes] { m_sleep->StopAfter(minutes); });
-    add(tr("End of Current File"), [this] { m_sleep->StopAtEndOfFile(); });
+        afterMinutes.emplace_back(add(QString(), [this, minutes] { m_sleep->StopAfter(minutes); }),
+                                  minutes);
+    QAction* atEnd = add(QString(), [this] { m_sleep->StopAtEndOfFile(); });
+    KeepTranslated(m_sleepMenu, [this, off, afterMinutes, atEnd] {
+        m_sleepMenu->setTitle(tr("Sleep Timer"));
+        off->setText(tr("Off"));
+        for (const auto& [action, minutes] : afterMinutes)
+            action->setText(tr("%1 minutes").arg(minutes));
+        atEnd->setText(tr("End of Current File"));
+    });
     // The timer turns itself off once it has stopped playback.
     connect(m_sleep, &PlayerSleepTimer::StatusChanged, off, [this, off] {
         if (m_sleep->Mode() == SleepTimer::Mode::Off)

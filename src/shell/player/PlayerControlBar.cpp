@@ -80,8 +80,6 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_behind->setVisible(false);
     m_live = new QToolButton(this);
     m_live->setObjectName(QStringLiteral("live"));
-    m_live->setText(tr("Live"));
-    m_live->setToolTip(tr("Back to Live"));
     m_live->setAutoRaise(true);
     m_live->setFocusPolicy(Qt::NoFocus);
     m_live->setVisible(false);
@@ -121,6 +119,8 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
         m_stop->setToolTip(tr("Stop"));
         m_volume->setToolTip(tr("Volume"));
         m_mute->setToolTip(tr("Mute"));
+        m_live->setText(tr("Live"));
+        m_live->setToolTip(tr("Back to Live"));
         RefreshTitle();
     });
 
