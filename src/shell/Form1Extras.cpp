@@ -64,9 +64,10 @@ Form1Extras::Form1Extras(Form1* form) : QObject(form), m_form(form) {
     cmdCheckStreams = MakeButton(form->Frame2, "cmdCheckStreams", 7680, 5400, 1875);
     KeepTranslated(this, [this] {
         cmdImportM3U->setText(tr("Import M3U..."));
-        cmdImportM3U->setToolTip(
+        cmdImportM3U->setToolTip(PlainToolTip(
             tr("Appends the channels of an M3U playlist; their category is the Type box above, "
-               "or the playlist's group when the box is empty."));
+               "or the playlist's group when the box is empty."),
+            ToolTipLines::Wrapped));
         cmdCheckStreams->setText(tr("Check Streams"));
         FitCaptionToWidth(cmdImportM3U);
         FitCaptionToWidth(cmdCheckStreams);

@@ -28,7 +28,7 @@ constexpr int kSeekSteps = 10;
 QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip) {
     auto* button = new QToolButton(parent);
     button->setIcon(parent->style()->standardIcon(icon));
-    button->setToolTip(tip);
+    button->setToolTip(PlainToolTip(tip));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -77,6 +77,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_recording->setVisible(false);
     m_behind = new QLabel(this);
     m_behind->setObjectName(QStringLiteral("behind"));
+    m_behind->setTextFormat(Qt::PlainText);
     m_behind->setVisible(false);
     m_live = new QToolButton(this);
     m_live->setObjectName(QStringLiteral("live"));
@@ -93,7 +94,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_volume->setValue(m_session.Volume());
     m_volume->setMaximumWidth(80);
     m_volume->setFocusPolicy(Qt::NoFocus);
-    m_volume->setToolTip(tr("Volume"));
+    m_volume->setToolTip(PlainToolTip(tr("Volume")));
     m_mute = MakeButton(this, QStyle::SP_MediaVolume, tr("Mute"));
     m_mute->setObjectName(QStringLiteral("mute"));
     m_mute->setCheckable(true);
@@ -116,11 +117,11 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_volume);
 
     KeepTranslated(this, [this] {
-        m_stop->setToolTip(tr("Stop"));
-        m_volume->setToolTip(tr("Volume"));
-        m_mute->setToolTip(tr("Mute"));
+        m_stop->setToolTip(PlainToolTip(tr("Stop")));
+        m_volume->setToolTip(PlainToolTip(tr("Volume")));
+        m_mute->setToolTip(PlainToolTip(tr("Mute")));
         m_live->setText(tr("Live"));
-        m_live->setToolTip(tr("Back to Live"));
+        m_live->setToolTip(PlainToolTip(tr("Back to Live")));
         RefreshTitle();
     });
 
@@ -280,7 +281,7 @@ void PlayerControlBar::ShowRecording(bool recording, bool possible, const QStrin
                                      const QString& file) {
     m_record->setChecked(recording);
     m_record->setEnabled(recording || possible);
-    m_record->setToolTip(recording ? tr("Stop Recording") : tr("Record"));
+    m_record->setToolTip(PlainToolTip(recording ? tr("Stop Recording") : tr("Record")));
     SetPlainText(*m_recording, status);
     m_recording->setToolTip(PlainToolTip(file));
     m_recording->setVisible(!status.isEmpty());
@@ -302,7 +303,7 @@ void PlayerControlBar::ShowPaused(bool paused) {
     const bool playing = m_session.IsActive() && !paused;
     m_playPause->setIcon(
         style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
+    m_playPause->setToolTip(PlainToolTip(playing ? tr("Pause") : tr("Play")));
 }
 
 void PlayerControlBar::ShowMuted(bool muted) {

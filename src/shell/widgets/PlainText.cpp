@@ -20,11 +20,12 @@ QString CappedText(const QString& text, int maxChars) {
     return text.left(cut) + kEllipsis;
 }
 
-QString PlainToolTip(const QString& text) {
-    // One line, its runs of white space made one space (line breaks and tabs from a server
-    // would only break it up); only as much of a huge name as the tooltip shows is looked at.
+QString PlainToolTip(const QString& text, ToolTipLines lines) {
+    const int maxChars = lines == ToolTipLines::One ? kToolTipChars : kWrappedToolTipChars;
+    // Runs of white space made one space (line breaks and tabs from a server would only break
+    // it up); only as much of a huge name as the tooltip shows is looked at.
     QString line;
-    line.reserve(kToolTipChars + 1);
+    line.reserve(maxChars + 1);
     bool space = false;
     for (const QChar c : text) {
         if (c.isSpace()) {
@@ -35,14 +36,16 @@ QString PlainToolTip(const QString& text) {
             line += QLatin1Char(' ');
         space = false;
         line += c;
-        if (line.size() > kToolTipChars)
+        if (line.size() > maxChars)
             break;
     }
     if (line.isEmpty())
         return {};
     // Marked up always, so the text never decides how it is read; "pre" keeps it on one line.
-    return QStringLiteral("<p style='white-space:pre'>%1</p>")
-        .arg(CappedText(line, kToolTipChars).toHtmlEscaped());
+    const QString paragraph = lines == ToolTipLines::One
+                                  ? QStringLiteral("<p style='white-space:pre'>%1</p>")
+                                  : QStringLiteral("<p>%1</p>");
+    return paragraph.arg(CappedText(line, maxChars).toHtmlEscaped());
 }
 
 void AddCappedItem(QComboBox& combo, const QString& text) {

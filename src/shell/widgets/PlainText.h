@@ -25,9 +25,15 @@ inline constexpr int kTitleChars = 250;
 // surrogate pair.
 QString CappedText(const QString& text, int maxChars = kPlainTextChars);
 
-// A tooltip that shows the text exactly as it is: escaped, on one line, capped. Empty text
-// gives an empty tooltip.
-QString PlainToolTip(const QString& text);
+// How a tooltip lays out its text: a name or a title on one line, a sentence or two wrapped.
+enum class ToolTipLines { One, Wrapped };
+
+// The most characters of a wrapped tooltip.
+inline constexpr int kWrappedToolTipChars = 500;
+
+// A tooltip that shows the text exactly as it is: escaped, capped, its white space runs made
+// one space. Empty text gives an empty tooltip.
+QString PlainToolTip(const QString& text, ToolTipLines lines = ToolTipLines::One);
 
 // Adds an entry to a combo box that shows the text capped and keeps it whole.
 void AddCappedItem(QComboBox& combo, const QString& text);
