@@ -1,6 +1,4 @@
 // quorvel-catalogue: tools for catalogue maintainers (decode, encode, list, languages).
-#include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -8,6 +6,8 @@
 #include "Commands.h"
 
 namespace {
+
+using namespace quorvel::tool;
 
 constexpr const char* kUsage =
     "Usage: quorvel-catalogue COMMAND [ARGUMENTS]\n"
@@ -23,44 +23,32 @@ constexpr const char* kUsage =
     "  extract PAGE.htm OUT.txt                 the channel list of a page as a catalogue\n"
     "Each command explains itself with --help.\n";
 
+int RunCommand(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "--help" || command == "help")
+        return WriteStdout(kUsage) ? 0 : 1;
+    if (command == "decode")
+        return RunDecode(args);
+    if (command == "encode")
+        return RunEncode(args);
+    if (command == "list")
+        return RunList(args);
+    if (command == "languages")
+        return RunLanguages(args);
+    if (command == "import-m3u")
+        return RunImportM3u(args);
+    if (command == "export-m3u")
+        return RunExportM3u(args);
+    if (command == "check")
+        return RunNetworkCommand(command, args);
+    if (command == "publish")
+        return RunPublish(args);
+    if (command == "extract")
+        return RunExtract(args);
+    throw UsageError("unknown command " + command);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace quorvel::tool;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::fprintf(stderr, "quorvel-catalogue: missing command (see --help)\n");
-        return 2;
-    }
-    const std::string command = args.front();
-    args.erase(args.begin());
-    try {
-        if (command == "--help" || command == "help")
-            return WriteStdout(kUsage) ? 0 : 1;
-        if (command == "decode")
-            return RunDecode(args);
-        if (command == "encode")
-            return RunEncode(args);
-        if (command == "list")
-            return RunList(args);
-        if (command == "languages")
-            return RunLanguages(args);
-        if (command == "import-m3u")
-            return RunImportM3u(args);
-        if (command == "export-m3u")
-            return RunExportM3u(args);
-        if (command == "check")
-            return RunNetworkCommand(command, args);
-        if (command == "publish")
-            return RunPublish(args);
-        if (command == "extract")
-            return RunExtract(args);
-        throw UsageError("unknown command " + command);
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
-        return 1;
-    }
+    return quorvel::tool::RunCatalogueTool(argc, argv, RunCommand);
 }

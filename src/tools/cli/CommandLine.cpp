@@ -51,6 +51,25 @@ void CommandLine::ExpectPositionals(std::size_t min, std::size_t max) const {
         throw UsageError("unexpected argument " + m_positionals[max]);
 }
 
+int RunCatalogueTool(int argc, char** argv, const ToolCommand& run) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fprintf(stderr, "quorvel-catalogue: missing command (see --help)\n");
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    try {
+        return run(command, args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvel-catalogue %s: %s\n", command.c_str(), e.what());
+        return 1;
+    }
+}
+
 bool WriteStdout(const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
            std::fflush(stdout) == 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -51,6 +52,13 @@ void ForEachInputLine(std::string_view text, Fn&& fn) {
         start = next;
     }
 }
+
+// The catalogue tool's main: runs the command named first through `run` with the rest of
+// the arguments. A usage error exits with status 2, any other failure with 1, each told on
+// one line naming the command.
+using ToolCommand =
+    std::function<int(const std::string& command, const std::vector<std::string>& args)>;
+int RunCatalogueTool(int argc, char** argv, const ToolCommand& run);
 
 // Writes all of `bytes` to stdout; false when the write failed.
 bool WriteStdout(const std::string& bytes);
