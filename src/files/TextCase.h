@@ -19,6 +19,10 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Position of needle in haystack, or npos; an empty needle is found at 0.
 std::size_t FindIgnoringCase(std::string_view haystack, std::string_view needle,
                              std::size_t from = 0);
+inline bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
 inline bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle) {
     return FindIgnoringCase(haystack, needle) != std::string_view::npos;
 }

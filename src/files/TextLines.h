@@ -28,6 +28,18 @@ void ForEachLine(std::string_view bytes, Fn&& fn) {
 
 std::vector<std::string_view> SplitLines(std::string_view bytes);
 
+// The text after a UTF-8 byte order mark and the white space that leads it, as a playlist
+// is recognised by its first word.
+inline std::string_view SkipByteOrderMarkAndSpace(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' ||
+                              bytes.front() == '\r' || bytes.front() == '\n')) {
+        bytes.remove_prefix(1);
+    }
+    return bytes;
+}
+
 // Each line followed by CR LF, as every file of the program is written.
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 

@@ -23,11 +23,6 @@ std::string_view TrimSpace(std::string_view text) {
     return text;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Strict UTF-8 check (no overlong forms, no surrogates, nothing past U+10FFFF).
 bool IsValidUtf8(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());

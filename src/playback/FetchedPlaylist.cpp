@@ -3,6 +3,7 @@
 #include <array>
 
 #include "files/TextCase.h"
+#include "files/TextLines.h"
 
 namespace quorvel {
 namespace {
@@ -33,21 +34,6 @@ bool HasPlaylistExtension(std::string_view url) {
     return false;
 }
 
-std::string_view SkipBomAndSpace(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' ||
-                              bytes.front() == '\r' || bytes.front() == '\n')) {
-        bytes.remove_prefix(1);
-    }
-    return bytes;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 bool LooksLikeText(std::string_view bytes) {
     for (const unsigned char c : bytes) {
         if (c == 0 || (c < 0x20 && c != '\r' && c != '\n' && c != '\t'))
@@ -69,7 +55,7 @@ bool MayBePlaylist(std::string_view contentType, std::string_view url,
     }
     if (HasPlaylistExtension(url))
         return true;
-    const std::string_view start = SkipBomAndSpace(firstBytes);
+    const std::string_view start = SkipByteOrderMarkAndSpace(firstBytes);
     return StartsWithIgnoringCase(start, "#EXTM3U") ||
            StartsWithIgnoringCase(start, "[playlist]") ||
            DetectPlaylistFormat(firstBytes) != PlaylistFormat::NotAPlaylist;

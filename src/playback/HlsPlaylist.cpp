@@ -16,11 +16,6 @@ std::string_view TrimLine(std::string_view line) {
     return line;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // The URI="..." attribute of a tag line, or empty.
 std::string_view UriAttribute(std::string_view line) {
     const std::size_t at = FindIgnoringCase(line, "URI=\"");

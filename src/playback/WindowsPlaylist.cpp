@@ -1,6 +1,7 @@
 #include "playback/WindowsPlaylist.h"
 
 #include "files/TextCase.h"
+#include "files/TextLines.h"
 #include "playback/AddressPolicy.h"
 #include "playback/XmlTagScanner.h"
 
@@ -9,16 +10,6 @@
 
 namespace quorvel {
 namespace {
-
-std::string_view SkipByteOrderMarkAndSpace(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' ||
-                              bytes.front() == '\r' || bytes.front() == '\n')) {
-        bytes.remove_prefix(1);
-    }
-    return bytes;
-}
 
 std::string_view TrimAll(std::string_view text) {
     const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };

@@ -5,11 +5,6 @@
 namespace quorvel::reg {
 namespace {
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
