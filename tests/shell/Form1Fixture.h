@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QStringList>
+#include <QTextDocument>
 
 #include <cstdlib>
 #include <filesystem>
@@ -102,5 +103,14 @@ private:
     ScopedHives m_hives;
     std::optional<std::string> m_oldRuntime;
 };
+
+// What a tooltip shows: Qt renders it as markup when it looks like some.
+inline QString ShownToolTip(const QString& tip) {
+    if (!Qt::mightBeRichText(tip))
+        return tip;
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText();
+}
 
 }  // namespace quorvel::test

@@ -11,15 +11,6 @@
 namespace quorvel {
 namespace {
 
-// What a tooltip shows: Qt renders it as markup when it looks like some.
-QString Shown(const QString& tip) {
-    if (!Qt::mightBeRichText(tip))
-        return tip;
-    QTextDocument document;
-    document.setHtml(tip);
-    return document.toPlainText();
-}
-
 TEST(Form1NowPlaying, TheTitleShowsAsLiteralTextOnTheWindowAndThePlayerUntilItGoes) {
     test::Form1Fixture fixture;
     auto form = fixture.MakeForm();
@@ -27,7 +18,7 @@ TEST(Form1NowPlaying, TheTitleShowsAsLiteralTextOnTheWindowAndThePlayerUntilItGo
     const QString hostile = QStringLiteral("<a href=x>y</a><img src=/etc/passwd>");
     form->WindowsMediaPlayer1_NowPlayingChanged(hostile);
     for (QWidget* widget : {static_cast<QWidget*>(form.get()), form->PlayerArea}) {
-        EXPECT_EQ(Shown(widget->toolTip()).toStdString(), hostile.toStdString());
+        EXPECT_EQ(test::ShownToolTip(widget->toolTip()).toStdString(), hostile.toStdString());
     }
 
     // A title without end, broken over lines, with an emoji where the cut falls.
@@ -35,16 +26,16 @@ TEST(Form1NowPlaying, TheTitleShowsAsLiteralTextOnTheWindowAndThePlayerUntilItGo
     form->WindowsMediaPlayer1_NowPlayingChanged(QString(kToolTipChars - 2, QLatin1Char('a')) +
                                                 smile + QStringLiteral("\n<b>") +
                                                 QString(5000, QLatin1Char('b')));
-    const QString cut = Shown(form->toolTip());
+    const QString cut = test::ShownToolTip(form->toolTip());
     EXPECT_EQ(cut, QString(kToolTipChars - 2, QLatin1Char('a')) + QChar(0x2026));
-    EXPECT_EQ(Shown(form->PlayerArea->toolTip()), cut);
+    EXPECT_EQ(test::ShownToolTip(form->PlayerArea->toolTip()), cut);
 
     // Stopped, or a stream without titles: the tooltips are what they were.
     form->WindowsMediaPlayer1_NowPlayingChanged({});
     EXPECT_TRUE(form->toolTip().isEmpty());
     EXPECT_EQ(form->PlayerArea->toolTip(), QStringLiteral("Player"));
     form->WindowsMediaPlayer1_NowPlayingChanged(QStringLiteral("Plain & simple"));
-    EXPECT_EQ(Shown(form->toolTip()), QStringLiteral("Plain & simple"));
+    EXPECT_EQ(test::ShownToolTip(form->toolTip()), QStringLiteral("Plain & simple"));
 }
 
 }  // namespace

@@ -23,15 +23,6 @@
 namespace quorvel {
 namespace {
 
-// What a tooltip shows: Qt reads it as markup when it looks like some.
-QString Shown(const QString& tip) {
-    if (!Qt::mightBeRichText(tip))
-        return tip;
-    QTextDocument document;
-    document.setHtml(tip);
-    return document.toPlainText();
-}
-
 // Shows each row's tooltip the way a hover does; returns what each showed.
 std::vector<std::string> HoverEveryRow(ListView& list) {
     std::vector<std::string> shown;
@@ -41,7 +32,7 @@ std::vector<std::string> HoverEveryRow(ListView& list) {
         QHelpEvent hover(QEvent::ToolTip, cell.center(),
                          list.viewport()->mapToGlobal(cell.center()));
         QApplication::sendEvent(list.viewport(), &hover);
-        shown.push_back(Shown(QToolTip::text()).toStdString());
+        shown.push_back(test::ShownToolTip(QToolTip::text()).toStdString());
         QToolTip::hideText();
     }
     return shown;
