@@ -57,9 +57,8 @@ const char* KindName(MediaKind kind) {
     return "?";
 }
 
-void BM_EngineOpenToPlaybackStart(benchmark::State& state) {
-    const auto kind = static_cast<MediaKind>(state.range(0));
-    const QString path = QString::fromStdString(quorvel::test::TestMediaFile(kind).string());
+// Times each Open of `address` on a headless engine until playback starts.
+void TimeEngineOpens(benchmark::State& state, const QString& address) {
     quorvel::SessionOptions options;
     options.video = quorvel::VideoOutput::Null;
     options.audioOutput = "null";
@@ -69,7 +68,7 @@ void BM_EngineOpenToPlaybackStart(benchmark::State& state) {
         auto connection =
             QObject::connect(&engine, &quorvel::PlayerEngine::Started, [&] { started = true; });
         const auto begin = std::chrono::steady_clock::now();
-        engine.Open(path);
+        engine.Open(address);
         if (!WaitFor([&] { return started; }, 5000))
             state.SkipWithError("did not start");
         state.SetIterationTime(
@@ -78,6 +77,11 @@ void BM_EngineOpenToPlaybackStart(benchmark::State& state) {
         engine.Stop();
         WaitFor([&] { return false; }, 20);
     }
+}
+
+void BM_EngineOpenToPlaybackStart(benchmark::State& state) {
+    const auto kind = static_cast<MediaKind>(state.range(0));
+    TimeEngineOpens(state, QString::fromStdString(quorvel::test::TestMediaFile(kind).string()));
     state.SetLabel(KindName(kind));
 }
 
@@ -87,25 +91,7 @@ void BM_EngineOpenRemotePlaylistToPlaybackStart(benchmark::State& state) {
     server.Serve("/tone.mp3", quorvel::test::TestMediaBytes(MediaKind::Mp3), "audio/mpeg");
     server.Serve("/radio.asx", "<asx><entry><ref href=\"tone.mp3\"/></entry></asx>",
                  "video/x-ms-asf");
-    const QString url = QString::fromStdString(server.Url("/radio.asx"));
-    quorvel::SessionOptions options;
-    options.video = quorvel::VideoOutput::Null;
-    options.audioOutput = "null";
-    quorvel::PlayerEngine engine(options);
-    for (auto _ : state) {
-        bool started = false;
-        auto connection =
-            QObject::connect(&engine, &quorvel::PlayerEngine::Started, [&] { started = true; });
-        const auto begin = std::chrono::steady_clock::now();
-        engine.Open(url);
-        if (!WaitFor([&] { return started; }, 5000))
-            state.SkipWithError("did not start");
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
-        QObject::disconnect(connection);
-        engine.Stop();
-        WaitFor([&] { return false; }, 20);
-    }
+    TimeEngineOpens(state, QString::fromStdString(server.Url("/radio.asx")));
     state.SetLabel("asx over http, mp3");
 }
 
