@@ -2,11 +2,14 @@
 # Builds the fuzz preset and fuzzes each target for a while (FUZZ_SECONDS, 60 by default),
 # starting from its seed corpus in tests/fuzz/corpus/, as many at once as there are
 # processors (FUZZ_JOBS). Fails on any crash, leak or timeout; the input that showed it is
-# kept in build-fuzz/artifacts/.
+# kept in build-fuzz/artifacts/. FUZZ_SEED fixes the random seed, so a run that failed
+# elsewhere walks the same inputs here.
 # scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u|banner|recordingname ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
+seed=()
+[ -n "${FUZZ_SEED:-}" ] && seed=(-seed="$FUZZ_SEED")
 parallel=${FUZZ_JOBS:-$(nproc)}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner recordingname)
@@ -23,7 +26,7 @@ fuzz_one() {
   mkdir -p "$work/$t"
   local status=0
   LC_ALL=C.UTF-8 "build-fuzz/bin/fuzz_$t" -max_total_time="$seconds" -timeout=25 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t-" \
+    -rss_limit_mb=2048 -print_final_stats=1 "${seed[@]}" -artifact_prefix="build-fuzz/artifacts/$t-" \
     "$work/$t" "tests/fuzz/corpus/$t" >"$work/$t.log" 2>&1 || status=$?
   echo "$status" >"$work/$t.status"
 }

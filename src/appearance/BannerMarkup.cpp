@@ -169,6 +169,9 @@ std::optional<std::string> LinkTarget(std::string_view raw) {
     });
     if (!web || !clean)
         return std::nullopt;
+    // The scheme in one case, so the target reads the same wherever it is checked again.
+    for (std::size_t i = 0; href[i] != ':'; ++i)
+        href[i] = Lower(href[i]);
     std::string escaped;
     for (const char c : href) {
         if (c == '&' || c == '<' || c == '>' || c == '"')

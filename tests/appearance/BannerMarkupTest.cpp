@@ -19,7 +19,7 @@ TEST(BannerMarkup, KeepsTextWebLinksEmphasisAndBreaksAndNothingElse) {
         "<!DOCTYPE html><html><head><title>Ads</title><style>p{}</style>"
         "<script>document.write('<b>x</b>')</script></head>"
         "<body bgcolor=red><h1 style=\"x\">Tom &amp; Jerry&nbsp;&#x263A;&bogus; 1 < 2</h1>"
-        "<p>See <A HREF=' http://a.example/?q=1&amp;r=&quot;2 '>the <B>news</B></a>"
+        "<p>See <A HREF=' HTTP://a.example/?q=1&amp;r=&quot;2 '>the <B>news</B></a>"
         "<a href=\"javascript:alert(1)\">script</a><a href=file:///etc/passwd>file</a>"
         "<img src=\"/dev/zero\" width=99999 height=99999><!-- <b>hidden</b> -->"
         "<table><tr><td>cell</td></tr></table><font color=red><i>end</i></font>";
