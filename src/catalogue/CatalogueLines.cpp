@@ -20,7 +20,7 @@ CatalogueReadResult Failure(CatalogueReadStatus status, const std::filesystem::p
 
 }  // namespace
 
-CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const DecodedLineFn& fn) {
+CatalogueReadResult ForEachEncodedLine(const std::filesystem::path& path, const EncodedLineFn& fn) {
     std::string error;
     FileReadStatus opened = FileReadStatus::Read;
     const FileDescriptor file = OpenRegularFileForReading(path, error, &opened);
@@ -50,8 +50,7 @@ CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const 
                 searched = stop;
                 break;
             }
-            DecodeBytes(data + start, data + start, stop - start);
-            if (!fn(++lineNumber, std::string_view(data + start, stop - start))) {
+            if (!fn(++lineNumber, data + start, stop - start)) {
                 return {CatalogueReadStatus::Stopped, {}};
             }
             start = stop + 1;
@@ -61,8 +60,7 @@ CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const 
         }
         if (atEnd) {
             if (start < filled) {
-                DecodeBytes(data + start, data + start, filled - start);
-                if (!fn(++lineNumber, std::string_view(data + start, filled - start))) {
+                if (!fn(++lineNumber, data + start, filled - start)) {
                     return {CatalogueReadStatus::Stopped, {}};
                 }
             }
@@ -86,6 +84,13 @@ CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const 
             filled += static_cast<std::size_t>(n);
         }
     }
+}
+
+CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& path, const DecodedLineFn& fn) {
+    return ForEachEncodedLine(path, [&](std::size_t lineNumber, char* line, std::size_t size) {
+        DecodeBytes(line, line, size);
+        return fn(lineNumber, std::string_view(line, size));
+    });
 }
 
 }  // namespace quorvel

@@ -24,4 +24,11 @@ using DecodedLineFn = std::function<bool(std::size_t lineNumber, std::string_vie
 // regular file is read: a pipe or device fails to open (OpenFailed); no file is Missing.
 CatalogueReadResult ForEachDecodedLine(const std::filesystem::path& file, const DecodedLineFn& fn);
 
+// Called with each line as the file holds it (still encoded), in a buffer the callee may
+// change in place (decode it there) until it returns.
+using EncodedLineFn = std::function<bool(std::size_t lineNumber, char* line, std::size_t size)>;
+
+// The same walk without the decoding, for a reader that decodes only the lines it keeps.
+CatalogueReadResult ForEachEncodedLine(const std::filesystem::path& file, const EncodedLineFn& fn);
+
 }  // namespace quorvel

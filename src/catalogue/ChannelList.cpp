@@ -1,5 +1,6 @@
 #include "catalogue/ChannelList.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/FoldedText.h"
 #include "catalogue/LanguageCollector.h"
+#include "catalogue/LineCodec.h"
 #include "catalogue/SortValues.h"
 #include "files/Windows1252.h"
 
@@ -23,6 +25,14 @@ std::optional<std::string> ToCatalogueBytes(const std::string& utf8) {
     if (Windows1252ToUtf8(bytes) != utf8)
         return std::nullopt;
     return bytes;
+}
+
+// Whether the encoded field decodes to `text`.
+bool DecodesTo(std::string_view encoded, std::string_view text) {
+    return encoded.size() == text.size() &&
+           std::equal(encoded.begin(), encoded.end(), text.begin(), [](char e, char t) {
+               return static_cast<char>(DecodeByte(static_cast<unsigned char>(e))) == t;
+           });
 }
 
 ListRow MakeRow(const RecordFields& fields, std::string categoryUtf8) {
@@ -71,31 +81,36 @@ bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const Brow
     std::string foldedType;
     bool failed = false;
 
-    const auto read = ForEachDecodedLine(catalogueFile, [&](std::size_t, std::string_view line) {
-        const RecordFields fields = SplitRecordFields(line);
-        if (fields.count == 0)
+    // Records are split while still encoded and only those of the category are decoded: most
+    // lines of a catalogue belong to another one.
+    constexpr char kEncodedSeparator = static_cast<char>(EncodeByte(kFieldSeparator));
+    const auto read =
+        ForEachEncodedLine(catalogueFile, [&](std::size_t, char* line, std::size_t size) {
+            const RecordFields fields = SplitRecordFields({line, size}, kEncodedSeparator);
+            if (fields.count == 0)
+                return true;
+            if (fields.count < 3) {
+                failed = true;
+                return false;
+            }
+            if (!category || !DecodesTo(fields.Category(), *category))
+                return true;
+            if (fields.count < 4) {
+                failed = true;
+                return false;
+            }
+            DecodeBytes(line, line, size);  // the fields view the same bytes, now decoded
+            bool show = allLanguages;
+            if (!show && language) {
+                FoldText1252(fields.Type(), foldedType);
+                show = foldedType.find(*language) != std::string::npos;
+            }
+            if (show)
+                fn(fields);
+            if (languages)
+                languages->AddTypeField(fields.Type());
             return true;
-        if (fields.count < 3) {
-            failed = true;
-            return false;
-        }
-        if (!category || fields.Category() != *category)
-            return true;
-        if (fields.count < 4) {
-            failed = true;
-            return false;
-        }
-        bool show = allLanguages;
-        if (!show && language) {
-            FoldText1252(fields.Type(), foldedType);
-            show = foldedType.find(*language) != std::string::npos;
-        }
-        if (show)
-            fn(fields);
-        if (languages)
-            languages->AddTypeField(fields.Type());
-        return true;
-    });
+        });
     return !failed && read.status == CatalogueReadStatus::Completed;
 }
 

@@ -2,31 +2,25 @@
 
 #include "files/Windows1252.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace quorvel {
 
 bool IsAsciiText(std::string_view bytes) {
     const char* p = bytes.data();
     const std::size_t n = bytes.size();
-    std::uint64_t seen = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        seen |= word;
+#if defined(__SSE2__)
+    // Sixteen bytes a step; the last sixteen may overlap bytes seen already.
+    if (n >= 16) {
+        __m128i seen = _mm_setzero_si128();
+        for (std::size_t i = 0; i + 16 <= n; i += 16)
+            seen = _mm_or_si128(seen, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        seen = _mm_or_si128(seen, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)));
+        return _mm_movemask_epi8(seen) == 0;
     }
-    if (i < n && n >= 8) {
-        // The last eight bytes, some seen already: one step instead of up to seven.
-        std::uint64_t word;
-        std::memcpy(&word, p + n - 8, 8);
-        seen |= word;
-        i = n;
-    }
-    for (; i < n; ++i)
+#endif
+    unsigned char seen = 0;
+    for (std::size_t i = 0; i < n; ++i)
         seen |= static_cast<unsigned char>(p[i]);
-    return (seen & 0x8080808080808080ull) == 0;
+    return seen < 0x80;
 }
 
 std::string FieldToUtf8(std::string_view bytes) {
@@ -37,7 +31,7 @@ void AppendFieldUtf8(std::string& out, std::string_view bytes) {
     if (IsAsciiText(bytes))
         out.append(bytes);
     else
-        out.append(Windows1252ToUtf8(bytes));
+        AppendWindows1252AsUtf8(out, bytes);
 }
 
 }  // namespace quorvel

@@ -32,63 +32,78 @@ struct RecordFields {
 
 namespace detail {
 
-// Bit k set when byte k of the sixteen at p is a field separator.
-inline unsigned SeparatorMask16(const char* p) {
+// Bit k set when byte k of the sixteen at p is `separator`.
+inline unsigned SeparatorMask16(const char* p, char separator) {
 #if defined(__SSE2__)
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     return static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(kFieldSeparator))));
+        _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(separator))));
 #else
     unsigned mask = 0;
     for (unsigned k = 0; k < 16; ++k)
-        mask |= static_cast<unsigned>(p[k] == kFieldSeparator) << k;
+        mask |= static_cast<unsigned>(p[k] == separator) << k;
     return mask;
 #endif
 }
 
 }  // namespace detail
 
-inline RecordFields SplitRecordFields(std::string_view line) {
+// `separator` is "|" of a decoded line, or its scrambled form to split a line still encoded
+// (the scramble keeps every byte in its place).
+inline RecordFields SplitRecordFields(std::string_view line, char separator = kFieldSeparator) {
     RecordFields fields;
     const char* const begin = line.data();
     const std::size_t size = line.size();
     std::size_t fieldStart = 0;
-    const auto separatorAt = [&](std::size_t at) {
-        fields.field[static_cast<std::size_t>(fields.count++)] =
-            std::string_view(begin + fieldStart, at - fieldStart);
-        fieldStart = at + 1;
-        return fields.count == 4;
-    };
-    // One pass over the line, sixteen bytes at a time: fields are short, and a search per
-    // field cost more than the search itself.
-    // The separators among the sixteen bytes from `from`, those before `first` left out;
-    // true once the fourth is found.
-    const auto scan = [&](std::size_t from, std::size_t first) {
-        unsigned found = detail::SeparatorMask16(begin + from) & (~0u << (first - from));
+    int count = 0;
+    // Takes the separators marked in `found` (bit k: byte base + k), first to last; true once
+    // the fourth is taken.
+    const auto take = [&](std::uint64_t found, std::size_t base) {
         for (; found != 0; found &= found - 1) {
-            if (separatorAt(from + static_cast<std::size_t>(std::countr_zero(found))))
+            const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(found));
+            fields.field[static_cast<std::size_t>(count++)] =
+                std::string_view(begin + fieldStart, at - fieldStart);
+            fieldStart = at + 1;
+            if (count == 4)
                 return true;
         }
         return false;
     };
-    std::size_t i = 0;
-    for (; i + 16 <= size; i += 16) {
-        if (scan(i, i))
-            return fields;
-    }
-    // The rest of a long line: its last sixteen bytes, the ones seen already left out.
-    if (i < size && size >= 16) {
-        if (scan(size - 16, i))
-            return fields;
-        i = size;
-    }
-    for (; i < size; ++i) {
-        if (begin[i] == kFieldSeparator && separatorAt(i))
-            return fields;
+    const auto mask = [&](std::size_t at) -> std::uint64_t {
+        return detail::SeparatorMask16(begin + at, separator);
+    };
+    // Fields are short: one mask of up to sixty-four bytes a step, then its bits in order,
+    // costs less than a search per field.
+    bool fourth = false;
+    if (size >= 16) {
+        std::size_t i = 0;
+        for (; i + 64 <= size && !fourth; i += 64)
+            fourth =
+                take(mask(i) | mask(i + 16) << 16 | mask(i + 32) << 32 | mask(i + 48) << 48, i);
+        if (!fourth && i < size) {
+            // The rest, under sixty-four bytes; its last sixteen end with the line and may
+            // overlap bytes seen already, whose bits are the same or shifted out.
+            const std::size_t base = i;
+            std::uint64_t found = 0;
+            for (; i + 16 <= size; i += 16)
+                found |= mask(i) << (i - base);
+            if (i < size) {
+                const std::size_t last = size - 16;
+                found |= last >= base ? mask(last) << (last - base) : mask(last) >> (base - last);
+            }
+            fourth = take(found, base);
+        }
+    } else {
+        std::uint64_t found = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            found |= static_cast<std::uint64_t>(begin[i] == separator) << i;
+        fourth = take(found, 0);
     }
     // The last field ends with the line; a line without separator is no record.
-    if (fields.count > 0)
-        separatorAt(size);
+    if (!fourth && count > 0)
+        fields.field[static_cast<std::size_t>(count++)] =
+            std::string_view(begin + fieldStart, size - fieldStart);
+    fields.count = count;
     return fields;
 }
 

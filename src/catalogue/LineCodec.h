@@ -24,10 +24,10 @@ inline void DecodeLineInPlace(std::string& text) {
 }
 
 // Single bytes, for callers that look at one character.
-inline unsigned char EncodeByte(unsigned char a) {
+constexpr unsigned char EncodeByte(unsigned char a) {
     return static_cast<unsigned char>(a + 64 + (a >= 192 ? 1 : 0));
 }
-inline unsigned char DecodeByte(unsigned char a) {
+constexpr unsigned char DecodeByte(unsigned char a) {
     return static_cast<unsigned char>(a - 64 - (a < 64 ? 1 : 0));
 }
 

@@ -1,50 +1,16 @@
 #include "files/Windows1252.h"
 
-#include <iconv.h>
-
 #include <array>
-#include <cerrno>
-#include <stdexcept>
 
 namespace quorvel {
 namespace {
 
-// One conversion direction; iconv_t is not thread-safe, so each thread keeps its own.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : m_handle(iconv_open(to, from)) {
-        if (m_handle == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-        }
-    }
-    ~Iconv() { iconv_close(m_handle); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts as much as it can; returns false with errno set where it stopped.
-    bool Convert(std::string_view& in, std::string& out) {
-        iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        bool ok = true;
-        while (srcLeft > 0) {
-            std::array<char, 4096> buffer;
-            char* dst = buffer.data();
-            std::size_t dstLeft = buffer.size();
-            const std::size_t rc = iconv(m_handle, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer.data(), buffer.size() - dstLeft);
-            if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                ok = false;
-                break;
-            }
-        }
-        in.remove_prefix(in.size() - srcLeft);
-        return ok;
-    }
-
-private:
-    iconv_t m_handle;
-};
+// What 0x80 to 0x9F stand for; every other byte is the code point of the same number. The
+// five bytes the code page leaves undefined stand for their C1 controls.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool IsAscii(std::string_view text) {
     for (unsigned char c : text) {
@@ -54,8 +20,15 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-bool IsUndefinedIn1252(unsigned char byte) {
-    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+// The byte that stands for `code`, or '?' when the code page has none.
+char ByteFor(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
+        return static_cast<char>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == code)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
 }
 
 // Length of the UTF-8 sequence that starts with `lead`, or 1 for a stray byte.
@@ -71,50 +44,64 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 
 }  // namespace
 
+void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
+    // At most three bytes each, written through a pointer: most fields are a few bytes long,
+    // and appending byte by byte cost more than the conversion.
+    const std::size_t at = out.size();
+    out.resize(at + 3 * bytes.size());
+    char* p = out.data() + at;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            *p++ = c;
+            continue;
+        }
+        const char32_t code = byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+        if (code < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (code >> 6));
+        } else {
+            *p++ = static_cast<char>(0xE0 | (code >> 12));
+            *p++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        }
+        *p++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
 std::string Windows1252ToUtf8(std::string_view bytes) {
     if (IsAscii(bytes))
         return std::string(bytes);
-    thread_local Iconv converter("UTF-8", "WINDOWS-1252");
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
-    while (!converter.Convert(bytes, out)) {
-        // Only the undefined bytes stop the converter.
-        const auto byte = static_cast<unsigned char>(bytes.front());
-        if (IsUndefinedIn1252(byte)) {
-            out.push_back(char(0xC2));
-            out.push_back(char(byte));
-        } else {
-            out.push_back('?');
-        }
-        bytes.remove_prefix(1);
-    }
+    AppendWindows1252AsUtf8(out, bytes);
     return out;
 }
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
     if (IsAscii(utf8))
         return std::string(utf8);
-    thread_local Iconv converter("WINDOWS-1252", "UTF-8");
     std::string out;
     out.reserve(utf8.size());
-    while (!converter.Convert(utf8, out)) {
-        if (utf8.empty())
-            break;
-        const auto lead = static_cast<unsigned char>(utf8.front());
-        // Skip the whole broken sequence, but never a byte that starts the next one.
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            out += utf8[i++];
+            continue;
+        }
+        // A broken sequence is one "?" as a whole, but never takes a byte that starts the
+        // next one.
         const std::size_t expected = Utf8SequenceLength(lead);
         std::size_t length = 1;
-        while (length < expected && length < utf8.size() &&
-               (static_cast<unsigned char>(utf8[length]) & 0xC0) == 0x80) {
+        char32_t code = lead & (0x7F >> expected);
+        while (length < expected && i + length < utf8.size() &&
+               (static_cast<unsigned char>(utf8[i + length]) & 0xC0) == 0x80) {
+            code = (code << 6) | (static_cast<unsigned char>(utf8[i + length]) & 0x3F);
             ++length;
         }
-        // U+0081 and friends are the undefined bytes coming back.
-        if (length == 2 && lead == 0xC2 && IsUndefinedIn1252(static_cast<unsigned char>(utf8[1]))) {
-            out.push_back(utf8[1]);
-        } else {
-            out.push_back('?');
-        }
-        utf8.remove_prefix(length);
+        const bool whole = expected > 1 && length == expected;
+        const bool overlong = (expected == 3 && code < 0x800) || (expected == 4 && code < 0x10000);
+        const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+        out += whole && !overlong && !surrogate && code <= 0x10FFFF ? ByteFor(code) : '?';
+        i += length;
     }
     return out;
 }

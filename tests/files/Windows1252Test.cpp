@@ -1,6 +1,11 @@
+#include "files/Utf8.h"
 #include "files/Windows1252.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <optional>
+#include <string>
 
 namespace quorvel {
 namespace {
@@ -21,6 +26,46 @@ TEST(Windows1252, MapsTheCodePagesOwnCharacters) {
     EXPECT_EQ(Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
 }
 
+// glibc's converter as a second opinion: every byte, and every character there is, convert
+// as it does; but the five undefined bytes, which it refuses, stand for their C1 controls,
+// and the tag characters, which it drops without a word, become "?" as any other.
+TEST(Windows1252, ConvertsEveryByteAndEveryCharacterAsTheSystemConverterDoes) {
+    const iconv_t from = iconv_open("UTF-8", "WINDOWS-1252");
+    const iconv_t to = iconv_open("WINDOWS-1252", "UTF-8");
+    ASSERT_NE(from, reinterpret_cast<iconv_t>(-1));
+    ASSERT_NE(to, reinterpret_cast<iconv_t>(-1));
+    const auto convert = [](iconv_t handle, std::string in) -> std::optional<std::string> {
+        char buffer[8];
+        char* src = in.data();
+        char* dst = buffer;
+        std::size_t srcLeft = in.size();
+        std::size_t dstLeft = sizeof buffer;
+        iconv(handle, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(handle, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1))
+            return std::nullopt;
+        return std::string(buffer, sizeof buffer - dstLeft);
+    };
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        std::string expected = convert(from, one).value_or("");
+        if (expected.empty())
+            AppendUtf8(expected, static_cast<char32_t>(byte));
+        EXPECT_EQ(Windows1252ToUtf8(one), expected) << byte;
+    }
+    for (char32_t code = 1; code <= 0x10FFFF; ++code) {
+        if ((code >= 0xD800 && code <= 0xDFFF) || (code >= 0xE0000 && code <= 0xE007F))
+            continue;
+        std::string utf8;
+        AppendUtf8(utf8, code);
+        const std::string expected = convert(to, utf8).value_or("?");
+        const std::string got = Utf8ToWindows1252(utf8);
+        if (got != expected && !(code >= 0x80 && code < 0xA0 && got == std::string(1, char(code))))
+            ADD_FAILURE() << "U+" << std::hex << static_cast<unsigned>(code) << ": " << got;
+    }
+    iconv_close(from);
+    iconv_close(to);
+}
+
 TEST(Windows1252, WritesQuestionMarksForWhatTheCodePageCannotHold) {
     EXPECT_EQ(Utf8ToWindows1252("\u4E2D\u6587 TV"), "?? TV");
     EXPECT_EQ(Utf8ToWindows1252("\u20AC5"),
@@ -32,6 +77,8 @@ TEST(Windows1252, WritesQuestionMarksForWhatTheCodePageCannotHold) {
               "a?b");
     EXPECT_EQ(Utf8ToWindows1252("\xFF\xFE"), "??");
     EXPECT_EQ(Utf8ToWindows1252("end\xE2\x82"), "end?");
+    // Overlong forms, surrogates and code points past Unicode are broken sequences too.
+    EXPECT_EQ(Utf8ToWindows1252("\xC0\xA9|\xE0\x82\xA9|\xED\xA0\x80|\xF4\x90\x80\x80"), "??|?|?|?");
 }
 
 TEST(Windows1252, FoldsLettersOfTheCodePageOnly) {

@@ -1,10 +1,12 @@
 // The catalogue reader and the line codec: the chunked file reader gives exactly the lines
-// of the whole-file splitter, also across its read buffer's edge, and decoding undoes
-// encoding for every byte but 255.
+// of the whole-file splitter, also across its read buffer's edge; decoding undoes encoding
+// for every byte but 255; the category walk (split before decoding) lists exactly the
+// records that splitting the decoded lines finds.
 #include "FuzzCheck.h"
 #include "FuzzTempFolder.h"
 #include "catalogue/CatalogueLines.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelRecord.h"
 #include "catalogue/LineCodec.h"
 #include "files/FileIo.h"
 #include "files/TextLines.h"
@@ -63,6 +65,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read.size() == whole.size());
     for (std::size_t i = 0; i < whole.size(); ++i)
         FUZZ_CHECK(read[i] == DecodeLine(whole[i]));
+
+    std::vector<std::string> expected;
+    bool wholeFile = true;
+    for (const std::string& line : read) {
+        const RecordFields fields = SplitRecordFields(line);
+        if (fields.count > 0 && fields.count < 3) {
+            wholeFile = false;
+            break;
+        }
+        if (fields.count == 0 || fields.Category() != "Radio")
+            continue;
+        if (fields.count < 4) {
+            wholeFile = false;
+            break;
+        }
+        expected.push_back(std::string(fields.Name()) + '|' + std::string(fields.Url()) + '|' +
+                           std::string(fields.Type()));
+    }
+    std::vector<std::string> listed;
+    const BrowsingState radio{"Radio", "", false};
+    const bool listedAll = ForEachListedChannel(path, radio, nullptr, [&](const RecordFields& f) {
+        listed.push_back(std::string(f.Name()) + '|' + std::string(f.Url()) + '|' +
+                         std::string(f.Type()));
+    });
+    FUZZ_CHECK(listedAll == wholeFile && listed == expected);
 
     // The window's loader over the same file: any category, any language filter.
     BrowsingState state{"Radio", read.size() > 1 ? read[1].substr(0, 3) : "", true};
