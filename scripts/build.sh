@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one preset: scripts/build.sh [default|asan]
+# Configures and builds one preset: scripts/build.sh [default|asan|fuzz] [cmake options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
