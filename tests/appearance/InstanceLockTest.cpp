@@ -7,35 +7,14 @@
 #include <cstdlib>
 
 #include "ChildProcess.h"
+#include "ScopedEnv.h"
 #include "TempDir.h"
 
 namespace quorvel {
 namespace {
 
+using test::ScopedEnv;
 using test::TempDir;
-
-// The lock folder of one test, through the environment as a desktop session sets it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 int Probe(const std::string& name, const char* mode = nullptr) {
     std::vector<std::string> args{name};

@@ -1,6 +1,7 @@
 #include "appearance/ProgramFiles.h"
 
 #include "ChildProcess.h"
+#include "ScopedEnv.h"
 #include "TempDir.h"
 #include "files/FileIo.h"
 
@@ -18,29 +19,8 @@ namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ScopedEnv;
 using test::TempDir;
-
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnv {
-public:
-    ~ScopedEnv() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second) {
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                ::unsetenv(it->first.c_str());
-            }
-        }
-    }
-    void Set(const char* name, const std::string& value) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name, value.c_str(), 1);
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
 
 // Keeps the other tests of this program on their default folder.
 class ProgramFiles : public ::testing::Test {

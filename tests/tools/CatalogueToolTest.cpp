@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "CatalogueTool.h"
 #include "ChildProcess.h"
 #include "TempDir.h"
 #include "catalogue/ChannelList.h"
@@ -12,14 +13,9 @@
 namespace quorvel {
 namespace {
 
+using test::CatalogueTool;
 using test::ProcessResult;
 using test::TempDir;
-
-ProcessResult Tool(const std::vector<std::string>& args,
-                   const std::optional<std::string>& input = std::nullopt) {
-    return test::RunProcess(std::filesystem::path(QUORVEL_BIN_DIR) / "quorvel-catalogue", args,
-                            input);
-}
 
 std::size_t LineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -39,7 +35,7 @@ const std::string kSource =
 TEST(CatalogueToolTest, EncodeAndDecodeRoundTrip) {
     TempDir dir;
     const auto source = dir.Write("source.txt", kSource);
-    const ProcessResult encoded = Tool({"encode", source.string()});
+    const ProcessResult encoded = CatalogueTool({"encode", source.string()});
     ASSERT_EQ(encoded.exitStatus, 0) << encoded.err;
     // Windows-1252 bytes, encoded, CR LF after every line, the blank line kept.
     EXPECT_EQ(encoded.out.substr(0, encoded.out.find("\r\n")),
@@ -50,10 +46,10 @@ TEST(CatalogueToolTest, EncodeAndDecodeRoundTrip) {
     EXPECT_EQ(encoded.out.substr(encoded.out.size() - 2), "\r\n");
 
     // The same from standard input.
-    EXPECT_EQ(Tool({"encode"}, kSource).out, encoded.out);
+    EXPECT_EQ(CatalogueTool({"encode"}, kSource).out, encoded.out);
 
     const auto data = dir.Write("Data.txt", encoded.out);
-    const ProcessResult decoded = Tool({"decode", data.string()});
+    const ProcessResult decoded = CatalogueTool({"decode", data.string()});
     ASSERT_EQ(decoded.exitStatus, 0) << decoded.err;
     std::string expected = kSource;
     expected.erase(expected.find('\r'), 1);
@@ -62,9 +58,9 @@ TEST(CatalogueToolTest, EncodeAndDecodeRoundTrip) {
 
 TEST(CatalogueToolTest, EncodeRefusesCharactersACatalogueCannotHold) {
     // Ì encodes to CR: the record would split when read back. É (a lone LF) would not.
-    const ProcessResult result = Tool({"encode"},
-                                      "fine|u|TV|x\nRT\xC3\x89|u|TV|x\n\xC3\x8C"
-                                      "le|u|TV|x\n");
+    const ProcessResult result = CatalogueTool({"encode"},
+                                               "fine|u|TV|x\nRT\xC3\x89|u|TV|x\n\xC3\x8C"
+                                               "le|u|TV|x\n");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.empty());
     EXPECT_NE(result.err.find("line 3"), std::string::npos) << result.err;
@@ -72,19 +68,20 @@ TEST(CatalogueToolTest, EncodeRefusesCharactersACatalogueCannotHold) {
 
 TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
     TempDir dir;
-    const auto data = dir.Write("Data.txt", Tool({"encode"}, kSource).out);
-    ProcessResult list = Tool({"list", data.string(), "--category", "TV", "--language", "english"});
+    const auto data = dir.Write("Data.txt", CatalogueTool({"encode"}, kSource).out);
+    ProcessResult list =
+        CatalogueTool({"list", data.string(), "--category", "TV", "--language", "english"});
     ASSERT_EQ(list.exitStatus, 0) << list.err;
     EXPECT_EQ(list.out,
               "Caf\xC3\xA9 TV\thttp://cafe\tTV\tFran\xC3\xA7"
               "ais/English\n"
               "BBC\thttp://bbc\tTV\tEnglish\n"
               "Old\thttp://old\tTV\tOld English\n");
-    list = Tool({"list", data.string(), "--category=Radio", "--language="});
+    list = CatalogueTool({"list", data.string(), "--category=Radio", "--language="});
     EXPECT_EQ(list.out,
               "RT\xC3\x89 Jazz\thttp://jazz\tRadio\tMusic\nTalk\thttp://talk\tRadio\tNews\n");
 
-    const ProcessResult languages = Tool({"languages", data.string(), "--category", "TV"});
+    const ProcessResult languages = CatalogueTool({"languages", data.string(), "--category", "TV"});
     ASSERT_EQ(languages.exitStatus, 0) << languages.err;
     EXPECT_EQ(languages.out,
               "All\nEnglish\nFran\xC3\xA7"
@@ -93,13 +90,13 @@ TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
 
 TEST(CatalogueToolTest, ListFailurePrintsRowsSoFarAndTheMessage) {
     TempDir dir;
-    const auto data =
-        dir.Write("Data.txt", Tool({"encode"}, "A|u|TV|x\nB|u|TV|x\nbroken|line\nC|u|TV|x\n").out);
-    const ProcessResult list = Tool({"list", data.string(), "--category", "TV"});
+    const auto data = dir.Write(
+        "Data.txt", CatalogueTool({"encode"}, "A|u|TV|x\nB|u|TV|x\nbroken|line\nC|u|TV|x\n").out);
+    const ProcessResult list = CatalogueTool({"list", data.string(), "--category", "TV"});
     EXPECT_EQ(list.exitStatus, 1);
     EXPECT_EQ(list.out, "A\tu\tTV\tx\nB\tu\tTV\tx\n");
     EXPECT_EQ(list.err, std::string(kCatalogueMissingMessage) + "\n");
-    EXPECT_EQ(Tool({"languages", data.string(), "--category", "TV"}).exitStatus, 1);
+    EXPECT_EQ(CatalogueTool({"languages", data.string(), "--category", "TV"}).exitStatus, 1);
 }
 
 TEST(CatalogueToolTest, ListRefusesAPipeOrDeviceInsteadOfWaiting) {
@@ -107,7 +104,8 @@ TEST(CatalogueToolTest, ListRefusesAPipeOrDeviceInsteadOfWaiting) {
     ASSERT_EQ(::mkfifo((dir / "Data.txt").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", dir / "Zero.txt");
     for (const char* name : {"Data.txt", "Zero.txt"}) {
-        const ProcessResult list = Tool({"list", (dir / name).string(), "--category", "TV"});
+        const ProcessResult list =
+            CatalogueTool({"list", (dir / name).string(), "--category", "TV"});
         EXPECT_EQ(list.exitStatus, 1) << name;
         EXPECT_EQ(list.out, "");
         EXPECT_EQ(list.err, std::string(kCatalogueMissingMessage) + "\n");
@@ -116,7 +114,7 @@ TEST(CatalogueToolTest, ListRefusesAPipeOrDeviceInsteadOfWaiting) {
 
 TEST(CatalogueToolTest, HelpAndBadArguments) {
     for (const char* command : {"decode", "encode", "list", "languages"}) {
-        const ProcessResult help = Tool({command, "--help"});
+        const ProcessResult help = CatalogueTool({command, "--help"});
         EXPECT_EQ(help.exitStatus, 0) << command;
         EXPECT_NE(help.out.find(std::string("quorvel-catalogue ") + command), std::string::npos);
     }
@@ -138,7 +136,7 @@ TEST(CatalogueToolTest, HelpAndBadArguments) {
         {"languages", data.string(), "extra", "--category", "TV"},
     };
     for (const auto& args : bad) {
-        const ProcessResult result = Tool(args);
+        const ProcessResult result = CatalogueTool(args);
         std::string shown;
         for (const auto& a : args)
             shown += a + " ";
