@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/Windows1252.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -106,9 +108,6 @@ inline RecordFields SplitRecordFields(std::string_view line, char separator = kF
     fields.count = count;
     return fields;
 }
-
-// Whether the bytes are plain ASCII, and so the same in Windows-1252 and UTF-8.
-bool IsAsciiText(std::string_view bytes);
 
 // A field's Windows-1252 bytes as UTF-8 (plain ASCII, the usual case, is copied as it is).
 std::string FieldToUtf8(std::string_view bytes);

@@ -2,6 +2,10 @@
 
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quorvel {
 namespace {
 
@@ -11,14 +15,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool IsAscii(std::string_view text) {
-    for (unsigned char c : text) {
-        if (c >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // The byte that stands for `code`, or '?' when the code page has none.
 char ByteFor(char32_t code) {
@@ -43,6 +39,25 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 }
 
 }  // namespace
+
+bool IsAsciiText(std::string_view bytes) {
+    const char* p = bytes.data();
+    const std::size_t n = bytes.size();
+#if defined(__SSE2__)
+    // Sixteen bytes a step; the last sixteen may overlap bytes seen already.
+    if (n >= 16) {
+        __m128i seen = _mm_setzero_si128();
+        for (std::size_t i = 0; i + 16 <= n; i += 16)
+            seen = _mm_or_si128(seen, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        seen = _mm_or_si128(seen, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16)));
+        return _mm_movemask_epi8(seen) == 0;
+    }
+#endif
+    unsigned char seen = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        seen |= static_cast<unsigned char>(p[i]);
+    return seen < 0x80;
+}
 
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
     // At most three bytes each, written through a pointer: most fields are a few bytes long,
@@ -69,7 +84,7 @@ void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
-    if (IsAscii(bytes))
+    if (IsAsciiText(bytes))
         return std::string(bytes);
     std::string out;
     AppendWindows1252AsUtf8(out, bytes);
@@ -77,7 +92,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
-    if (IsAscii(utf8))
+    if (IsAsciiText(utf8))
         return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());

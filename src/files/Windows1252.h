@@ -5,6 +5,9 @@
 
 namespace quorvel {
 
+// Whether the bytes are plain ASCII, and so the same in Windows-1252 and UTF-8.
+bool IsAsciiText(std::string_view bytes);
+
 // Files of the program are bytes in Windows-1252; strings inside it are UTF-8.
 // The five bytes that the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D)
 // map to the C1 control of the same number, as Windows does, so every byte survives

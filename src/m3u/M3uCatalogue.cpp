@@ -13,14 +13,6 @@ namespace {
 
 constexpr std::array<std::string_view, 4> kCategories = {"TV", "Radio", "Video", "XXX"};
 
-bool IsAscii(std::string_view text) {
-    for (const unsigned char c : text) {
-        if (c >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // Windows-1252 bytes a catalogue line can hold: no field separator, no control
 // characters, and neither of the letters whose encoded form ends a line or is lost.
 void MakeStorable1252(std::string& bytes) {
@@ -40,7 +32,7 @@ void MakeStorable1252(std::string& bytes) {
 // Latin-1 letters (U+00A0 to U+00FF) are the common case beyond ASCII and map to
 // Windows-1252 one to one: only text with anything else goes through the converter.
 bool ConvertLatin1(std::string_view utf8, std::string& bytes) {
-    if (IsAscii(utf8)) {
+    if (IsAsciiText(utf8)) {
         bytes.assign(utf8);
         return true;
     }
@@ -85,7 +77,7 @@ std::string StorableText(std::string_view utf8) {
     if (!latin1)
         bytes = Utf8ToWindows1252(utf8);
     MakeStorable1252(bytes);
-    if (IsAscii(bytes))
+    if (IsAsciiText(bytes))
         return bytes;
     return latin1 ? Latin1ToUtf8(bytes) : Windows1252ToUtf8(bytes);
 }

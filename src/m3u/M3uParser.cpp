@@ -73,14 +73,6 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-bool IsAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // Where each line ends: at LF, CR LF or a lone CR. The next LF and the next CR are each
 // searched for again only once a line has passed them: searching the rest of the file on
 // every line made a file of lone CRs cost its size squared.
@@ -202,7 +194,7 @@ M3uPlaylist ParseM3u(std::string_view bytes) {
 
         if (line.empty())
             continue;
-        if (windows1252 && !IsAscii(line)) {
+        if (windows1252 && !IsAsciiText(line)) {
             converted = Windows1252ToUtf8(line);
             line = converted;
         }

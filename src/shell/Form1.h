@@ -23,6 +23,9 @@ class QToolButton;
 
 namespace quorvel {
 
+// The section of the registry that holds the main window's settings.
+inline constexpr char kForm1Section[] = "Settings";
+
 class DirListBox;
 class DriveListBox;
 class FileListBox;

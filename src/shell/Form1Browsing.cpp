@@ -17,7 +17,6 @@
 namespace quorvel {
 namespace {
 
-constexpr char kSection[] = "Settings";
 constexpr char kDefaultLanguage[] = "English";
 
 const std::string& AppName() {
@@ -56,7 +55,7 @@ void Form1::CategoryAction(const char* category, const char* settingsKey) {
     ShowPanel(Frame1);
     State.CurrentCategory = category;
     ListView1->Rows().Clear();
-    State.CurrentLanguage = GetSetting(AppName(), kSection, settingsKey, kDefaultLanguage);
+    State.CurrentLanguage = GetSetting(AppName(), kForm1Section, settingsKey, kDefaultLanguage);
     State.RefreshLanguageList = true;
     LoadChannelList();
 }
@@ -93,7 +92,7 @@ void Form1::Combo1_Click() {
                       : State.CurrentCategory == "Video" ? "VideoLang"
                                                          : nullptr;
     if (key)
-        SaveSetting(AppName(), kSection, key, State.CurrentLanguage);
+        SaveSetting(AppName(), kForm1Section, key, State.CurrentLanguage);
     LoadChannelList();
 }
 

@@ -18,11 +18,7 @@
 #include <QLineEdit>
 
 namespace quorvel {
-namespace {
-
-constexpr char kSection[] = "Settings";
-
-}  // namespace
+namespace {}  // namespace
 
 void Form1::ListView1_ItemClick() {
     const ListRows& rows = ListView1->Rows();
@@ -57,11 +53,11 @@ void Form1::Drive1_Change() {
     // A drive that is not ready leaves the folder list where it was; the drive is stored
     // all the same.
     Dir1->setDrive(Drive1->drive());
-    SaveSetting(Branding().ProgramName, kSection, "Drive", Drive1->drive().toStdString());
+    SaveSetting(Branding().ProgramName, kForm1Section, "Drive", Drive1->drive().toStdString());
 }
 
 void Form1::Dir1_Change() {
-    SaveSetting(Branding().ProgramName, kSection, "Dir", Dir1->path().toStdString());
+    SaveSetting(Branding().ProgramName, kForm1Section, "Dir", Dir1->path().toStdString());
     File1->setPath(Dir1->path());
     File1->refresh();
 }

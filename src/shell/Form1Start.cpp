@@ -30,15 +30,7 @@
 #include <QToolButton>
 
 namespace quorvel {
-namespace {
-
-constexpr char kSection[] = "Settings";
-
-QString Text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void Form1::ConnectHandlers() {
     connect(cmdTV, &QToolButton::clicked, this, &Form1::cmdTV_Click);
@@ -106,8 +98,8 @@ bool Form1::Form_Load() {
     if (PreviousInstanceRunning(branding.ProgramName))
         return false;
 
-    setWindowTitle(Text(branding.ProgramName + " by " + branding.CompanyName));
-    cmdWebsite->setText(Text("Visit " + branding.Website));
+    setWindowTitle(QString::fromStdString(branding.ProgramName + " by " + branding.CompanyName));
+    cmdWebsite->setText(QString::fromStdString("Visit " + branding.Website));
 
     if (branding.BannerEnabled) {
         const int bannerHeight = Control("wbBanner")->Height();
@@ -124,9 +116,9 @@ bool Form1::Form_Load() {
     }
 
     const std::string& app = branding.ProgramName;
-    if (GetSetting(app, kSection, "showHelp", "1") == "1") {
+    if (GetSetting(app, kForm1Section, "showHelp", "1") == "1") {
         ShowHelpPrompt();
-        SaveSetting(app, kSection, "showHelp", "0");
+        SaveSetting(app, kForm1Section, "showHelp", "0");
     }
 
     cmdTV_Click();
@@ -134,8 +126,8 @@ bool Form1::Form_Load() {
 
     // Each on its own: a stale or empty setting leaves the list where it was. Setting the
     // drive and the folder runs their change handlers, which store them again.
-    const QString drive = Text(GetSetting(app, kSection, "Drive", ""));
-    const QString dir = Text(GetSetting(app, kSection, "Dir", ""));
+    const QString drive = QString::fromStdString(GetSetting(app, kForm1Section, "Drive", ""));
+    const QString dir = QString::fromStdString(GetSetting(app, kForm1Section, "Dir", ""));
     Drive1->restoreDrive(drive);
     Dir1->setPath(dir);
     File1->setPath(dir);

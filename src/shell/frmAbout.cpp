@@ -12,10 +12,6 @@
 namespace quorvel {
 namespace {
 
-QString Text(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-
 QLabel* Place(QLabel* label, const QString& text, int left, int top, int width, int height,
               bool bold = false) {
     label->setText(text);
@@ -61,13 +57,13 @@ frmAbout::frmAbout(QWidget* parent) : Form(QStringLiteral("frmAbout"), parent) {
 }
 
 void frmAbout::Form_Load() {
-    setWindowTitle(Text("About " + Branding().ProgramName));
+    setWindowTitle(QString::fromStdString("About " + Branding().ProgramName));
     // Read afresh from the build's version information, as the branding values may lag.
     const VersionInfo& info = CurrentVersionInfo();
-    Label1->setText(Text(info.productName));
-    lblCompany->setText(Text(info.companyName));
-    lblVersion->setText(Text(VersionLabel(info)));
-    lblWebsite->setText(Text(info.comments));
+    Label1->setText(QString::fromStdString(info.productName));
+    lblCompany->setText(QString::fromStdString(info.companyName));
+    lblVersion->setText(QString::fromStdString(VersionLabel(info)));
+    lblWebsite->setText(QString::fromStdString(info.comments));
     ApplyStoredLanguage(*this);
     if (Branding().SkinEnabled) {
         CopyLabelsToSkinLabels();
