@@ -27,6 +27,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-fuzz --output-on-failure -j 2
 step "sanitized tests passed"
 # A fixed seed: the same inputs on every machine, so a failure here fails the same way there.
-FUZZ_SECONDS=${FUZZ_SECONDS:-12} FUZZ_SEED=${FUZZ_SEED:-1} ./scripts/fuzz.sh
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} FUZZ_SEED=${FUZZ_SEED:-1} ./scripts/fuzz.sh
 step "fuzzed"
 

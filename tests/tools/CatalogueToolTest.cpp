@@ -6,6 +6,7 @@
 
 #include "CatalogueTool.h"
 #include "ChildProcess.h"
+#include "ScopedEnv.h"
 #include "TempDir.h"
 #include "catalogue/ChannelList.h"
 #include "catalogue/LineCodec.h"
@@ -86,6 +87,18 @@ TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
     EXPECT_EQ(languages.out,
               "All\nEnglish\nFran\xC3\xA7"
               "ais\nOld English\n");
+}
+
+// Commands that never touch the network start without libcurl and TLS (the loader says
+// which libraries it loads).
+TEST(CatalogueToolTest, ListingLoadsNoNetworkLibrary) {
+    TempDir dir;
+    const auto data = dir.Write("Data.txt", CatalogueTool({"encode"}, kSource).out);
+    const test::ScopedEnv debug("LD_DEBUG", "libs");
+    const ProcessResult list = CatalogueTool({"list", data.string(), "--category", "TV"});
+    ASSERT_EQ(list.exitStatus, 0);
+    EXPECT_NE(list.err.find("libc.so"), std::string::npos) << list.err;
+    EXPECT_EQ(list.err.find("libcurl"), std::string::npos) << list.err;
 }
 
 TEST(CatalogueToolTest, ListFailurePrintsRowsSoFarAndTheMessage) {
