@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScopedEnv.h"
 #include "ScopedHives.h"
 #include "TempDir.h"
 #include "appearance/InstanceLock.h"
@@ -54,11 +55,9 @@ inline QStringList Items(const QComboBox& combo) {
 class Form1Fixture {
 public:
     Form1Fixture() {
-        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
-            m_oldRuntime = runtime;
         // The single-instance lock and the user's data folder of these windows are the test's.
-        ::setenv("XDG_RUNTIME_DIR", m_hives.Dir().Path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (m_hives.Dir().Path() / "data").c_str(), 1);
+        m_env.Set("XDG_RUNTIME_DIR", m_hives.Dir().Path().string());
+        m_env.Set("XDG_DATA_HOME", (m_hives.Dir().Path() / "data").string());
         LoadProductInfo();
         // Made first: a folder that cannot be written would count as an installed one.
         std::filesystem::create_directory(App());
@@ -67,11 +66,6 @@ public:
     ~Form1Fixture() {
         ReleaseInstanceLock();
         SetApplicationFolder({});
-        ::unsetenv("XDG_DATA_HOME");
-        if (m_oldRuntime)
-            ::setenv("XDG_RUNTIME_DIR", m_oldRuntime->c_str(), 1);
-        else
-            ::unsetenv("XDG_RUNTIME_DIR");
     }
 
     std::filesystem::path App() const { return m_hives.Dir().Path() / "app"; }
@@ -101,7 +95,7 @@ public:
 
 private:
     ScopedHives m_hives;
-    std::optional<std::string> m_oldRuntime;
+    ScopedEnv m_env;
 };
 
 // What a tooltip shows: Qt renders it as markup when it looks like some.

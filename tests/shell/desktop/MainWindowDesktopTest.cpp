@@ -1,5 +1,6 @@
 #include "LocalHttpServer.h"
 #include "QtPrivateBus.h"
+#include "ScopedEnv.h"
 #include "ScopedHives.h"
 #include "TempDir.h"
 #include "appearance/InstanceLock.h"
@@ -41,19 +42,6 @@ std::string Line(const std::string& plain) {
     return EncodeLine(Utf8ToWindows1252(plain)) + "\r\n";
 }
 
-std::optional<std::string> Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-void Restore(const char* name, const std::optional<std::string>& value) {
-    if (value) {
-        ::setenv(name, value->c_str(), 1);
-    } else {
-        ::unsetenv(name);
-    }
-}
-
 // A minute of test picture with a tone: long enough to seek in, and something to look at.
 std::string TestPatternVideo(const test::TempDir& dir) {
     QProcess ffmpeg;
@@ -75,7 +63,7 @@ protected:
         // The single-instance lock of this test alone, so that tests in parallel never meet.
         std::filesystem::create_directory(dir / "runtime");
         std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
-        ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+        runtime.Set("XDG_RUNTIME_DIR", (dir / "runtime").string());
         ReleaseInstanceLock();
         const std::string video = TestPatternVideo(dir);
         ASSERT_FALSE(video.empty()) << "ffmpeg could not make the test picture";
@@ -105,7 +93,6 @@ protected:
         delete form;
         ReleaseInstanceLock();
         SetApplicationFolder({});
-        Restore("XDG_RUNTIME_DIR", m_runtime);
     }
 
     void Key(QWidget* target, Qt::Key key) {
@@ -113,7 +100,7 @@ protected:
         QTest::keyClick(target, key);
     }
 
-    const std::optional<std::string> m_runtime = Env("XDG_RUNTIME_DIR");
+    test::ScopedEnv runtime;
     test::ScopedHives hives;
     test::TempDir dir;
     test::LocalHttpServer server;
@@ -247,10 +234,9 @@ TEST(InstalledMainWindow, ListsTheShippedCatalogueAndKeepsFavoritesInTheUsersFol
                                   Line("Lakeside 24|http://127.0.0.1:1/b|TV|English"));
     std::filesystem::create_directory(dir / "runtime");
     std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
-    const std::optional<std::string> savedData = Env("XDG_DATA_HOME");
-    const std::optional<std::string> savedRuntime = Env("XDG_RUNTIME_DIR");
-    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+    test::ScopedEnv env;
+    env.Set("XDG_DATA_HOME", (dir / "data").string());
+    env.Set("XDG_RUNTIME_DIR", (dir / "runtime").string());
     ReleaseInstanceLock();
     SetApplicationFolder(dir / "app");
     LoadProductInfo();
@@ -275,8 +261,6 @@ TEST(InstalledMainWindow, ListsTheShippedCatalogueAndKeepsFavoritesInTheUsersFol
     }
     SetApplicationFolder({});
     ReleaseInstanceLock();
-    Restore("XDG_DATA_HOME", savedData);
-    Restore("XDG_RUNTIME_DIR", savedRuntime);
 }
 
 }  // namespace
