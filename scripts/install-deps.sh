@@ -11,7 +11,7 @@ packages=(
   clang-format qt6-qpa-plugins fonts-dejavu-core
   libx11-dev libxtst-dev
   desktop-file-utils appstream dbus-daemon dbus-bin
-  clang libclang-rt-14-dev util-linux
+  clang libclang-rt-14-dev lld util-linux
   libfluidsynth-dev timgm6mb-soundfont
 )
 
