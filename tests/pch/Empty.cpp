@@ -1,0 +1,1 @@
+// Only here to compile the precompiled headers of the test programs.
