@@ -21,10 +21,11 @@ cmake --preset default "${werror[@]}" >/dev/null
 cmake --build build --target src/all resources/all tests/all -j "$(nproc)"
 step "built what the tests run"
 later=$(mktemp)
-(nice -n 19 cmake --build --preset default -j "$(nproc)" &&
-  nice -n 19 ./scripts/build.sh fuzz) >"$later" 2>&1 &
+# A session of its own, so a failing test stops the whole build behind it.
+setsid bash -c 'nice -n 19 cmake --build --preset default -j "$1" &&
+  nice -n 19 ./scripts/build.sh fuzz' _ "$(nproc)" >"$later" 2>&1 &
 builder=$!
-trap 'kill "$builder" 2>/dev/null || true; rm -f "$later"' EXIT
+trap 'kill -- -"$builder" 2>/dev/null || true; rm -f "$later"' EXIT
 
 ctest --test-dir build --output-on-failure -j 2
 ./scripts/test-unprivileged.sh build
