@@ -15,27 +15,31 @@ werror=()
 [ "${CI:-}" = "true" ] && werror=(-DQUORVEL_WERROR=ON)
 
 # What the tests run is built first. Most tests wait on players, servers and windows, so the
-# benchmarks and the sanitizer build are built meanwhile, at the lowest priority, on the
-# processor time the tests leave.
+# sanitizer build and the benchmarks are built meanwhile, in the background, each in a session
+# of its own (a failure stops them) and in the idle scheduling class: they take only the
+# processor time the tests leave, and never delay a test's wake-up.
 cmake --preset default "${werror[@]}" >/dev/null
 cmake --build build --target src/all resources/all tests/all -j "$(nproc)"
 step "built what the tests run"
-later=$(mktemp)
-# A session of its own, so a failing test stops the whole build behind it.
-setsid bash -c 'nice -n 19 cmake --build --preset default -j "$1" &&
-  nice -n 19 ./scripts/build.sh fuzz' _ "$(nproc)" >"$later" 2>&1 &
-builder=$!
-trap 'kill -- -"$builder" 2>/dev/null || true; rm -f "$later"' EXIT
+logs=$(mktemp -d)
+setsid chrt --idle 0 ./scripts/build.sh fuzz >"$logs/fuzz" 2>&1 &
+fuzz_build=$!
+setsid chrt --idle 0 cmake --build --preset default -j "$(nproc)" >"$logs/bench" 2>&1 &
+bench_build=$!
+trap 'kill -- -"$fuzz_build" -"$bench_build" 2>/dev/null || true; rm -rf "$logs"' EXIT
+# Waits for a background build; on failure shows its end and stops.
+finish() {
+  wait "$1" && return 0
+  tail -n 100 "$2"
+  exit 1
+}
 
 ctest --test-dir build --output-on-failure -j 2
 ./scripts/test-unprivileged.sh build
 step "tests passed"
 
-if ! wait "$builder"; then
-  tail -n 100 "$later"
-  exit 1
-fi
-step "benchmarks and the sanitizer build built"
+finish "$fuzz_build" "$logs/fuzz"
+step "sanitizer build built"
 # The fuzz build (clang, AddressSanitizer and UndefinedBehaviorSanitizer) runs the core tests
 # and replays the fuzz corpora. clang may warn where gcc does not; its warnings do not fail it.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -44,3 +48,5 @@ step "sanitized tests passed"
 # A fixed seed: the same inputs on every machine, so a failure here fails the same way there.
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} FUZZ_SEED=${FUZZ_SEED:-1} ./scripts/fuzz.sh
 step "fuzzed"
+finish "$bench_build" "$logs/bench"
+step "benchmarks built"
