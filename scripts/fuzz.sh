@@ -14,7 +14,8 @@ parallel=${FUZZ_JOBS:-$(nproc)}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner recordingname)
 
-./scripts/build.sh fuzz
+# FUZZ_BUILT=1: the build is known to be current (the test command builds it first).
+[ "${FUZZ_BUILT:-}" = 1 ] || ./scripts/build.sh fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/artifacts
