@@ -78,7 +78,10 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     connect(m_engine, &PlayerEngine::Failed, this, &MediaPlayer::OnFailed);
     connect(&m_engine->Session(), &MpvSession::MuteChanged, m_muteAction, &QAction::setChecked);
     connect(&m_engine->Session(), &MpvSession::MediaTitleChanged, this, &MediaPlayer::OnMediaTitle);
+    // "End of file" is the end of what plays now, also when a playlist has more to come.
     connect(m_engine, &PlayerEngine::Ended, m_sleep, &PlayerSleepTimer::OnFileEnded);
+    connect(&m_engine->Session(), &MpvSession::EntryFinished, m_sleep,
+            &PlayerSleepTimer::OnFileEnded);
     connect(m_controls, &PlayerControlBar::RecordRequested, this, &MediaPlayer::toggleRecording);
     m_controls->SetTimeshift(*m_timeshift);
     connect(m_recorder, &StreamRecorder::StateChanged, this, &MediaPlayer::ShowRecording);

@@ -76,6 +76,8 @@ Q_SIGNALS:
     void Failed(const QString& reason);
     // Nothing plays any more: the end was reached or Stop was called.
     void Ended();
+    // What played came to its own end; a playlist's next entry may follow.
+    void EntryFinished();
     // A playing file stopped with an error half-way.
     void Interrupted(const QString& reason);
     // A playing stream without an end lost its connection or stopped sending; when it ran

@@ -211,6 +211,7 @@ void MpvSession::HandleEndFile(const mpv_event_end_file& end) {
                 Q_EMIT Interrupted(reason);
                 break;
             case StreamEnd::Finished:
+                Q_EMIT EntryFinished();
                 break;
         }
     }

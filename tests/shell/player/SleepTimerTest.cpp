@@ -24,6 +24,15 @@ namespace {
 using namespace std::chrono_literals;
 using test::SignalWait;
 
+// Picks an entry of the player's sleep menu by its text.
+void Choose(MediaPlayer* player, const QString& text) {
+    for (QAction* action : player->sleepMenu()->actions()) {
+        if (action->text() == text)
+            return action->trigger();
+    }
+    FAIL() << text.toStdString();
+}
+
 TEST(SleepTimer, StopsPlaybackWhenItsTimeIsUpAndTheLastChoiceCounts) {
     test::LocalHttpServer server;
     const std::string frames = test::TestMediaBytes(test::MediaKind::Mp3Frames);
@@ -41,13 +50,7 @@ TEST(SleepTimer, StopsPlaybackWhenItsTimeIsUpAndTheLastChoiceCounts) {
     ASSERT_TRUE(
         SignalWait().On(&session, &MpvSession::Started).Until([&] { return session.IsPlaying(); }));
 
-    const auto choose = [&](const QString& text) {
-        for (QAction* action : player->sleepMenu()->actions()) {
-            if (action->text() == text)
-                return action->trigger();
-        }
-        FAIL() << text.toStdString();
-    };
+    const auto choose = [&](const QString& text) { Choose(player, text); };
     QLabel* shown = player->controlBar()->SleepLabel();
 
     choose("30 minutes");
@@ -73,6 +76,28 @@ TEST(SleepTimer, StopsPlaybackWhenItsTimeIsUpAndTheLastChoiceCounts) {
     EXPECT_TRUE(shown->isHidden());
     EXPECT_TRUE(player->sleepMenu()->actions().front()->isChecked());
     EXPECT_EQ(sleep.Mode(), SleepTimer::Mode::Off);
+}
+
+TEST(SleepTimer, EndOfFileStopsWhenThePlaylistEntryEndsNotThePlaylist) {
+    // A file, then a stream without end: only stopping after the file ends the playback.
+    test::LocalHttpServer server;
+    server.Serve("/tone.mp3", test::TestMediaBytes(test::MediaKind::Mp3), "audio/mpeg");
+    const std::string frames = test::TestMediaBytes(test::MediaKind::Mp3Frames);
+    server.ServeEndless("/radio", frames, frames, "audio/mpeg", 0);
+    server.Serve("/list.m3u", server.Url("/tone.mp3") + "\n" + server.Url("/radio") + "\n",
+                 "audio/x-mpegurl");
+    auto window = std::make_unique<QWidget>();
+    SessionOptions options;
+    options.audioOutput = "null";
+    auto* player = new MediaPlayer(window.get(), options);
+    window->show();
+    Choose(player, "End of Current File");
+    bool ended = false;
+    QObject::connect(player, &MediaPlayer::playbackEnded, [&] { ended = true; });
+    player->setUrl(QString::fromStdString(server.Url("/list.m3u")));
+    EXPECT_TRUE(SignalWait().On(player, &MediaPlayer::playbackEnded).Until([&] { return ended; }));
+    EXPECT_FALSE(player->isActive());
+    EXPECT_EQ(player->sleepTimer().Mode(), SleepTimer::Mode::Off);
 }
 
 }  // namespace
