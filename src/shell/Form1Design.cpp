@@ -8,6 +8,7 @@
 #include "shell/player/MediaPlayer.h"
 #include "shell/skin/BannerView.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainText.h"
 #include "shell/widgets/Twips.h"
 
 #include <QAction>
@@ -116,11 +117,7 @@ void Form1::BuildChannelPanels() {
                             ControlType::Label);
     Combo1 = AddControl(Place(new QComboBox(Frame1), 180, 480, 3315, 315), "Combo1",
                         ControlType::ComboBox);
-    // A drop-down with an edit field; only a choice from the list acts. Qt also chooses the
-    // entry that typed text names (any letter case, or completed) when the edit ends.
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    QObject::disconnect(Combo1->lineEdit(), &QLineEdit::editingFinished, Combo1, nullptr);
+    MakeListChoiceCombo(*Combo1);
     lblCountry->setBuddy(Combo1);
     cmdFav = AddControl(Place(new QPushButton("Add to Favorites", Frame1), 3540, 180, 1575, 615),
                         "cmdFav", ControlType::CommandButton);

@@ -57,8 +57,7 @@ frmLanguage::frmLanguage() : Form(QStringLiteral("frmLanguage")) {
         new QLabel(QStringLiteral("Please select the language you would like to use:"), client),
         "Label1", ControlType::SkinLabel);
     Combo1 = AddControl(new QComboBox(client), "Combo1", ControlType::ComboBox);
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    MakeListChoiceCombo(*Combo1);
     Combo1->setEditText(kChooseLanguage);
     Command1 = AddControl(new QPushButton(QStringLiteral("Check for language updates"), client),
                           "Command1", ControlType::CommandButton);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace quorvel {
@@ -50,6 +51,12 @@ QString PlainToolTip(const QString& text, ToolTipLines lines) {
 
 void AddCappedItem(QComboBox& combo, const QString& text) {
     combo.addItem(CappedText(text, kTitleChars), text);
+}
+
+void MakeListChoiceCombo(QComboBox& combo) {
+    combo.setEditable(true);
+    combo.setInsertPolicy(QComboBox::NoInsert);
+    QObject::disconnect(combo.lineEdit(), &QLineEdit::editingFinished, &combo, nullptr);
 }
 
 QString ChosenText(const QComboBox& combo) {

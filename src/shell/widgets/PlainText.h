@@ -35,6 +35,11 @@ inline constexpr int kWrappedToolTipChars = 500;
 // one space. Empty text gives an empty tooltip.
 QString PlainToolTip(const QString& text, ToolTipLines lines = ToolTipLines::One);
 
+// Makes the box a drop-down with an edit field where only a choice from the list acts
+// (`activated`): Qt would also choose the entry that typed text names (any letter case, or
+// completed) when the edit ends.
+void MakeListChoiceCombo(QComboBox& combo);
+
 // Adds an entry to a combo box that shows the text capped and keeps it whole.
 void AddCappedItem(QComboBox& combo, const QString& text);
 // What the user chose in a combo box filled so: the whole text of the entry the box shows, or

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -129,6 +130,12 @@ TEST_F(FormLanguage, PickingALanguageStoresItAndTranslatesMainWindowAndItself) {
     ASSERT_EQ(window->Combo1->count(), 2);
     EXPECT_EQ(window->Combo1->currentText(), "English") << "the stored choice, by default English";
 
+    // Typed text runs nothing, also when it names an entry and Return ends it.
+    QLineEdit* edit = window->Combo1->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, "deutsch");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(GetSetting(CurrentVersionInfo().productName, "Settings", "Language", ""), "");
     window->Combo1->setCurrentIndex(1);
     Q_EMIT window->Combo1->activated(1);
     EXPECT_EQ(GetSetting(CurrentVersionInfo().productName, "Settings", "Language", ""), "Deutsch");
