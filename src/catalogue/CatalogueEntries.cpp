@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueLines.h"
 #include "catalogue/ChannelRecord.h"
+#include "files/Windows1252.h"
 
 namespace quorvel {
 
@@ -19,15 +20,15 @@ std::string CatalogueLineOf(const CatalogueEntry& entry) {
 bool ReadCatalogueEntries(const std::filesystem::path& file, std::vector<CatalogueEntry>& entries,
                           std::string& error) {
     std::vector<CatalogueEntry> read;
-    const CatalogueReadResult result =
-        ForEachDecodedLine(file, [&](std::size_t, std::string_view line) {
-            const RecordFields fields = SplitRecordFields(line);
-            if (fields.count == 0)
-                return true;
-            read.push_back({FieldToUtf8(fields.Name()), FieldToUtf8(fields.Url()),
-                            FieldToUtf8(fields.Category()), FieldToUtf8(fields.Type())});
+    const CatalogueReadResult result = ForEachDecodedLine(file, [&](std::size_t,
+                                                                    std::string_view line) {
+        const RecordFields fields = SplitRecordFields(line);
+        if (fields.count == 0)
             return true;
-        });
+        read.push_back({Windows1252ToUtf8(fields.Name()), Windows1252ToUtf8(fields.Url()),
+                        Windows1252ToUtf8(fields.Category()), Windows1252ToUtf8(fields.Type())});
+        return true;
+    });
     if (result.status != CatalogueReadStatus::Completed) {
         error = result.error;
         return false;

@@ -37,11 +37,11 @@ bool DecodesTo(std::string_view encoded, std::string_view text) {
 
 ListRow MakeRow(const RecordFields& fields, std::string categoryUtf8) {
     ListRow row;
-    row.text = FieldToUtf8(fields.Name());
-    row.tag = FieldToUtf8(fields.Url());
+    row.text = Windows1252ToUtf8(fields.Name());
+    row.tag = Windows1252ToUtf8(fields.Url());
     row.subItems.reserve(2);
     row.subItems.push_back(std::move(categoryUtf8));
-    row.subItems.push_back(FieldToUtf8(fields.Type()));
+    row.subItems.push_back(Windows1252ToUtf8(fields.Type()));
     return row;
 }
 
@@ -181,11 +181,11 @@ int LoadFullCatalogue(const std::filesystem::path& catalogueFile, ListRows& rows
                 ++incompleteCount;
             }
             ListRow row;
-            row.text = FieldToUtf8(fields.Name());
-            row.tag = FieldToUtf8(fields.Url());
+            row.text = Windows1252ToUtf8(fields.Name());
+            row.tag = Windows1252ToUtf8(fields.Url());
             row.subItems.reserve(3);
-            row.subItems.push_back(FieldToUtf8(fields.Category()));
-            row.subItems.push_back(FieldToUtf8(fields.Type()));
+            row.subItems.push_back(Windows1252ToUtf8(fields.Category()));
+            row.subItems.push_back(Windows1252ToUtf8(fields.Type()));
             row.subItems.push_back(row.tag);
             loaded.push_back(std::move(row));
             return true;

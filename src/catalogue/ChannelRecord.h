@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "files/Windows1252.h"
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -108,10 +106,5 @@ inline RecordFields SplitRecordFields(std::string_view line, char separator = kF
     fields.count = count;
     return fields;
 }
-
-// A field's Windows-1252 bytes as UTF-8 (plain ASCII, the usual case, is copied as it is).
-std::string FieldToUtf8(std::string_view bytes);
-// The same, appended to `out`.
-void AppendFieldUtf8(std::string& out, std::string_view bytes);
 
 }  // namespace quorvel

@@ -16,9 +16,9 @@ FavoritesReadResult ReadFavoritesFile(const std::filesystem::path& file) {
         if (fields.count == 0)
             return true;
         ListRow row;
-        row.text = FieldToUtf8(fields.Name());
-        row.tag = FieldToUtf8(fields.Url());
-        row.subItems = {FieldToUtf8(fields.Category()), FieldToUtf8(fields.Type())};
+        row.text = Windows1252ToUtf8(fields.Name());
+        row.tag = Windows1252ToUtf8(fields.Url());
+        row.subItems = {Windows1252ToUtf8(fields.Category()), Windows1252ToUtf8(fields.Type())};
         result.rows.push_back(std::move(row));
         return true;
     });

@@ -60,6 +60,10 @@ bool IsAsciiText(std::string_view bytes) {
 }
 
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
+    if (IsAsciiText(bytes)) {  // the usual case: the same bytes
+        out.append(bytes);
+        return;
+    }
     // At most three bytes each, written through a pointer: most fields are a few bytes long,
     // and appending byte by byte cost more than the conversion.
     const std::size_t at = out.size();
@@ -84,8 +88,6 @@ void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
-    if (IsAsciiText(bytes))
-        return std::string(bytes);
     std::string out;
     AppendWindows1252AsUtf8(out, bytes);
     return out;

@@ -13,7 +13,7 @@ bool IsAsciiText(std::string_view bytes);
 // map to the C1 control of the same number, as Windows does, so every byte survives
 // a round trip.
 std::string Windows1252ToUtf8(std::string_view bytes);
-// The same, appended to `out`.
+// The same, appended to `out` (plain ASCII, the usual case, is copied as it is).
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes);
 
 // A character the code page cannot hold becomes "?"; so does a malformed UTF-8 byte.

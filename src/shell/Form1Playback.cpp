@@ -18,7 +18,6 @@
 #include <QLineEdit>
 
 namespace quorvel {
-namespace {}  // namespace
 
 void Form1::ListView1_ItemClick() {
     const ListRows& rows = ListView1->Rows();

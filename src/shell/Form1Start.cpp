@@ -18,6 +18,7 @@
 #include "shell/skin/BannerView.h"
 #include "shell/skin/modSkin.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +31,6 @@
 #include <QToolButton>
 
 namespace quorvel {
-namespace {}  // namespace
 
 void Form1::ConnectHandlers() {
     connect(cmdTV, &QToolButton::clicked, this, &Form1::cmdTV_Click);
@@ -98,8 +98,9 @@ bool Form1::Form_Load() {
     if (PreviousInstanceRunning(branding.ProgramName))
         return false;
 
-    setWindowTitle(QString::fromStdString(branding.ProgramName + " by " + branding.CompanyName));
-    cmdWebsite->setText(QString::fromStdString("Visit " + branding.Website));
+    setWindowTitle(CappedText(
+        QString::fromStdString(branding.ProgramName + " by " + branding.CompanyName), kTitleChars));
+    cmdWebsite->setText(CappedText(QString::fromStdString("Visit " + branding.Website)));
 
     if (branding.BannerEnabled) {
         const int bannerHeight = Control("wbBanner")->Height();

@@ -3,6 +3,7 @@
 #include "appearance/ProductInfo.h"
 #include "shell/localization/frmLanguage.h"
 #include "shell/skin/modSkin.h"
+#include "shell/widgets/PlainText.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -57,13 +58,14 @@ frmAbout::frmAbout(QWidget* parent) : Form(QStringLiteral("frmAbout"), parent) {
 }
 
 void frmAbout::Form_Load() {
-    setWindowTitle(QString::fromStdString("About " + Branding().ProgramName));
+    setWindowTitle(
+        CappedText(QString::fromStdString("About " + Branding().ProgramName), kTitleChars));
     // Read afresh from the build's version information, as the branding values may lag.
     const VersionInfo& info = CurrentVersionInfo();
-    Label1->setText(QString::fromStdString(info.productName));
-    lblCompany->setText(QString::fromStdString(info.companyName));
-    lblVersion->setText(QString::fromStdString(VersionLabel(info)));
-    lblWebsite->setText(QString::fromStdString(info.comments));
+    SetPlainText(*Label1, QString::fromStdString(info.productName));
+    SetPlainText(*lblCompany, QString::fromStdString(info.companyName));
+    SetPlainText(*lblVersion, QString::fromStdString(VersionLabel(info)));
+    SetPlainText(*lblWebsite, QString::fromStdString(info.comments));
     ApplyStoredLanguage(*this);
     if (Branding().SkinEnabled) {
         CopyLabelsToSkinLabels();

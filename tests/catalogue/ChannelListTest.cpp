@@ -8,6 +8,7 @@
 
 #include "CatalogueTestFiles.h"
 #include "catalogue/LineCodec.h"
+#include "files/Windows1252.h"
 
 namespace quorvel {
 namespace {
@@ -265,13 +266,13 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
 TEST(ChannelListTest, AnyByteOutsideAsciiAnywhereIsConvertedFromTheCodePage) {
     for (std::size_t length = 1; length <= 40; ++length) {
         const std::string ascii(length, 'a');
-        EXPECT_EQ(FieldToUtf8(ascii), ascii);
+        EXPECT_EQ(Windows1252ToUtf8(ascii), ascii);
         for (std::size_t at = 0; at < length; ++at) {
             std::string field = ascii;
             field[at] = '\xE9';
             std::string expected = ascii;
             expected.replace(at, 1, "\xC3\xA9");
-            EXPECT_EQ(FieldToUtf8(field), expected) << length << " " << at;
+            EXPECT_EQ(Windows1252ToUtf8(field), expected) << length << " " << at;
         }
     }
 }

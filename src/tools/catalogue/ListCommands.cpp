@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "catalogue/ChannelList.h"
+#include "files/Windows1252.h"
 
 namespace quorvel::tool {
 namespace {
@@ -88,12 +89,12 @@ int RunList(const std::vector<std::string>& args) {
                         field.size()] = '\t';
                 }
             } else {
-                AppendFieldUtf8(out, fields.Name());
+                AppendWindows1252AsUtf8(out, fields.Name());
                 out.push_back('\t');
-                AppendFieldUtf8(out, fields.Url());
+                AppendWindows1252AsUtf8(out, fields.Url());
                 out.push_back('\t');
                 out.append(load.state.CurrentCategory).push_back('\t');
-                AppendFieldUtf8(out, fields.Type());
+                AppendWindows1252AsUtf8(out, fields.Type());
                 out.push_back('\n');
             }
             if (out.size() >= kPiece)
