@@ -89,9 +89,9 @@ TEST(CatalogueToolTest, ListAndLanguagesShowWhatThePlayerShows) {
               "ais\nOld English\n");
 }
 
-// Commands that never touch the network start without libcurl and TLS (the loader says
-// which libraries it loads).
-TEST(CatalogueToolTest, ListingLoadsNoNetworkLibrary) {
+// Commands that never touch the network or the settings start without libcurl, TLS and
+// SQLite (the loader says which libraries it loads).
+TEST(CatalogueToolTest, ListingLoadsNoNetworkOrSettingsLibrary) {
     TempDir dir;
     const auto data = dir.Write("Data.txt", CatalogueTool({"encode"}, kSource).out);
     const test::ScopedEnv debug("LD_DEBUG", "libs");
@@ -99,6 +99,7 @@ TEST(CatalogueToolTest, ListingLoadsNoNetworkLibrary) {
     ASSERT_EQ(list.exitStatus, 0);
     EXPECT_NE(list.err.find("libc.so"), std::string::npos) << list.err;
     EXPECT_EQ(list.err.find("libcurl"), std::string::npos) << list.err;
+    EXPECT_EQ(list.err.find("libsqlite3"), std::string::npos) << list.err;
 }
 
 TEST(CatalogueToolTest, ListFailurePrintsRowsSoFarAndTheMessage) {
