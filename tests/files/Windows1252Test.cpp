@@ -26,6 +26,24 @@ TEST(Windows1252, MapsTheCodePagesOwnCharacters) {
     EXPECT_EQ(Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
 }
 
+// Texts are converted sixteen bytes at a time: wherever the accents fall, and however the
+// length splits into steps, the text converts as its bytes do one by one.
+TEST(Windows1252, ConvertsATextAsItsBytesOneByOne) {
+    for (std::size_t size = 0; size <= 40; ++size) {
+        for (std::size_t at = 0; at <= size; ++at) {
+            std::string text(size, 'a');
+            if (at < size)
+                text[at] = '\xE9';
+            if (size > 1)
+                text[size - 1 - at % size] = '\x80';
+            std::string expected;
+            for (const char c : text)
+                expected += Windows1252ToUtf8(std::string(1, c));
+            EXPECT_EQ(Windows1252ToUtf8(text), expected) << size << " " << at;
+        }
+    }
+}
+
 // glibc's converter as a second opinion: every byte, and every character there is, convert
 // as it does; but the five undefined bytes, which it refuses, stand for their C1 controls,
 // and the tag characters, which it drops without a word, become "?" as any other.

@@ -70,7 +70,7 @@ int RunCatalogueTool(int argc, char** argv, const ToolCommand& run) {
     }
 }
 
-bool WriteStdout(const std::string& bytes) {
+bool WriteStdout(std::string_view bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
            std::fflush(stdout) == 0;
 }

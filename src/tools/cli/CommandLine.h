@@ -61,6 +61,6 @@ using ToolCommand =
 int RunCatalogueTool(int argc, char** argv, const ToolCommand& run);
 
 // Writes all of `bytes` to stdout; false when the write failed.
-bool WriteStdout(const std::string& bytes);
+bool WriteStdout(std::string_view bytes);
 
 }  // namespace quorvel::tool
