@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "CommandLine.h"
@@ -87,11 +88,13 @@ int RunList(const std::vector<std::string>& args) {
     // pipe, a larger pipe buffer halves the hand-overs to the reader (refused elsewhere).
     constexpr std::size_t kPiece = 256 * 1024;
     ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
-    std::string out(2 * kPiece, '\0');
+    // Not cleared first: only the pages written to are touched.
+    std::size_t capacity = 2 * kPiece;
+    std::unique_ptr<char[]> out(new char[capacity]);
     std::size_t used = 0;
     bool written = true;
     const auto flush = [&] {
-        written = written && WriteStdout(std::string_view(out.data(), used));
+        written = written && WriteStdout(std::string_view(out.get(), used));
         used = 0;
     };
     const bool loaded =
@@ -104,13 +107,17 @@ int RunList(const std::vector<std::string>& args) {
                 static_cast<std::size_t>(fields.Type().data() - fields.Name().data()) +
                     fields.Type().size());
             const std::size_t room = 3 * record.size() + 1;
-            if (out.size() - used < room)
-                out.resize(std::max(2 * out.size(), used + room));
-            char* const row = out.data() + used;
+            if (capacity - used < room) {
+                capacity = std::max(2 * capacity, used + room);
+                std::unique_ptr<char[]> larger(new char[capacity]);
+                std::memcpy(larger.get(), out.get(), used);
+                out = std::move(larger);
+            }
+            char* const row = out.get() + used;
             char* end = WriteWindows1252AsUtf8(record, row);
             SeparatorsToTabs(row, static_cast<std::size_t>(end - row));
             *end++ = '\n';
-            used = static_cast<std::size_t>(end - out.data());
+            used = static_cast<std::size_t>(end - out.get());
             if (used >= kPiece)
                 flush();
         });
