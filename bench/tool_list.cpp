@@ -32,12 +32,12 @@ double SecondsToRun(const std::string& program, std::vector<std::string> args) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<char> buffer(1 << 20);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
-    std::vector<char> buffer(1 << 20);
     std::size_t bytes = 0;
     for (ssize_t n; (n = ::read(out[0], buffer.data(), buffer.size())) > 0;)
         bytes += static_cast<std::size_t>(n);
