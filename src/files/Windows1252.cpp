@@ -80,15 +80,23 @@ char* WriteCharacter(unsigned char byte, char* out) {
 
 }  // namespace
 
-char* WriteWindows1252AsUtf8(std::string_view bytes, char* out) {
+char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from, char to) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
 #if defined(__SSE2__)
     // Sixteen bytes a step, copied as they are up to the first high byte, which is converted
     // alone: a name with one accent costs little more than plain ASCII. The room for three
     // bytes each leaves room for any sixteen-byte store made while sixteen bytes are left.
+    // `from` becomes `to` in the register, before the store: reading the bytes back to swap
+    // them stalls on the stores just made.
+    const __m128i swapFrom = _mm_set1_epi8(from);
+    const __m128i swapBits = _mm_set1_epi8(static_cast<char>(from ^ to));
+    const auto load = [&](const char* at) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        return _mm_xor_si128(chunk, _mm_and_si128(_mm_cmpeq_epi8(chunk, swapFrom), swapBits));
+    };
     while (end - p >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i chunk = load(p);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
         const auto high = static_cast<unsigned>(_mm_movemask_epi8(chunk));
         if (high == 0) {
@@ -102,7 +110,7 @@ char* WriteWindows1252AsUtf8(std::string_view bytes, char* out) {
     }
     // A plain tail is stored with the plain bytes before it, which it writes again unchanged.
     if (p != end && bytes.size() >= 16) {
-        const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+        const __m128i last = load(end - 16);
         if (_mm_movemask_epi8(last) == 0) {
             const auto rest = static_cast<std::size_t>(end - p);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + rest - 16), last);
@@ -111,7 +119,7 @@ char* WriteWindows1252AsUtf8(std::string_view bytes, char* out) {
     }
 #endif
     for (; p < end; ++p)
-        out = WriteCharacter(static_cast<unsigned char>(*p), out);
+        out = WriteCharacter(static_cast<unsigned char>(*p == from ? to : *p), out);
     return out;
 }
 

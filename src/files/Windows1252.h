@@ -15,8 +15,9 @@ bool IsAsciiText(std::string_view bytes);
 std::string Windows1252ToUtf8(std::string_view bytes);
 // The same, appended to `out` (plain ASCII, the usual case, is copied as it is).
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes);
-// The same, written at `out`, which has room for three bytes for each one; returns the end.
-char* WriteWindows1252AsUtf8(std::string_view bytes, char* out);
+// The same, written at `out`, which has room for three bytes for each one, with every byte
+// `from` written as `to` (both ASCII; the same byte for none); returns the end.
+char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from = 0, char to = 0);
 
 // A character the code page cannot hold becomes "?"; so does a malformed UTF-8 byte.
 std::string Utf8ToWindows1252(std::string_view utf8);

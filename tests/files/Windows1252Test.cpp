@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -27,19 +28,27 @@ TEST(Windows1252, MapsTheCodePagesOwnCharacters) {
 }
 
 // Texts are converted sixteen bytes at a time: wherever the accents fall, and however the
-// length splits into steps, the text converts as its bytes do one by one.
+// length splits into steps, a text converts as its bytes do one by one, and a byte asked to
+// be swapped (a separator for TAB) is swapped wherever it falls.
 TEST(Windows1252, ConvertsATextAsItsBytesOneByOne) {
     for (std::size_t size = 0; size <= 40; ++size) {
         for (std::size_t at = 0; at <= size; ++at) {
             std::string text(size, 'a');
-            if (at < size)
+            if (at < size) {
                 text[at] = '\xE9';
-            if (size > 1)
-                text[size - 1 - at % size] = '\x80';
+                text[size - 1 - at] = '\x80';
+                text[(at + 7) % size] = '|';
+            }
             std::string expected;
             for (const char c : text)
                 expected += Windows1252ToUtf8(std::string(1, c));
             EXPECT_EQ(Windows1252ToUtf8(text), expected) << size << " " << at;
+
+            std::string swapped(3 * size, '\0');
+            swapped.resize(static_cast<std::size_t>(
+                WriteWindows1252AsUtf8(text, swapped.data(), '|', '\t') - swapped.data()));
+            std::replace(expected.begin(), expected.end(), '|', '\t');
+            EXPECT_EQ(swapped, expected) << size << " " << at;
         }
     }
 }

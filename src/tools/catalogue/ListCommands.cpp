@@ -54,25 +54,6 @@ Load ParseLoad(const CommandLine& line) {
     return load;
 }
 
-// Sixteen bytes a step; the last sixteen may overlap bytes done already, which stay as they are.
-void SeparatorsToTabs(char* p, std::size_t size) {
-    using Bytes16 = char __attribute__((vector_size(16)));
-    const auto swap = [p](std::size_t at) {
-        Bytes16 v;
-        std::memcpy(&v, p + at, 16);
-        v ^= (v == '|') & static_cast<char>('|' ^ '\t');
-        std::memcpy(p + at, &v, 16);
-    };
-    if (size < 16) {
-        for (std::size_t i = 0; i < size; ++i)
-            p[i] = p[i] == '|' ? '\t' : p[i];
-        return;
-    }
-    for (std::size_t i = 0; i + 16 < size; i += 16)
-        swap(i);
-    swap(size - 16);
-}
-
 void PrintMessage(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
 }
@@ -99,9 +80,8 @@ int RunList(const std::vector<std::string>& args) {
     };
     const bool loaded =
         ForEachListedChannel(load.file, load.state, nullptr, [&](const RecordFields& fields) {
-            // The record from the name to the type, converted as a whole: "|" is ASCII and
-            // the conversion writes no ASCII byte for any other, so its three separators are
-            // the only "|" written, and become TAB.
+            // The record from the name to the type, converted as a whole, its three
+            // separators written as TAB.
             const std::string_view record(
                 fields.Name().data(),
                 static_cast<std::size_t>(fields.Type().data() - fields.Name().data()) +
@@ -114,8 +94,7 @@ int RunList(const std::vector<std::string>& args) {
                 out = std::move(larger);
             }
             char* const row = out.get() + used;
-            char* end = WriteWindows1252AsUtf8(record, row);
-            SeparatorsToTabs(row, static_cast<std::size_t>(end - row));
+            char* end = WriteWindows1252AsUtf8(record, row, kFieldSeparator, '\t');
             *end++ = '\n';
             used = static_cast<std::size_t>(end - out.get());
             if (used >= kPiece)
