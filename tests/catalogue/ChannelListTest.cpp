@@ -8,7 +8,6 @@
 
 #include "CatalogueTestFiles.h"
 #include "catalogue/LineCodec.h"
-#include "files/Windows1252.h"
 
 namespace quorvel {
 namespace {
@@ -259,20 +258,6 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
                 EXPECT_EQ(fields.field[k].data(), expected[k].data()) << line;
                 EXPECT_EQ(fields.field[k].size(), expected[k].size()) << line;
             }
-        }
-    }
-}
-
-TEST(ChannelListTest, AnyByteOutsideAsciiAnywhereIsConvertedFromTheCodePage) {
-    for (std::size_t length = 1; length <= 40; ++length) {
-        const std::string ascii(length, 'a');
-        EXPECT_EQ(Windows1252ToUtf8(ascii), ascii);
-        for (std::size_t at = 0; at < length; ++at) {
-            std::string field = ascii;
-            field[at] = '\xE9';
-            std::string expected = ascii;
-            expected.replace(at, 1, "\xC3\xA9");
-            EXPECT_EQ(Windows1252ToUtf8(field), expected) << length << " " << at;
         }
     }
 }
