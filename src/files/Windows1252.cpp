@@ -39,6 +39,22 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+char* WriteCharacter(unsigned char byte, char* out) {
+    if (byte < 0x80) {
+        *out++ = static_cast<char>(byte);
+        return out;
+    }
+    const char32_t code = byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+    if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    }
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    return out;
+}
+
 }  // namespace
 
 bool IsAsciiText(std::string_view bytes) {
@@ -59,26 +75,6 @@ bool IsAsciiText(std::string_view bytes) {
         seen |= static_cast<unsigned char>(p[i]);
     return seen < 0x80;
 }
-
-namespace {
-
-char* WriteCharacter(unsigned char byte, char* out) {
-    if (byte < 0x80) {
-        *out++ = static_cast<char>(byte);
-        return out;
-    }
-    const char32_t code = byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-    if (code < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (code >> 6));
-    } else {
-        *out++ = static_cast<char>(0xE0 | (code >> 12));
-        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    }
-    *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    return out;
-}
-
-}  // namespace
 
 char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from, char to) {
     const char* p = bytes.data();

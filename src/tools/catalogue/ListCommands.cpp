@@ -1,9 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -88,10 +86,11 @@ int RunList(const std::vector<std::string>& args) {
                     fields.Type().size());
             const std::size_t room = 3 * record.size() + 1;
             if (capacity - used < room) {
-                capacity = std::max(2 * capacity, used + room);
-                std::unique_ptr<char[]> larger(new char[capacity]);
-                std::memcpy(larger.get(), out.get(), used);
-                out = std::move(larger);
+                flush();
+                if (capacity < room) {  // a row longer than the buffer
+                    capacity = room;
+                    out.reset(new char[capacity]);
+                }
             }
             char* const row = out.get() + used;
             char* end = WriteWindows1252AsUtf8(record, row, kFieldSeparator, '\t');
