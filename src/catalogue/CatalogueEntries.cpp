@@ -1,6 +1,6 @@
 #include "catalogue/CatalogueEntries.h"
 
-#include "catalogue/CatalogueLines.h"
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/ChannelRecord.h"
 #include "files/Windows1252.h"
 
@@ -20,11 +20,8 @@ std::string CatalogueLineOf(const CatalogueEntry& entry) {
 bool ReadCatalogueEntries(const std::filesystem::path& file, std::vector<CatalogueEntry>& entries,
                           std::string& error) {
     std::vector<CatalogueEntry> read;
-    const CatalogueReadResult result = ForEachDecodedLine(file, [&](std::size_t,
-                                                                    std::string_view line) {
-        const RecordFields fields = SplitRecordFields(line);
-        if (fields.count == 0)
-            return true;
+    const CatalogueReadResult result = ForEachDecodedRecord(file, [&](std::size_t,
+                                                                      const RecordFields& fields) {
         read.push_back({Windows1252ToUtf8(fields.Name()), Windows1252ToUtf8(fields.Url()),
                         Windows1252ToUtf8(fields.Category()), Windows1252ToUtf8(fields.Type())});
         return true;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/CatalogueLines.h"
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/FoldedText.h"
 #include "catalogue/LanguageCollector.h"
@@ -83,10 +83,8 @@ bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const Brow
 
     // Records are split while still encoded and only those of the category are decoded: most
     // lines of a catalogue belong to another one.
-    constexpr char kEncodedSeparator = static_cast<char>(EncodeByte(kFieldSeparator));
-    const auto read =
-        ForEachEncodedLine(catalogueFile, [&](std::size_t, char* line, std::size_t size) {
-            const RecordFields fields = SplitRecordFields({line, size}, kEncodedSeparator);
+    const auto read = ForEachEncodedRecord(
+        catalogueFile, [&](std::size_t, char* line, std::size_t size, const RecordFields& fields) {
             if (fields.count == 0)
                 return true;
             if (fields.count < 3) {
@@ -170,11 +168,8 @@ int LoadFullCatalogue(const std::filesystem::path& catalogueFile, ListRows& rows
     std::vector<std::size_t> incomplete;
     std::size_t incompleteCount = 0;
     std::vector<ListRow> loaded;
-    const auto read =
-        ForEachDecodedLine(catalogueFile, [&](std::size_t lineNumber, std::string_view line) {
-            const RecordFields fields = SplitRecordFields(line);
-            if (fields.count == 0)
-                return true;
+    const auto read = ForEachDecodedRecord(
+        catalogueFile, [&](std::size_t lineNumber, const RecordFields& fields) {
             if (fields.count < 4) {
                 if (incomplete.size() < kLinesNamed)
                     incomplete.push_back(lineNumber);

@@ -1,7 +1,7 @@
 #include "catalogue/Favorites.h"
 
 #include "appearance/ProgramFiles.h"
-#include "catalogue/CatalogueLines.h"
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/LineCodec.h"
 #include "files/FileIo.h"
@@ -11,10 +11,7 @@ namespace quorvel {
 
 FavoritesReadResult ReadFavoritesFile(const std::filesystem::path& file) {
     FavoritesReadResult result;
-    const auto read = ForEachDecodedLine(file, [&](std::size_t, std::string_view line) {
-        const RecordFields fields = SplitRecordFields(line);
-        if (fields.count == 0)
-            return true;
+    const auto read = ForEachDecodedRecord(file, [&](std::size_t, const RecordFields& fields) {
         ListRow row;
         row.text = Windows1252ToUtf8(fields.Name());
         row.tag = Windows1252ToUtf8(fields.Url());

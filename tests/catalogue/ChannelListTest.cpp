@@ -7,6 +7,7 @@
 #include <random>
 
 #include "CatalogueTestFiles.h"
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/LineCodec.h"
 
 namespace quorvel {
@@ -234,8 +235,12 @@ TEST(ChannelListTest, LineEndsAndHugeLinesAreReadAsWindowsDoes) {
 
 TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
     // Separators at every place of lines up to 150 bytes, across the 16- and 64-byte steps,
-    // sparser in longer lines so their later fields are reached too.
+    // sparser in longer lines so their later fields are reached too. The same lines in a
+    // file, walked by both record scans, split the same way across the read buffer's edges.
     std::mt19937 random(5);
+    std::vector<std::string> lines;
+    std::vector<std::vector<std::pair<std::size_t, std::size_t>>> expected;  // offset, size
+    std::string file;
     for (std::size_t length = 0; length <= 150; ++length) {
         for (int round = 0; round < 200; ++round) {
             std::string line(length, 'a');
@@ -243,22 +248,45 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
                 if (random() % (2 + length / 8) == 0)
                     c = '|';
             }
-            std::vector<std::string_view> expected;
+            auto& fields = expected.emplace_back();
             std::size_t start = 0;
-            for (std::size_t at = line.find('|'); at != std::string::npos && expected.size() < 4;
+            for (std::size_t at = line.find('|'); at != std::string::npos && fields.size() < 4;
                  at = line.find('|', start)) {
-                expected.emplace_back(line.data() + start, at - start);
+                fields.emplace_back(start, at - start);
                 start = at + 1;
             }
-            if (!expected.empty() && expected.size() < 4)
-                expected.emplace_back(line.data() + start, line.size() - start);
-            const RecordFields fields = SplitRecordFields(line);
-            ASSERT_EQ(static_cast<std::size_t>(fields.count), expected.size()) << line;
-            for (std::size_t k = 0; k < expected.size(); ++k) {
-                EXPECT_EQ(fields.field[k].data(), expected[k].data()) << line;
-                EXPECT_EQ(fields.field[k].size(), expected[k].size()) << line;
-            }
+            if (!fields.empty() && fields.size() < 4)
+                fields.emplace_back(start, line.size() - start);
+            file += EncodeLine(line) + (random() % 2 ? "\r\n" : "\r");
+            lines.push_back(std::move(line));
         }
+    }
+    const auto check = [&](std::size_t index, const char* line, const RecordFields& fields) {
+        const auto& want = expected[index];
+        ASSERT_EQ(static_cast<std::size_t>(fields.count), want.size()) << lines[index];
+        for (std::size_t k = 0; k < want.size(); ++k) {
+            EXPECT_EQ(fields.field[k].data(), line + want[k].first) << lines[index];
+            EXPECT_EQ(fields.field[k].size(), want[k].second) << lines[index];
+        }
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        check(i, lines[i].data(), SplitRecordFields(lines[i]));
+
+    TempDir dir;
+    const auto path = dir.Write("Data.txt", file);
+    for (const RecordScan scan : {RecordScan::Fastest, RecordScan::Portable}) {
+        std::size_t walked = 0;
+        const auto read = ForEachEncodedRecord(
+            path,
+            [&](std::size_t number, char* line, std::size_t size, const RecordFields& fields) {
+                EXPECT_EQ(number, walked + 1);
+                EXPECT_EQ(std::string_view(line, size), EncodeLine(lines[walked]));
+                check(walked++, line, fields);
+                return !::testing::Test::HasFatalFailure();
+            },
+            scan);
+        EXPECT_EQ(read.status, CatalogueReadStatus::Completed);
+        EXPECT_EQ(walked, lines.size());
     }
 }
 

@@ -1,13 +1,15 @@
-// The catalogue reader and the line codec: the chunked file reader gives exactly the lines
-// of the whole-file splitter, also across its read buffer's edge; decoding undoes encoding
-// for every byte but 255; the category walk (split before decoding) lists exactly the
-// records that splitting the decoded lines finds.
+// The catalogue reader and the line codec: decoding undoes encoding for every byte but 255;
+// both scans of the chunked record walk give exactly the lines of the whole-file splitter,
+// also across the read buffer's edge, with the fields the record splitter finds; the
+// category walk (split before decoding) lists exactly the records that splitting the decoded
+// lines finds.
 #include "FuzzCheck.h"
 #include "FuzzTempFolder.h"
-#include "catalogue/CatalogueLines.h"
+#include "catalogue/CatalogueRecords.h"
 #include "catalogue/ChannelList.h"
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/LineCodec.h"
+#include "catalogue/LineWalk.h"
 #include "files/FileIo.h"
 #include "files/TextLines.h"
 
@@ -19,7 +21,7 @@ using namespace quorvel;
 
 namespace {
 
-constexpr std::size_t kReadBuffer = 64 * 1024;  // the reader's first buffer
+constexpr std::size_t kReadBuffer = detail::kLineWalkChunk;  // the reader's first buffer
 
 void CheckCodec(std::string_view text) {
     const std::string encoded = EncodeLine(text);
@@ -53,19 +55,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto path = fuzz::TempFolder() / "Data.txt";
     std::string error;
     FUZZ_CHECK(WriteFileAtomically(path, bytes, error));
-    std::vector<std::string> read;
-    const CatalogueReadResult result =
-        ForEachDecodedLine(path, [&](std::size_t number, std::string_view line) {
-            FUZZ_CHECK(number == read.size() + 1);
-            read.emplace_back(line);
-            return true;
-        });
-    FUZZ_CHECK(result.status == CatalogueReadStatus::Completed);
     const std::vector<std::string_view> whole = SplitLines(bytes);
-    FUZZ_CHECK(read.size() == whole.size());
-    for (std::size_t i = 0; i < whole.size(); ++i)
-        FUZZ_CHECK(read[i] == DecodeLine(whole[i]));
+    // Split still encoded, at the encoded separator.
+    const char separator = static_cast<char>(EncodeByte(kFieldSeparator));
+    for (const RecordScan scan : {RecordScan::Fastest, RecordScan::Portable}) {
+        std::size_t walked = 0;
+        const CatalogueReadResult records = ForEachEncodedRecord(
+            path,
+            [&](std::size_t number, char* line, std::size_t size, const RecordFields& fields) {
+                FUZZ_CHECK(number == walked + 1 && walked < whole.size());
+                FUZZ_CHECK(std::string_view(line, size) == whole[walked]);
+                const RecordFields want = SplitRecordFields(whole[walked++], separator);
+                FUZZ_CHECK(fields.count == want.count);
+                for (int k = 0; k < want.count; ++k) {
+                    const auto at = static_cast<std::size_t>(k);
+                    FUZZ_CHECK(fields.field[at].data() - line ==
+                                   want.field[at].data() - whole[walked - 1].data() &&
+                               fields.field[at].size() == want.field[at].size());
+                }
+                return true;
+            },
+            scan);
+        FUZZ_CHECK(records.status == CatalogueReadStatus::Completed && walked == whole.size());
+    }
 
+    std::vector<std::string> read;
+    for (const std::string_view line : whole)
+        read.push_back(DecodeLine(line));
     std::vector<std::string> expected;
     bool wholeFile = true;
     for (const std::string& line : read) {
