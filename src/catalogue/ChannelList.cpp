@@ -9,6 +9,7 @@
 #include "catalogue/FoldedText.h"
 #include "catalogue/LanguageCollector.h"
 #include "catalogue/LineCodec.h"
+#include "catalogue/ListedChannels.h"
 #include "catalogue/SortValues.h"
 #include "files/Windows1252.h"
 
@@ -25,14 +26,6 @@ std::optional<std::string> ToCatalogueBytes(const std::string& utf8) {
     if (Windows1252ToUtf8(bytes) != utf8)
         return std::nullopt;
     return bytes;
-}
-
-// Whether the encoded field decodes to `text`.
-bool DecodesTo(std::string_view encoded, std::string_view text) {
-    return encoded.size() == text.size() &&
-           std::equal(encoded.begin(), encoded.end(), text.begin(), [](char e, char t) {
-               return static_cast<char>(DecodeByte(static_cast<unsigned char>(e))) == t;
-           });
 }
 
 ListRow MakeRow(const RecordFields& fields, std::string categoryUtf8) {
@@ -65,51 +58,24 @@ void RebuildCombo(const LanguageCollector& languages, BrowsingState& state, Comb
 
 }  // namespace
 
-bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const BrowsingState& state,
-                          LanguageCollector* languages, const ListedChannelFn& fn) {
-    const std::string& categoryText =
-        state.CurrentCategory.empty() ? std::string(kDefaultCategory) : state.CurrentCategory;
-    const auto category = ToCatalogueBytes(categoryText);
-    const bool allLanguages =
-        state.CurrentLanguage.empty() || state.CurrentLanguage == kAllLanguages;
-    std::optional<std::string> language;
-    if (!allLanguages) {
-        language = ToCatalogueBytes(state.CurrentLanguage);
-        if (language)
-            language = FoldText1252(*language);
+ChannelFilter::ChannelFilter(const BrowsingState& state)
+    : m_category(ToCatalogueBytes(state.CurrentCategory.empty() ? std::string(kDefaultCategory)
+                                                                : state.CurrentCategory)),
+      m_allLanguages(state.CurrentLanguage.empty() || state.CurrentLanguage == kAllLanguages) {
+    if (!m_allLanguages) {
+        m_language = ToCatalogueBytes(state.CurrentLanguage);
+        if (m_language)
+            m_language = FoldText1252(*m_language);
     }
-    std::string foldedType;
-    bool failed = false;
+}
 
-    // Records are split while still encoded and only those of the category are decoded: most
-    // lines of a catalogue belong to another one.
-    const auto read = ForEachEncodedRecord(
-        catalogueFile, [&](std::size_t, char* line, std::size_t size, const RecordFields& fields) {
-            if (fields.count == 0)
-                return true;
-            if (fields.count < 3) {
-                failed = true;
-                return false;
-            }
-            if (!category || !DecodesTo(fields.Category(), *category))
-                return true;
-            if (fields.count < 4) {
-                failed = true;
-                return false;
-            }
-            DecodeBytes(line, line, size);  // the fields view the same bytes, now decoded
-            bool show = allLanguages;
-            if (!show && language) {
-                FoldText1252(fields.Type(), foldedType);
-                show = foldedType.find(*language) != std::string::npos;
-            }
-            if (show)
-                fn(fields);
-            if (languages)
-                languages->AddTypeField(fields.Type());
-            return true;
-        });
-    return !failed && read.status == CatalogueReadStatus::Completed;
+bool ChannelFilter::HasLanguage(std::string_view encodedType) {
+    if (!m_language)
+        return false;
+    m_type.assign(encodedType);
+    DecodeLineInPlace(m_type);
+    FoldText1252(m_type, m_foldedType);
+    return m_foldedType.find(*m_language) != std::string::npos;
 }
 
 bool LoadChannelList(const std::filesystem::path& catalogueFile, BrowsingState& state,

@@ -18,15 +18,6 @@ inline constexpr std::string_view kCatalogueMissingMessage =
 
 using MessageSink = std::function<void(const std::string& message)>;
 
-using ListedChannelFn = std::function<void(const RecordFields& fields)>;
-
-// Calls fn, in file order, with the fields (the catalogue's bytes) of each channel the list
-// shows for state.CurrentCategory filtered by CurrentLanguage; `languages`, when given,
-// collects the types of every channel of the category. Returns false when the file cannot
-// be read to its end or holds a record without category or type, having stopped there.
-bool ForEachListedChannel(const std::filesystem::path& catalogueFile, const BrowsingState& state,
-                          LanguageCollector* languages, const ListedChannelFn& fn);
-
 // Refills rows with the channels of state.CurrentCategory filtered by CurrentLanguage; on
 // request rebuilds combo. Every failure calls showMessage(kCatalogueMissingMessage) once and
 // ends the load (rows listed so far stay; combo untouched; RefreshLanguageList kept).

@@ -9,7 +9,8 @@
 #include "catalogue/ChannelList.h"
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/LineCodec.h"
-#include "catalogue/LineWalk.h"
+#include "catalogue/ListedChannels.h"
+#include "catalogue/RecordWalk.h"
 #include "files/FileIo.h"
 #include "files/TextLines.h"
 

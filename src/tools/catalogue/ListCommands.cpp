@@ -3,13 +3,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
 #include "CommandLine.h"
 #include "Commands.h"
 #include "catalogue/ChannelList.h"
-#include "files/Windows1252.h"
+#include "catalogue/ChannelListing.h"
 
 namespace quorvel::tool {
 namespace {
@@ -63,46 +62,13 @@ int RunList(const std::vector<std::string>& args) {
     if (line.HelpWanted())
         return WriteStdout(kListHelp) ? 0 : 1;
     const Load load = ParseLoad(line);
-    // Written as they are read, in pieces: a list of any length needs no more memory. Into a
-    // pipe, a larger pipe buffer halves the hand-overs to the reader (refused elsewhere).
-    constexpr std::size_t kPiece = 256 * 1024;
+    // Into a pipe, a larger pipe buffer halves the hand-overs to the reader (refused
+    // elsewhere).
     ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
-    // Not cleared first: only the pages written to are touched.
-    std::size_t capacity = 2 * kPiece;
-    std::unique_ptr<char[]> out(new char[capacity]);
-    std::size_t used = 0;
-    bool written = true;
-    const auto flush = [&] {
-        written = written && WriteStdout(std::string_view(out.get(), used));
-        used = 0;
-    };
-    const bool loaded =
-        ForEachListedChannel(load.file, load.state, nullptr, [&](const RecordFields& fields) {
-            // The record from the name to the type, converted as a whole, its three
-            // separators written as TAB.
-            const std::string_view record(
-                fields.Name().data(),
-                static_cast<std::size_t>(fields.Type().data() - fields.Name().data()) +
-                    fields.Type().size());
-            const std::size_t room = 3 * record.size() + 1;
-            if (capacity - used < room) {
-                flush();
-                if (capacity < room) {  // a row longer than the buffer
-                    capacity = room;
-                    out.reset(new char[capacity]);
-                }
-            }
-            char* const row = out.get() + used;
-            char* end = WriteWindows1252AsUtf8(record, row, kFieldSeparator, '\t');
-            *end++ = '\n';
-            used = static_cast<std::size_t>(end - out.get());
-            if (used >= kPiece)
-                flush();
-        });
-    flush();
-    if (!loaded)
+    const ListingResult listed = WriteListedChannels(load.file, load.state, WriteStdout);
+    if (!listed.loaded)
         PrintMessage(std::string(kCatalogueMissingMessage));
-    return loaded && written ? 0 : 1;
+    return listed.loaded && listed.written ? 0 : 1;
 }
 
 int RunLanguages(const std::vector<std::string>& args) {

@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 namespace quorvel::tool {
@@ -71,8 +74,19 @@ int RunCatalogueTool(int argc, char** argv, const ToolCommand& run) {
 }
 
 bool WriteStdout(std::string_view bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::fflush(stdout) == 0;
+    // Straight to the descriptor: a listing's large pieces would gain nothing from stdio's
+    // buffer but a copy and two more writes each.
+    if (std::fflush(stdout) != 0)
+        return false;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 }  // namespace quorvel::tool

@@ -1,0 +1,166 @@
+#include "catalogue/ChannelListing.h"
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+
+#include "catalogue/LineCodec.h"
+#include "catalogue/ListedChannels.h"
+#include "catalogue/RecordWalk.h"
+#include "files/WideVectors.h"
+#include "files/Windows1252.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace quorvel {
+namespace {
+
+constexpr std::size_t kPiece = 256 * 1024;
+
+// Rows are gathered in pieces; not cleared first, so only the pages written to are touched.
+class Listing {
+public:
+    explicit Listing(const ListingSink& write) : m_write(write) {}
+
+    // Room for a row made of `size` catalogue bytes (three UTF-8 bytes each, and a line end).
+    char* Room(std::size_t size) {
+        const std::size_t room = 3 * size + 1;
+        if (m_capacity - m_used < room) {
+            Flush();
+            if (m_capacity < room) {  // a row longer than the buffer
+                m_capacity = room;
+                m_buffer.reset(new char[m_capacity]);
+            }
+        }
+        return m_buffer.get() + m_used;
+    }
+
+    void Added(char* end) {
+        *end++ = '\n';
+        m_used = static_cast<std::size_t>(end - m_buffer.get());
+        if (m_used >= kPiece)
+            Flush();
+    }
+
+    bool Finish() {
+        Flush();
+        return m_written;
+    }
+
+private:
+    void Flush() {
+        m_written = m_write(std::string_view(m_buffer.get(), m_used)) && m_written;
+        m_used = 0;
+    }
+
+    const ListingSink& m_write;
+    std::size_t m_capacity = 2 * kPiece;
+    std::unique_ptr<char[]> m_buffer{new char[m_capacity]};
+    std::size_t m_used = 0;
+    bool m_written = true;
+};
+
+// A record, still encoded, written as a row: decoded in place, then converted with its
+// separators as TAB.
+struct PortableRows {
+    static char* Write(char* record, std::size_t size, char* out) {
+        DecodeBytes(record, record, size);
+        return WriteWindows1252AsUtf8({record, size}, out, kFieldSeparator, '\t');
+    }
+};
+
+#if defined(__x86_64__)
+// The same in one pass, sixty-four bytes a step: decoding in place and reading the bytes
+// back stalls on the stores just made.
+struct WideRows {
+    [[gnu::target("avx512bw")]] static char* Write(const char* record, std::size_t size,
+                                                   char* out) {
+        const __m512i shift = _mm512_set1_epi8(64);
+        const __m512i separator = _mm512_set1_epi8(kFieldSeparator);
+        const __m512i tab = _mm512_set1_epi8('\t');
+        const char* p = record;
+        const char* const end = record + size;
+        while (p != end) {
+            const auto left = static_cast<std::size_t>(end - p);
+            // Masked: nothing read past the record, nothing written past its room.
+            const __mmask64 in = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+            __m512i bytes = _mm512_maskz_loadu_epi8(in, p);
+            // Decoded: less 64, and one less again where that wraps below zero.
+            const __mmask64 wraps = _mm512_cmplt_epu8_mask(bytes, shift);
+            bytes = _mm512_sub_epi8(bytes, shift);
+            bytes = _mm512_mask_sub_epi8(bytes, wraps, bytes, _mm512_set1_epi8(1));
+            bytes = _mm512_mask_mov_epi8(bytes, _mm512_cmpeq_epi8_mask(bytes, separator), tab);
+            _mm512_mask_storeu_epi8(out, in, bytes);
+            const std::uint64_t high = _mm512_movepi8_mask(bytes) & in;
+            if (high == 0) {
+                const std::size_t step = left >= 64 ? 64 : left;
+                p += step;
+                out += step;
+                continue;
+            }
+            // Plain bytes up to the first high one are stored; that one is converted alone.
+            const auto plain = static_cast<std::size_t>(std::countr_zero(high));
+            p += plain;
+            const auto decoded = static_cast<char>(DecodeByte(static_cast<unsigned char>(*p++)));
+            out = WriteWindows1252AsUtf8({&decoded, 1}, out + plain);
+        }
+        return out;
+    }
+};
+#endif
+
+template <class Rows, class Scan>
+[[gnu::always_inline]] inline ListingResult List(const std::filesystem::path& catalogueFile,
+                                                 const BrowsingState& state,
+                                                 const ListingSink& write, Scan& scan) {
+    ChannelFilter filter(state);
+    Listing listing(write);
+    bool broken = false;
+    const auto walk = [&](std::size_t, char* line, std::size_t, const RecordFields& fields) {
+        switch (filter.Check(fields)) {
+            case ChannelFilter::Verdict::Other:
+                return true;
+            case ChannelFilter::Verdict::Broken:
+                broken = true;
+                return false;
+            case ChannelFilter::Verdict::Listed:
+                break;
+        }
+        if (filter.Shows(fields.Type())) {
+            // From the name, where the line starts, to the type: fields after the fourth are
+            // left out.
+            const auto size =
+                static_cast<std::size_t>(fields.Type().data() - line) + fields.Type().size();
+            listing.Added(Rows::Write(line, size, listing.Room(size)));
+        }
+        return true;
+    };
+    const auto read = detail::WalkLines(catalogueFile, scan, walk);
+    const bool written = listing.Finish();
+    return {!broken && read.status == CatalogueReadStatus::Completed, written};
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx512bw")]] ListingResult ListWide(const std::filesystem::path& catalogueFile,
+                                                   const BrowsingState& state,
+                                                   const ListingSink& write) {
+    detail::WideRecordScan scan;
+    return List<WideRows>(catalogueFile, state, write, scan);
+}
+#endif
+
+}  // namespace
+
+ListingResult WriteListedChannels(const std::filesystem::path& catalogueFile,
+                                  const BrowsingState& state, const ListingSink& write) {
+#if defined(__x86_64__)
+    if (WideVectorsAvailable())
+        return ListWide(catalogueFile, state, write);
+#endif
+    detail::PortableRecordScan scan;
+    return List<PortableRows>(catalogueFile, state, write, scan);
+}
+
+}  // namespace quorvel
