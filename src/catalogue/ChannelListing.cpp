@@ -86,11 +86,9 @@ struct WideRows {
             const auto left = static_cast<std::size_t>(end - p);
             // Masked: nothing read past the record, nothing written past its room.
             const __mmask64 in = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
-            __m512i bytes = _mm512_maskz_loadu_epi8(in, p);
-            // Decoded: less 64, and one less again where that wraps below zero.
-            const __mmask64 wraps = _mm512_cmplt_epu8_mask(bytes, shift);
-            bytes = _mm512_sub_epi8(bytes, shift);
-            bytes = _mm512_mask_sub_epi8(bytes, wraps, bytes, _mm512_set1_epi8(1));
+            // Decoded as less 64. The bytes where that wraps below zero decode to 0xBF and up:
+            // high bytes, each decoded again alone below.
+            __m512i bytes = _mm512_sub_epi8(_mm512_maskz_loadu_epi8(in, p), shift);
             bytes = _mm512_mask_mov_epi8(bytes, _mm512_cmpeq_epi8_mask(bytes, separator), tab);
             _mm512_mask_storeu_epi8(out, in, bytes);
             const std::uint64_t high = _mm512_movepi8_mask(bytes) & in;
@@ -154,13 +152,16 @@ template <class Rows, class Scan>
 }  // namespace
 
 ListingResult WriteListedChannels(const std::filesystem::path& catalogueFile,
-                                  const BrowsingState& state, const ListingSink& write) {
+                                  const BrowsingState& state, const ListingSink& write,
+                                  RecordScan scan) {
 #if defined(__x86_64__)
-    if (WideVectorsAvailable())
+    if (scan == RecordScan::Fastest && WideVectorsAvailable())
         return ListWide(catalogueFile, state, write);
+#else
+    (void)scan;
 #endif
-    detail::PortableRecordScan scan;
-    return List<PortableRows>(catalogueFile, state, write, scan);
+    detail::PortableRecordScan portable;
+    return List<PortableRows>(catalogueFile, state, write, portable);
 }
 
 }  // namespace quorvel

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "catalogue/BrowsingState.h"
+#include "catalogue/CatalogueRecords.h"
 
 namespace quorvel {
 
@@ -20,8 +21,9 @@ struct ListingResult {
 // The channels ForEachListedChannel gives, as UTF-8 lines of name, URL, category and type
 // separated by TAB, handed to `write` in pieces of about 256 KB; a list of any length needs
 // no more memory. When the catalogue cannot be loaded, the lines before the fault are
-// written.
+// written. `scan` as for ForEachEncodedRecord: both give the same listing.
 ListingResult WriteListedChannels(const std::filesystem::path& catalogueFile,
-                                  const BrowsingState& state, const ListingSink& write);
+                                  const BrowsingState& state, const ListingSink& write,
+                                  RecordScan scan = RecordScan::Fastest);
 
 }  // namespace quorvel

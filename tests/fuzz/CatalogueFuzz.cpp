@@ -1,18 +1,20 @@
 // The catalogue reader and the line codec: decoding undoes encoding for every byte but 255;
 // both scans of the chunked record walk give exactly the lines of the whole-file splitter,
 // also across the read buffer's edge, with the fields the record splitter finds; the
-// category walk (split before decoding) lists exactly the records that splitting the decoded
-// lines finds.
+// category walk (split before decoding) and the listing's text, both ways, give exactly the
+// records that splitting the decoded lines finds.
 #include "FuzzCheck.h"
 #include "FuzzTempFolder.h"
 #include "catalogue/CatalogueRecords.h"
 #include "catalogue/ChannelList.h"
+#include "catalogue/ChannelListing.h"
 #include "catalogue/ChannelRecord.h"
 #include "catalogue/LineCodec.h"
 #include "catalogue/ListedChannels.h"
 #include "catalogue/RecordWalk.h"
 #include "files/FileIo.h"
 #include "files/TextLines.h"
+#include "files/Windows1252.h"
 
 #include <cstdint>
 #include <string>
@@ -84,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string_view line : whole)
         read.push_back(DecodeLine(line));
     std::vector<std::string> expected;
+    std::string expectedText;
     bool wholeFile = true;
     for (const std::string& line : read) {
         const RecordFields fields = SplitRecordFields(line);
@@ -99,6 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         expected.push_back(std::string(fields.Name()) + '|' + std::string(fields.Url()) + '|' +
                            std::string(fields.Type()));
+        expectedText +=
+            Windows1252ToUtf8(std::string(fields.Name()) + '\t' + std::string(fields.Url()) +
+                              "\tRadio\t" + std::string(fields.Type())) +
+            '\n';
     }
     std::vector<std::string> listed;
     const BrowsingState radio{"Radio", "", false};
@@ -107,6 +114,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          std::string(f.Type()));
     });
     FUZZ_CHECK(listedAll == wholeFile && listed == expected);
+    // The same channels as the listing's text, both ways.
+    for (const RecordScan scan : {RecordScan::Fastest, RecordScan::Portable}) {
+        std::string text;
+        const ListingResult result = WriteListedChannels(
+            path, radio,
+            [&](std::string_view piece) {
+                text.append(piece);
+                return true;
+            },
+            scan);
+        FUZZ_CHECK(result.loaded == wholeFile && result.written && text == expectedText);
+    }
 
     // The window's loader over the same file: any category, any language filter.
     BrowsingState state{"Radio", read.size() > 1 ? read[1].substr(0, 3) : "", true};
