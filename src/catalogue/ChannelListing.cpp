@@ -75,8 +75,9 @@ struct PortableRows {
 // The same in one pass, sixty-four bytes a step: decoding in place and reading the bytes
 // back stalls on the stores just made.
 struct WideRows {
-    [[gnu::target("avx512bw")]] static char* Write(const char* record, std::size_t size,
-                                                   char* out) {
+    [[gnu::target("avx512bw"), gnu::always_inline]] static char* Write(const char* record,
+                                                                       std::size_t size,
+                                                                       char* out) {
         const __m512i shift = _mm512_set1_epi8(64);
         const __m512i separator = _mm512_set1_epi8(kFieldSeparator);
         const __m512i tab = _mm512_set1_epi8('\t');
@@ -101,51 +102,84 @@ struct WideRows {
             // Plain bytes up to the first high one are stored; that one is converted alone.
             const auto plain = static_cast<std::size_t>(std::countr_zero(high));
             p += plain;
-            const auto decoded = static_cast<char>(DecodeByte(static_cast<unsigned char>(*p++)));
-            out = WriteWindows1252AsUtf8({&decoded, 1}, out + plain);
+            out = WriteWindows1252Character(DecodeByte(static_cast<unsigned char>(*p++)),
+                                            out + plain);
         }
         return out;
     }
 };
 #endif
 
-template <class Rows, class Scan>
-[[gnu::always_inline]] inline ListingResult List(const std::filesystem::path& catalogueFile,
-                                                 const BrowsingState& state,
-                                                 const ListingSink& write, Scan& scan) {
-    ChannelFilter filter(state);
-    Listing listing(write);
-    bool broken = false;
-    const auto walk = [&](std::size_t, char* line, std::size_t, const RecordFields& fields) {
-        switch (filter.Check(fields)) {
+// A listing's per-line work, but for the writing of its rows.
+class ListingLines {
+public:
+    ListingLines(const BrowsingState& state, const ListingSink& write)
+        : m_filter(state), m_listing(write) {}
+
+    ListingResult Finish(const CatalogueReadResult& read) {
+        const bool written = m_listing.Finish();
+        return {!m_broken && read.status == CatalogueReadStatus::Completed, written};
+    }
+
+protected:
+    static constexpr std::size_t kNoRow = 0;  // a row holds three separators at least
+    static constexpr std::size_t kStop = SIZE_MAX;
+
+    // The size of the row `line` makes: from the name, where the line starts, to the type
+    // (fields after the fourth are left out); kNoRow, or kStop at a broken record.
+    [[gnu::always_inline]] std::size_t RowSize(const char* line, const RecordFields& fields) {
+        switch (m_filter.Check(fields)) {
             case ChannelFilter::Verdict::Other:
-                return true;
+                return kNoRow;
             case ChannelFilter::Verdict::Broken:
-                broken = true;
-                return false;
+                m_broken = true;
+                return kStop;
             case ChannelFilter::Verdict::Listed:
                 break;
         }
-        if (filter.Shows(fields.Type())) {
-            // From the name, where the line starts, to the type: fields after the fourth are
-            // left out.
-            const auto size =
-                static_cast<std::size_t>(fields.Type().data() - line) + fields.Type().size();
-            listing.Added(Rows::Write(line, size, listing.Room(size)));
-        }
-        return true;
-    };
-    const auto read = detail::WalkLines(catalogueFile, scan, walk);
-    const bool written = listing.Finish();
-    return {!broken && read.status == CatalogueReadStatus::Completed, written};
-}
+        if (!m_filter.Shows(fields.Type()))
+            return kNoRow;
+        return static_cast<std::size_t>(fields.Type().data() - line) + fields.Type().size();
+    }
+
+    ChannelFilter m_filter;
+    Listing m_listing;
+    bool m_broken = false;
+};
+
+// The two ways differ only in how a row is written. Each has its own call operator, so that
+// the wide one, built for the wider vectors, compiles into the scan loop with its writer.
+struct PortableLines : ListingLines {
+    using ListingLines::ListingLines;
+
+    bool operator()(std::size_t, char* line, std::size_t, const RecordFields& fields) {
+        const std::size_t size = RowSize(line, fields);
+        if (size != kNoRow && size != kStop)
+            m_listing.Added(PortableRows::Write(line, size, m_listing.Room(size)));
+        return size != kStop;
+    }
+};
 
 #if defined(__x86_64__)
+struct WideLines : ListingLines {
+    using ListingLines::ListingLines;
+
+    [[gnu::target("avx512bw"), gnu::always_inline]] bool operator()(std::size_t, char* line,
+                                                                    std::size_t,
+                                                                    const RecordFields& fields) {
+        const std::size_t size = RowSize(line, fields);
+        if (size != kNoRow && size != kStop)
+            m_listing.Added(WideRows::Write(line, size, m_listing.Room(size)));
+        return size != kStop;
+    }
+};
+
 [[gnu::target("avx512bw")]] ListingResult ListWide(const std::filesystem::path& catalogueFile,
                                                    const BrowsingState& state,
                                                    const ListingSink& write) {
+    WideLines lines(state, write);
     detail::WideRecordScan scan;
-    return List<WideRows>(catalogueFile, state, write, scan);
+    return lines.Finish(detail::WalkLines(catalogueFile, scan, lines));
 }
 #endif
 
@@ -160,8 +194,9 @@ ListingResult WriteListedChannels(const std::filesystem::path& catalogueFile,
 #else
     (void)scan;
 #endif
+    PortableLines lines(state, write);
     detail::PortableRecordScan portable;
-    return List<PortableRows>(catalogueFile, state, write, portable);
+    return lines.Finish(detail::WalkLines(catalogueFile, portable, lines));
 }
 
 }  // namespace quorvel

@@ -10,19 +10,14 @@
 namespace quorvel {
 namespace {
 
-// What 0x80 to 0x9F stand for; every other byte is the code point of the same number. The
-// five bytes the code page leaves undefined stand for their C1 controls.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+using detail::kWindows1252HighControls;
 
 // The byte that stands for `code`, or '?' when the code page has none.
 char ByteFor(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
         return static_cast<char>(code);
-    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == code)
+    for (std::size_t i = 0; i < kWindows1252HighControls.size(); ++i) {
+        if (kWindows1252HighControls[i] == code)
             return static_cast<char>(0x80 + i);
     }
     return '?';
@@ -37,22 +32,6 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     if (lead >= 0xC2)
         return 2;
     return 1;
-}
-
-char* WriteCharacter(unsigned char byte, char* out) {
-    if (byte < 0x80) {
-        *out++ = static_cast<char>(byte);
-        return out;
-    }
-    const char32_t code = byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-    if (code < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (code >> 6));
-    } else {
-        *out++ = static_cast<char>(0xE0 | (code >> 12));
-        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    }
-    *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    return out;
 }
 
 }  // namespace
@@ -102,7 +81,7 @@ char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from, char 
         }
         const auto plain = static_cast<std::size_t>(std::countr_zero(high));
         p += plain;
-        out = WriteCharacter(static_cast<unsigned char>(*p++), out + plain);
+        out = WriteWindows1252Character(static_cast<unsigned char>(*p++), out + plain);
     }
     // A plain tail is stored with the plain bytes before it, which it writes again unchanged.
     if (p != end && bytes.size() >= 16) {
@@ -115,7 +94,7 @@ char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from, char 
     }
 #endif
     for (; p < end; ++p)
-        out = WriteCharacter(static_cast<unsigned char>(*p == from ? to : *p), out);
+        out = WriteWindows1252Character(static_cast<unsigned char>(*p == from ? to : *p), out);
     return out;
 }
 
