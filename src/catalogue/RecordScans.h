@@ -69,7 +69,8 @@ private:
 #if defined(__x86_64__)
 
 // Line ends and separators 64 bytes at a time, each block loaded and compared once however
-// many lines it holds: no line waits for the end of the one before it to be found.
+// many lines it holds: no line waits for the end of the one before it to be found. `data`
+// starts on a 64-byte boundary.
 class WideRecordScan {
 public:
     template <class Fn>
@@ -82,17 +83,20 @@ public:
         std::array<std::size_t, 4> ends = m_ends;
         int count = m_count;
         while (pos < filled) {
-            const std::size_t left = filled - pos;
-            // Masked loads read nothing past the data, so the buffer needs no slack.
-            const __mmask64 in = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
-            const __m512i bytes = _mm512_maskz_loadu_epi8(in, data + pos);
+            // Blocks on 64-byte boundaries of the buffer, which starts on one, masked to the
+            // bytes read and not yet scanned: nothing past the data is read.
+            const std::size_t block = pos & ~std::size_t{63};
+            const std::size_t left = filled - block;
+            const __mmask64 in = (left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1) &
+                                 (~__mmask64{0} << (pos - block));
+            const __m512i bytes = _mm512_maskz_loadu_epi8(in, data + block);
             std::uint64_t cr = _mm512_mask_cmpeq_epi8_mask(in, bytes, crs);
             std::uint64_t found = _mm512_mask_cmpeq_epi8_mask(in, bytes, separators);
             for (; cr != 0; cr &= cr - 1) {
                 const std::uint64_t before = (cr & (0 - cr)) - 1;
-                Take(found & before, pos, ends, count);
+                Take(found & before, block, ends, count);
                 found &= ~before;
-                const std::size_t stop = pos + static_cast<std::size_t>(std::countr_zero(cr));
+                const std::size_t stop = block + static_cast<std::size_t>(std::countr_zero(cr));
                 if (stop + 1 == filled && !atEnd) {  // whether LF follows is known only later
                     Keep(stop, ends, count);
                     return start;
@@ -105,8 +109,8 @@ public:
                     ++start;
                 count = 0;
             }
-            Take(found, pos, ends, count);
-            pos += left >= 64 ? 64 : left;
+            Take(found, block, ends, count);
+            pos = left >= 64 ? block + 64 : filled;
         }
         if (!atEnd) {
             Keep(filled, ends, count);
