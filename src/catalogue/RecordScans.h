@@ -132,9 +132,9 @@ private:
     // The first four separators of a line: the rest are no field's end.
     static void Take(std::uint64_t found, std::size_t pos, std::array<std::size_t, 4>& ends,
                      int& count) {
+        // count < 4 is known, so the index goes unchecked even in a hardened build.
         for (; found != 0 && count < 4; found &= found - 1)
-            ends[static_cast<std::size_t>(count++)] =
-                pos + static_cast<std::size_t>(std::countr_zero(found));
+            ends.data()[count++] = pos + static_cast<std::size_t>(std::countr_zero(found));
     }
 
     // Where the next walk goes on, with what it found of the unfinished line.
@@ -149,17 +149,17 @@ private:
                                const std::array<std::size_t, 4>& ends, int count) {
         RecordFields fields;
         if (count == 0)
-            return fields;  // no separator: no record
+            return fields;                                    // no separator: no record
+        std::string_view* const field = fields.field.data();  // count <= 4: unchecked
         std::size_t from = 0;
         for (int i = 0; i < count; ++i) {
-            const std::size_t end = ends[static_cast<std::size_t>(i)] - start;
-            fields.field[static_cast<std::size_t>(i)] = std::string_view(line + from, end - from);
+            const std::size_t end = ends.data()[i] - start;
+            field[i] = std::string_view(line + from, end - from);
             from = end + 1;
         }
         fields.count = count;
         if (count < 4)
-            fields.field[static_cast<std::size_t>(fields.count++)] =
-                std::string_view(line + from, size - from);
+            field[fields.count++] = std::string_view(line + from, size - from);
         return fields;
     }
 
