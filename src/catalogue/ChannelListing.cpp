@@ -9,10 +9,8 @@
 #include "catalogue/RecordWalk.h"
 #include "files/WideVectors.h"
 #include "files/Windows1252.h"
+#include "files/Windows1252Writer.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -67,53 +65,25 @@ private:
 
 // A record, still encoded, written as a row: decoded, converted, its separators as TAB, in
 // one pass. Decoding in place first and reading the bytes back stalls on the stores just
-// made. A byte that decodes to a high one (wrapping bytes all do) is converted alone.
+// made.
 struct PortableRows {
+    struct DecodedWithTabs {
+        unsigned char operator()(unsigned char byte) const {
+            const unsigned char decoded = DecodeByte(byte);
+            return decoded == kFieldSeparator ? '\t' : decoded;
+        }
 #if defined(__SSE2__)
-    static char* Write(const char* record, std::size_t size, char* out) {
-        const char* p = record;
-        const char* const end = record + size;
-        const auto load = [](const char* at) {
-            const __m128i bytes = _mm_sub_epi8(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), _mm_set1_epi8(64));
-            const __m128i separators = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(kFieldSeparator));
-            return _mm_xor_si128(bytes, _mm_and_si128(separators, _mm_set1_epi8('|' ^ '\t')));
-        };
-        while (end - p >= 16) {
-            const __m128i bytes = load(p);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-            const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-            if (high == 0) {
-                p += 16;
-                out += 16;
-                continue;
-            }
-            const auto plain = static_cast<std::size_t>(std::countr_zero(high));
-            p += plain;
-            out = WriteWindows1252Character(DecodeByte(static_cast<unsigned char>(*p++)),
-                                            out + plain);
+        // Less 64: a byte where that wraps below zero decodes to a high one (0xBF and up), so
+        // it is decoded again alone.
+        __m128i operator()(__m128i chunk) const {
+            return SwapBytes(_mm_sub_epi8(chunk, _mm_set1_epi8(64)), kFieldSeparator, '\t');
         }
-        // A plain tail is stored with the plain bytes before it, written again unchanged.
-        if (p != end && size >= 16) {
-            const __m128i last = load(end - 16);
-            if (_mm_movemask_epi8(last) == 0) {
-                const auto rest = static_cast<std::size_t>(end - p);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + rest - 16), last);
-                return out + rest;
-            }
-        }
-        for (; p != end; ++p) {
-            const unsigned char byte = DecodeByte(static_cast<unsigned char>(*p));
-            out = WriteWindows1252Character(byte == kFieldSeparator ? '\t' : byte, out);
-        }
-        return out;
-    }
-#else
-    static char* Write(char* record, std::size_t size, char* out) {
-        DecodeBytes(record, record, size);
-        return WriteWindows1252AsUtf8({record, size}, out, kFieldSeparator, '\t');
-    }
 #endif
+    };
+
+    static char* Write(const char* record, std::size_t size, char* out) {
+        return WriteMappedAsUtf8({record, size}, out, DecodedWithTabs{});
+    }
 };
 
 #if defined(__x86_64__)

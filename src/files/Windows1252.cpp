@@ -1,7 +1,8 @@
 #include "files/Windows1252.h"
 
+#include "files/Windows1252Writer.h"
+
 #include <array>
-#include <bit>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -56,46 +57,19 @@ bool IsAsciiText(std::string_view bytes) {
 }
 
 char* WriteWindows1252AsUtf8(std::string_view bytes, char* out, char from, char to) {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
+    struct Swap {
+        char from;
+        char to;
+        unsigned char operator()(unsigned char byte) const {
+            return byte == static_cast<unsigned char>(from) ? static_cast<unsigned char>(to) : byte;
+        }
 #if defined(__SSE2__)
-    // Sixteen bytes a step, copied as they are up to the first high byte, which is converted
-    // alone: a name with one accent costs little more than plain ASCII. The room for three
-    // bytes each leaves room for any sixteen-byte store made while sixteen bytes are left.
-    // `from` becomes `to` in the register, before the store: reading the bytes back to swap
-    // them stalls on the stores just made.
-    const __m128i swapFrom = _mm_set1_epi8(from);
-    const __m128i swapBits = _mm_set1_epi8(static_cast<char>(from ^ to));
-    const auto load = [&](const char* at) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        return _mm_xor_si128(chunk, _mm_and_si128(_mm_cmpeq_epi8(chunk, swapFrom), swapBits));
-    };
-    while (end - p >= 16) {
-        const __m128i chunk = load(p);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
-        const auto high = static_cast<unsigned>(_mm_movemask_epi8(chunk));
-        if (high == 0) {
-            p += 16;
-            out += 16;
-            continue;
+        __m128i operator()(__m128i chunk) const {
+            return SwapBytes(chunk, from, to);
         }
-        const auto plain = static_cast<std::size_t>(std::countr_zero(high));
-        p += plain;
-        out = WriteWindows1252Character(static_cast<unsigned char>(*p++), out + plain);
-    }
-    // A plain tail is stored with the plain bytes before it, which it writes again unchanged.
-    if (p != end && bytes.size() >= 16) {
-        const __m128i last = load(end - 16);
-        if (_mm_movemask_epi8(last) == 0) {
-            const auto rest = static_cast<std::size_t>(end - p);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + rest - 16), last);
-            return out + rest;
-        }
-    }
 #endif
-    for (; p < end; ++p)
-        out = WriteWindows1252Character(static_cast<unsigned char>(*p == from ? to : *p), out);
-    return out;
+    };
+    return WriteMappedAsUtf8(bytes, out, Swap{from, to});
 }
 
 void AppendWindows1252AsUtf8(std::string& out, std::string_view bytes) {
