@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils appstream dbus-daemon dbus-bin
   clang libclang-rt-14-dev lld util-linux
   libfluidsynth-dev timgm6mb-soundfont
+  qt6-translations-l10n
 )
 
 missing=()

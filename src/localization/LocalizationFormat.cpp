@@ -50,6 +50,31 @@ std::size_t FindFolded(std::string_view upperHaystack, std::string_view upperNee
     return std::size_t(static_cast<const char*>(hit) - upperHaystack.data());
 }
 
+std::string GroupLanguageTag(std::string_view groupText) {
+    constexpr std::string_view kAttribute = "XML:LANG=";
+    constexpr std::size_t kMaxTagChars = 35;
+    const std::string_view openTag = groupText.substr(0, groupText.find('>'));
+    const std::size_t at = ToUpperAscii(openTag).find(kAttribute);
+    if (at == std::string_view::npos || at + kAttribute.size() >= openTag.size())
+        return {};
+    std::string_view rest = openTag.substr(at + kAttribute.size());
+    const char quote = rest.front();
+    if (quote != '"' && quote != '\'')
+        return {};
+    rest.remove_prefix(1);
+    const std::size_t end = rest.find(quote);
+    if (end == std::string_view::npos || end == 0 || end > kMaxTagChars)
+        return {};
+    const std::string_view tag = rest.substr(0, end);
+    for (const char c : tag) {
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                             (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!allowed)
+            return {};
+    }
+    return std::string(tag);
+}
+
 std::vector<std::string> SplitItemsBlock(std::string_view items) {
     std::vector<std::string> lines;
     // An empty block holds no line at all, not one empty line.

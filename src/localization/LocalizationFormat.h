@@ -32,6 +32,10 @@ struct LanguageGroup {
 template <typename Visit>
 void WalkLanguageGroups(std::string_view text, Visit&& visit);
 
+// The language tag of a group's opening tag (xml:lang="de", "pt-BR"), or empty when the tag
+// is missing or holds anything but letters, digits, "-" and "_".
+std::string GroupLanguageTag(std::string_view groupText);
+
 // Splits an items block at each CR LF, as the store keeps it; an empty block has no lines.
 std::vector<std::string> SplitItemsBlock(std::string_view items);
 

@@ -65,6 +65,12 @@ constexpr ProgramText kTexts[] = {
     {"MSG_ENDOFFILE", "End of Current File"},
     {"MSG_SLEEPATEND", "Sleep at end of file"},
     {"MSG_SLEEPIN", "Sleep in %1"},
+    // Window titles, the user guide's window and the import's file types.
+    {"MSG_MAINTITLE", "%1 by %2"},
+    {"MSG_ABOUTTITLE", "About %1"},
+    {"MSG_GUIDETITLE", "%1 User Guide"},
+    {"MSG_GUIDEUNREADABLE", "The user guide could not be read."},
+    {"MSG_PLAYLISTFILES", "Playlists (*.m3u *.m3u8);;All files (*)"},
 };
 
 }  // namespace

@@ -52,15 +52,19 @@ void clsLanguages::LoadLanguage(std::string_view language) {
     // A group without its name or item tags is passed over, so one damaged group cannot
     // hide the well-formed ones after it.
     std::optional<std::string_view> items;
+    std::string tag;
     WalkLanguageGroups(*text, [&](const LanguageGroup& group) {
         if (group.name && group.items && EqualsIgnoringCase(*group.name, language)) {
             items = group.items;
+            tag = GroupLanguageTag(group.text);
             return false;
         }
         return true;
     });
-    if (items)
+    if (items) {
         SetItemLines(SplitItemsBlock(*items));
+        m_languageTag = std::move(tag);
+    }
 }
 
 void clsLanguages::SetItemLines(std::vector<std::string> lines) {

@@ -47,6 +47,9 @@ public:
     void LoadLanguage(std::string_view language);
     std::string LookupItem(std::string_view key) const;
     const std::optional<std::vector<std::string>>& ItemLines() const { return m_itemLines; }
+    // The xml:lang tag of the language whose items are loaded ("de"); empty while none is
+    // loaded or its group names none.
+    const std::string& LanguageTag() const { return m_languageTag; }
 
 private:
     void Apply(LocalizableWindow& window, std::string_view language, TypeMatch match);
@@ -57,6 +60,7 @@ private:
     // closing tag), built once per load so a lookup costs no scan.
     std::unordered_map<std::string, std::optional<std::string>> m_items;
     MessageTable m_messages;
+    std::string m_languageTag;
 };
 
 // The shared store (with the program's messages registered) and the name of the language

@@ -8,7 +8,10 @@ namespace {
 constexpr std::string_view kPatternList =
     "*.asf;*.wma;*.wmv;*.wm;*.wax;*.wvx;*.wmx;*.wpl;*.dvr-ms;*.wmd;*.avi;*.mpg;*.mpeg;*.m1v;"
     "*.mp2;*.mp3;*.mpa;*.mpe;*.mpv2;*.m3u;*.mid;*.midi;*.rmi;*.aif;*.aifc;*.aiff;*.au;*.snd;"
-    "*.wav;*.cda;*.ivf;*.mov;*.qt";
+    "*.wav;*.cda;*.ivf;*.mov;*.qt;"
+    // What the recorder writes, and the formats of today's downloads and phones, so that the
+    // list plays back the program's own recordings.
+    "*.ts;*.mkv;*.mka;*.aac;*.mp4;*.m4a;*.m4v;*.webm;*.flac;*.ogg;*.oga;*.opus";
 
 std::vector<std::string_view> SplitPatterns() {
     std::vector<std::string_view> patterns;

@@ -6,7 +6,8 @@
 namespace quorvel {
 
 // The file patterns the local-files list offers, in their order, and the same list as one
-// text joined by ";".
+// text joined by ";": the 33 classic ones first, then every format the recorder writes and
+// the common ones of today.
 const std::vector<std::string_view>& MediaFilePatterns();
 std::string_view MediaFilePatternList();
 

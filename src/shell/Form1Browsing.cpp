@@ -38,8 +38,11 @@ bool Form1::LoadChannelList() {
         for (const std::string& item : combo.items)
             AddCappedItem(*Combo1, QString::fromStdString(item));
         // The text the reader chose, as it chose it; an entry is selected only when it is
-        // exactly that text.
-        const QString text = QString::fromStdString(combo.text);
+        // exactly that text. The reader leaves the text empty for "All", which is no language
+        // of the catalogue, yet every channel is listed then: the box says so.
+        QString text = QString::fromStdString(combo.text);
+        if (text.isEmpty() && !combo.items.empty() && State.CurrentLanguage == combo.items.front())
+            text = QString::fromStdString(combo.items.front());
         Combo1->setCurrentIndex(text.isEmpty() ? -1 : Combo1->findData(text));
         Combo1->setEditText(text);
     }

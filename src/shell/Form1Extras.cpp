@@ -85,7 +85,11 @@ Form1Extras::Form1Extras(Form1* form) : QObject(form), m_form(form) {
         box.exec();
     };
     confirm = [form](const QString& question) {
-        return QMessageBox::question(form, form->windowTitle(), question) == QMessageBox::Yes;
+        // The count is ours, but the wording may come from a downloaded translation.
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No, form);
+        SetPlainMessage(box, form->windowTitle(), question);
+        return box.exec() == QMessageBox::Yes;
     };
 }
 

@@ -7,6 +7,7 @@
 #include "appearance/ProgramFiles.h"
 #include "settings/SettingsStore.h"
 #include "shell/Form8.h"
+#include "shell/WindowPlacementKeeper.h"
 #include "shell/frmAbout.h"
 #include "shell/localization/frmLanguage.h"
 #include "shell/modIcon.h"
@@ -19,6 +20,7 @@
 #include "shell/skin/modSkin.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
+#include "shell/widgets/ProgramTranslator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,9 +99,16 @@ bool Form1::Form_Load() {
 
     if (PreviousInstanceRunning(branding.ProgramName))
         return false;
+    // Where the window was when it last closed; the first start keeps the designed layout.
+    new WindowPlacementKeeper(this, branding.ProgramName, kForm1Section, "WindowPlacement");
 
-    setWindowTitle(CappedText(
-        QString::fromStdString(branding.ProgramName + " by " + branding.CompanyName), kTitleChars));
+    KeepTranslated(this, [this] {
+        const BrandingValues& names = Branding();
+        setWindowTitle(CappedText(tr("%1 by %2")
+                                      .arg(QString::fromStdString(names.ProgramName),
+                                           QString::fromStdString(names.CompanyName)),
+                                  kTitleChars));
+    });
     cmdWebsite->setText(CappedText(QString::fromStdString("Visit " + branding.Website)));
 
     if (branding.BannerEnabled) {

@@ -4,6 +4,7 @@
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
 #include "settings/SettingsStore.h"
+#include "shell/help/HelpWindow.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -31,11 +32,10 @@ void Form8::Form_Load(HelpRequest request) {
         SaveMachineSetting(CurrentVersionInfo().productName, "Settings", "showHelp", "0");
         return;
     }
-    if (request == HelpRequest::ViewHelp) {
-        const std::filesystem::path guide = ProgramFileToRead(kUserGuideFileName);
-        if (FileExists(guide.string()))
-            OpenLocalFile(guide);
-    }
+    // The guide in a window of our own: a desktop without a web browser shows it too. A
+    // missing guide is said there as well.
+    if (request == HelpRequest::ViewHelp)
+        ShowUserGuide(ProgramFileToRead(kUserGuideFileName));
 }
 
 void ShowHelpPrompt(HelpRequest request) {

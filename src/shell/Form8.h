@@ -8,7 +8,7 @@ namespace quorvel {
 
 enum class HelpRequest {
     FirstStart,  // the main window's first start: Help.chm only
-    ViewHelp,    // the Help menu: Help.chm, or the user guide when there is none
+    ViewHelp,    // the Help menu: Help.chm, or the user guide in its window when there is none
 };
 
 // The help prompt: an invisible window that opens "Help.chm" of the application folder with
@@ -24,7 +24,7 @@ public:
 // Load Form8, show it, let pending window events run once, unload it.
 void ShowHelpPrompt(HelpRequest request);
 
-// The HTML user guide beside the program ("Help.html"), opened when there is no Help.chm.
+// The HTML user guide beside the program ("Help.html"), shown when there is no Help.chm.
 inline constexpr const char* kUserGuideFileName = "Help.html";
 
 }  // namespace quorvel

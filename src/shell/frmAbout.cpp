@@ -4,6 +4,7 @@
 #include "shell/localization/frmLanguage.h"
 #include "shell/skin/modSkin.h"
 #include "shell/widgets/PlainText.h"
+#include "shell/widgets/ProgramTranslator.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -58,8 +59,10 @@ frmAbout::frmAbout(QWidget* parent) : Form(QStringLiteral("frmAbout"), parent) {
 }
 
 void frmAbout::Form_Load() {
-    setWindowTitle(
-        CappedText(QString::fromStdString("About " + Branding().ProgramName), kTitleChars));
+    KeepTranslated(this, [this] {
+        setWindowTitle(CappedText(
+            tr("About %1").arg(QString::fromStdString(Branding().ProgramName)), kTitleChars));
+    });
     // Read afresh from the build's version information, as the branding values may lag.
     const VersionInfo& info = CurrentVersionInfo();
     SetPlainText(*Label1, QString::fromStdString(info.productName));

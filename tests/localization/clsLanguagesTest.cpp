@@ -1,5 +1,6 @@
 #include "FakeWindow.h"
 #include "LocalizationStoreFixture.h"
+#include "localization/LocalizationFormat.h"
 
 #include <gmock/gmock.h>
 
@@ -54,6 +55,28 @@ TEST_F(Store, DamagedGroupsNeitherCrashNorHideTheRequestedLanguage) {
         other.LoadLanguage("Deutsch");
         EXPECT_EQ(other.LookupItem("KEY"), other.ItemLines() ? "Schlüssel" : "");
     }
+}
+
+TEST_F(Store, LanguageTagComesFromTheLoadedGroupAndOnlyWhenWellFormed) {
+    WriteXml(Group("Deutsch", "\t\t<KEY>Schlüssel</KEY>\r\n") +
+             "<LANGUAGE_GROUP XML:LANG='pt-BR'><LANGUAGE_NAME>Portugues</LANGUAGE_NAME>"
+             "<TRANSLATION_ITEMS>\r\n</TRANSLATION_ITEMS></LANGUAGE_GROUP>\r\n");
+    EXPECT_EQ(store.LanguageTag(), "");
+    store.LoadLanguage("Deutsch");
+    EXPECT_EQ(store.LanguageTag(), "xx");
+    store.LoadLanguage("Portugues");
+    EXPECT_EQ(store.LanguageTag(), "pt-BR");
+    store.LoadLanguage("Klingon");  // not there: the loaded items and their tag stay
+    EXPECT_EQ(store.LanguageTag(), "pt-BR");
+
+    for (const char* group :
+         {"<LANGUAGE_GROUP>", "<LANGUAGE_GROUP xml:lang=\"\">", "<LANGUAGE_GROUP xml:lang=de>",
+          "<LANGUAGE_GROUP xml:lang=\"../qt\">", "<LANGUAGE_GROUP xml:lang=\"de",
+          "<LANGUAGE_GROUP><LANGUAGE_NAME xml:lang=\"de\">",
+          "<LANGUAGE_GROUP xml:lang=\"abcdefghijklmnopqrstuvwxyz0123456789\">"}) {
+        EXPECT_EQ(GroupLanguageTag(group), "") << group;
+    }
+    EXPECT_EQ(GroupLanguageTag("<LANGUAGE_GROUP xml:lang=\"zh_Hant\">"), "zh_Hant");
 }
 
 TEST_F(Store, MessageTableHoldsExactly201Entries) {

@@ -136,13 +136,16 @@ TEST(Form1Browsing, EachCategoryStartsWithItsStoredLanguageAndXxxBorrowsVideos) 
     EXPECT_EQ(fixture.Setting("VideoLang"), "French");
     EXPECT_EQ(fixture.Setting("TVLang"), "<absent>");
 
-    // "All" is stored; the next visit lists everything and leaves the text empty.
+    // "All" is stored; the next visit lists everything and the box says "All".
     form->mnuCatItem_Click(2);
     Choose(form->Combo1, "All");
     EXPECT_EQ(fixture.Setting("VideoLang"), "All");
+    form->cmdTV_Click();
     form->cmdVideo_Click();
     EXPECT_EQ(form->ListView1->Rows().Count(), 2);
-    EXPECT_EQ(form->Combo1->currentText(), "");
+    EXPECT_EQ(form->Combo1->currentIndex(), 0);
+    EXPECT_EQ(form->Combo1->currentText(), "All");
+    EXPECT_EQ(fixture.Setting("VideoLang"), "All");
     EXPECT_EQ(Items(*form->Combo1), (QStringList{"All", "English", "French"}));
 }
 

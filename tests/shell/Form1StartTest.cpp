@@ -61,6 +61,35 @@ TEST(Form1Start, FirstStartOpensTheHelpOnceAndListsTheTvChannels) {
     EXPECT_EQ(opened.urls.size(), 1) << "the help opens on the first start only";
 }
 
+TEST(Form1Start, WindowOpensWhereItClosedUnlessThatIsOffEveryScreenOrDamaged) {
+    test::Form1Fixture fixture;
+    fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
+    fixture.Store("showHelp", "0");
+    const QRect designed = fixture.MakeForm()->geometry();
+    {
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        EXPECT_EQ(form->geometry(), designed) << "the first start keeps the designed layout";
+        form->show();
+        form->setGeometry(40, 30, 700, 500);
+        form->close();
+    }
+    EXPECT_EQ(fixture.Setting("WindowPlacement"), "40,30,700,500,0");
+    ReleaseInstanceLock();
+    {
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        EXPECT_EQ(form->geometry(), QRect(40, 30, 700, 500));
+    }
+    for (const char* stored : {"5000,5000,700,500,0", "40,30,700,500"}) {
+        ReleaseInstanceLock();
+        fixture.Store("WindowPlacement", stored);
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        EXPECT_EQ(form->geometry(), designed) << stored;
+    }
+}
+
 TEST(Form1Start, AdminFileOpensTheEditingModeWhoseClicksFillTheEditFields) {
     test::Form1Fixture fixture;
     fixture.WriteAppFile("Data.txt", EncodedLines({"One|http://one.example|TV|English"}));
@@ -116,12 +145,13 @@ TEST(Form1Start, LastFolderComesBackAndItsFilesPlay) {
     std::filesystem::create_directory(media);
     std::ofstream(media / "Song.MP3") << "x";
     std::ofstream(media / "notes.txt") << "x";
+    std::ofstream(media / "Zulu 2026-01-05 07-09.ts") << "x";  // a recording
     fixture.Store("Dir", media.c_str());
 
     auto form = fixture.MakeForm();
     ASSERT_TRUE(form->Form_Load());
     EXPECT_EQ(form->Dir1->path().toStdString(), media.string());
-    ASSERT_EQ(form->File1->count(), 1) << "only media files are offered";
+    ASSERT_EQ(form->File1->count(), 2) << "only media files are offered, recordings included";
     QSignalSpy played(form.get(), &Form1::PlayerUrlSet);
     form->File1->setCurrentRow(0);
     form->chkLoad->setChecked(true);  // files play regardless

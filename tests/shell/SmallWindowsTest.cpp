@@ -4,13 +4,19 @@
 #include "shell/frmAbout.h"
 #include "shell/frmSplash.h"
 #include "shell/frmWebsite.h"
+#include "shell/help/GuideBrowser.h"
+#include "shell/help/HelpWindow.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDesktopServices>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -187,15 +193,25 @@ TEST(SmallWindows, HelpOpensHelpChmAndNotesItOrFallsBackToTheGuide) {
     Form1Fixture fixture;
     UrlCatcher catcher;
     // No Help.chm: the first start opens nothing and leaves "showHelp" alone.
-    fixture.WriteAppFile(kUserGuideFileName, "<html></html>");
+    fixture.WriteAppFile(
+        kUserGuideFileName,
+        "<h1>Guide</h1><a href='#keys'>Keys</a> <a href='http://x.example/'>web</a>"
+        "<a href='file:///etc/passwd'>file</a>");
     ShowHelpPrompt(HelpRequest::FirstStart);
     EXPECT_TRUE(catcher.opened.isEmpty());
     EXPECT_EQ(MachineSetting("showHelp"), "<absent>");
-    // "View Help" opens the guide instead.
+    // "View Help" shows the guide in the program's own window, which needs no browser; only
+    // web addresses go to the desktop.
     ShowHelpPrompt(HelpRequest::ViewHelp);
-    ASSERT_EQ(catcher.opened.size(), 1);
-    EXPECT_TRUE(catcher.opened[0].endsWith("/app/Help.html")) << catcher.opened[0].toStdString();
+    EXPECT_TRUE(catcher.opened.isEmpty());
+    QPointer<HelpWindow> help = ShowUserGuide(fixture.App() / kUserGuideFileName);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->Browser()->toPlainText().startsWith("Guide\nKeys web"));
+    for (const char* link : {"#keys", "file:///etc/passwd", "http://x.example/"})
+        Q_EMIT help->Browser()->anchorClicked(QUrl(link));
+    EXPECT_EQ(catcher.opened, QStringList{"http://x.example/"});
     EXPECT_EQ(MachineSetting("showHelp"), "<absent>");
+    help->close();
 
     // Help.chm, found whatever its letter case, wins and is noted machine-wide.
     fixture.WriteAppFile("HELP.CHM", "chm");
@@ -204,6 +220,35 @@ TEST(SmallWindows, HelpOpensHelpChmAndNotesItOrFallsBackToTheGuide) {
     EXPECT_TRUE(catcher.opened[1].endsWith("/app/HELP.CHM")) << catcher.opened[1].toStdString();
     EXPECT_EQ(MachineSetting("showHelp"), "0");
     EXPECT_EQ(Form::FindLoaded("Form8"), nullptr);
+}
+
+TEST(SmallWindows, GuideLoadsOnlyItsOwnPicturesBesideIt) {
+    Form1Fixture fixture;
+    const std::filesystem::path folder = fixture.App() / "guide";
+    std::filesystem::create_directories(folder / "img");
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString((folder / "img" / "a.png").string())));
+    ASSERT_TRUE(picture.save(QString::fromStdString((fixture.App() / "outside.png").string())));
+    ASSERT_EQ(::mkfifo((folder / "fifo.png").c_str(), 0600), 0);
+    fixture.WriteAppFile("guide/Help.html", "<img src='img/a.png'>");
+
+    GuideBrowser browser;
+    QString error;
+    ASSERT_TRUE(browser.LoadGuide(folder / "Help.html", error)) << error.toStdString();
+    const auto loads = [&](int type, const QString& name) {
+        return !browser.loadResource(type, QUrl(name)).isNull();
+    };
+    EXPECT_TRUE(loads(QTextDocument::ImageResource, "img/a.png"));
+    for (const QString& name :
+         {QString("../outside.png"), QString("img/../../outside.png"),
+          QString::fromStdString((fixture.App() / "outside.png").string()),
+          QString::fromStdString("file://" + (fixture.App() / "outside.png").string()),
+          QString("http://127.0.0.1:9/a.png"), QString("fifo.png"), QString("/dev/zero")}) {
+        EXPECT_FALSE(loads(QTextDocument::ImageResource, name)) << name.toStdString();
+    }
+    EXPECT_FALSE(loads(QTextDocument::StyleSheetResource, "img/a.png"));
+    EXPECT_FALSE(browser.LoadGuide(folder / "fifo.png", error));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "localization/clsLanguages.h"
 #include "shell/forms/CaptionFit.h"
 #include "shell/forms/Form.h"
+#include "shell/localization/QtLanguage.h"
 #include "shell/widgets/ProgramTranslator.h"
 
 #include <QAction>
@@ -101,12 +102,14 @@ private:
 void ChangeLanguage(Form& form, const QString& language) {
     WindowAdapter window(form);
     gLanguages.ChangeLanguage(window, ToStd(language));
+    ApplyQtLanguage();
     AnnounceLanguageApplied();
 }
 
 void ChangeLanguageMDI(Form& form, const QString& language) {
     WindowAdapter window(form);
     gLanguages.ChangeLanguageMDI(window, ToStd(language));
+    ApplyQtLanguage();
     AnnounceLanguageApplied();
 }
 

@@ -106,8 +106,15 @@ TEST_F(FormLanguage, GeneratedFileRoundTripsThroughARealWindow) {
               form->cmdTV->width());
     EXPECT_LT(form->cmdTV->font().pointSizeF(), designFont.pointSizeF());
     EXPECT_EQ(form->cmdTV->toolTip(), PlainToolTip("Fernsehprogramme ansehen"));
+    // Qt's own buttons and the form of numbers follow (Debian's Qt translations installed).
+    const auto qtTexts = [] {
+        QMessageBox box(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::No)->text() + "|" + QLocale().toString(5.3, 'f', 1);
+    };
+    EXPECT_EQ(qtTexts(), "&Nein|5,3");
     ChangeLanguage(*form, "English");
     EXPECT_EQ(Captions(*form), english);
+    EXPECT_EQ(qtTexts(), "&No|5.3");
     EXPECT_EQ(form->cmdTV->font(), designFont);
     EXPECT_TRUE(form->cmdTV->toolTip().isEmpty());
 }
