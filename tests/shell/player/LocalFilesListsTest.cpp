@@ -26,7 +26,8 @@ QStringList Texts(const QListWidget& list) {
 
 TEST(LocalFilesLists, FileListShowsMatchingFilesAndClickGivesTheJoinedPath) {
     test::TempDir dir;
-    for (const char* name : {"Song.MP3", "clip.wmv", "movie.mkv", "readme.txt", "show.DVR-MS"}) {
+    for (const char* name :
+         {"Song.MP3", "clip.wmv", "movie.mkv.part", "readme.txt", "show.DVR-MS"}) {
         dir.Write(name, "x");
     }
     FileListBox files;
