@@ -15,6 +15,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -80,6 +81,7 @@ StreamRecorder::StreamRecorder(MpvSession& session, QObject* parent) : QObject(p
 StreamRecorder::~StreamRecorder() {
     // Ends the engine's writing, so the file gets its last bytes, before the engine goes.
     m_client.reset();
+    DropEmptyFile();
 }
 
 void StreamRecorder::SetFolders(std::filesystem::path videos, std::filesystem::path music) {
@@ -128,6 +130,7 @@ void StreamRecorder::Start(const QString& channelName) {
         return;
     }
     m_path = file.path;
+    m_reserved = true;
     const std::string from =
         std::to_string(std::isfinite(m_position) ? m_position - kBackSeconds : 0.0);
     const std::string path = m_path.string();
@@ -234,14 +237,12 @@ void StreamRecorder::OnDumpEnded(int error) {
         Fail(WriteFailureReason());
         return;
     }
-    SetState(State::Idle);
     if (m_bytes == 0) {
-        // Nothing came: no empty file left behind.
-        std::error_code ignored;
-        std::filesystem::remove(m_path, ignored);
-        Q_EMIT Failed(FilePath(), tr("The stream sent nothing to record."));
+        Fail(tr("The stream sent nothing to record."));
         return;
     }
+    m_reserved = false;
+    SetState(State::Idle);
     Q_EMIT Finished(FilePath());
 }
 
@@ -268,8 +269,18 @@ QString StreamRecorder::WriteFailureReason() const {
 
 void StreamRecorder::Fail(const QString& reason) {
     m_tick.stop();
+    DropEmptyFile();
     SetState(State::Idle);
     Q_EMIT Failed(FilePath(), reason);
+}
+
+void StreamRecorder::DropEmptyFile() {
+    // Only the file reserved for this recording, and only while nothing is in it.
+    struct stat st = {};
+    if (std::exchange(m_reserved, false) && ::lstat(m_path.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode) && st.st_size == 0) {
+        ::unlink(m_path.c_str());
+    }
 }
 
 void StreamRecorder::SetState(State state) {

@@ -64,6 +64,7 @@ private:
     void SetState(State state);
     void Measure();
     void Abort();
+    void DropEmptyFile();
     QString WriteFailureReason() const;
     std::filesystem::path FolderFor(bool video) const;
 
@@ -81,6 +82,8 @@ private:
     std::filesystem::path m_videos;
     std::filesystem::path m_music;
     std::filesystem::path m_path;
+    // The file was made for this recording (and may go again while empty).
+    bool m_reserved = false;
     std::int64_t m_bytes = 0;
     QElapsedTimer m_elapsed;
     QTimer m_tick;

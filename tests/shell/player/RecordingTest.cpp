@@ -172,21 +172,26 @@ TEST_F(RecordingTest, AFailedWriteEndsTheRecordingWithItsReasonWhilePlaybackGoes
     EXPECT_FALSE(recorder.IsRecording());
     EXPECT_FALSE(failure.isEmpty());
 
-    // A file that reaches the size limit.
-    failure.clear();
+    // A file that reaches the size limit: what was written stays; a file without a byte goes.
     recorder.SetFolders(dir / "Videos", dir / "Music");
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 100 * 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    recorder.Start("Radio");
-    const bool ended = WaitEnded();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ASSERT_TRUE(ended);
-    EXPECT_TRUE(finished.isEmpty());
-    EXPECT_EQ(failure, "The file has reached the largest size allowed.");
-    EXPECT_LE(std::filesystem::file_size(recorder.FilePath().toStdString()), 100u * 1000);
+    for (const rlim_t limit : {rlim_t(0), rlim_t(100 * 1000)}) {
+        failure.clear();
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        recorder.Start("Radio");
+        const bool ended = WaitEnded();
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ASSERT_TRUE(ended);
+        EXPECT_TRUE(finished.isEmpty());
+        EXPECT_EQ(failure, "The file has reached the largest size allowed.");
+        std::error_code missing;
+        const auto bytes = std::filesystem::file_size(recorder.FilePath().toStdString(), missing);
+        EXPECT_EQ(bool(missing), limit == 0) << limit;
+        EXPECT_LE(missing ? 0 : bytes, limit);
+    }
 
     const double at = Session().Position();
     EXPECT_TRUE(test::WaitForPosition(Session(), at + 0.5));
