@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the registry and settings tests, and the favorites tests, as an ordinary user (nobody),
-# since CI runs as root and root passes every permission check: a copy of the test programs
-# in a folder that user can read, with a home and a temporary folder of its own. Needs root;
-# skipped otherwise.
+# Runs the registry and settings tests, the favorites tests and the live cache folder's tests
+# as an ordinary user (nobody), since CI runs as root and root passes every permission check:
+# a copy of the test programs in a folder that user can read, with a home and a temporary
+# folder of its own. Needs root; skipped otherwise.
 # scripts/test-unprivileged.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +16,7 @@ place=$(mktemp -d /tmp/quorvel-unprivileged.XXXXXX)
 trap 'rm -rf "$place"' EXIT
 mkdir "$place/home"
 # program and the tests of it to run
-runs=("registry_tests *" "settings_tests *" "catalogue_tests Favorites.*")
+runs=("registry_tests *" "settings_tests *" "catalogue_tests Favorites.*" "playback_tests TimeshiftStore.*")
 for run in "${runs[@]}"; do
   cp "$build/bin/${run%% *}" "$place/"
 done

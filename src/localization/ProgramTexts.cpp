@@ -58,6 +58,12 @@ constexpr ProgramText kTexts[] = {
     {"MSG_NOTHINGRECORDED", "The stream sent nothing to record."},
     {"MSG_WRITEFAILED", "The file could not be written."},
     {"MSG_LIVE", "Live"},
+    {"MSG_TIMESHIFTLINK",
+     "Pause and rewind are off for live streams: the folder %1 is a link or another user's."},
+    {"MSG_TIMESHIFTUNUSABLE",
+     "Pause and rewind are off for live streams: the folder %1 cannot "
+     "be used."},
+    {"MSG_TIMESHIFTSHORT", "The disk is nearly full: less of live streams is kept for rewinding."},
     {"MSG_BACKTOLIVE", "Back to Live"},
     {"MSG_SLEEPTIMER", "Sleep Timer"},
     {"MSG_SLEEPOFF", "Off"},

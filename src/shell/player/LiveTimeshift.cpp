@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace quorvel {
 namespace {
@@ -42,11 +44,36 @@ double Number(const mpv_node* node) {
 LiveTimeshift::LiveTimeshift(MpvSession& session, std::optional<TimeshiftStore> store,
                              QObject* parent)
     : QObject(parent), m_session(session), m_store(std::move(store)) {
-    if (m_store)
-        m_store->ClearLeftovers();
     m_client = std::make_unique<MpvClient>(session.Handle(), "timeshift",
                                            [this](const mpv_event& event) { HandleEvent(event); });
-    if (mpv_handle* h = m_client->Handle()) {
+    mpv_handle* h = m_client->Handle();
+    if (m_store && m_store->Usable()) {
+        m_store->ClearLeftovers();
+        // Through our descriptor of the folder: whatever becomes of its path, the engine
+        // writes where we looked.
+        const std::string folder = m_store->EngineFolder();
+        const char* text = folder.c_str();
+        if (h)
+            mpv_set_property_async(h, 0, "cache-dir", MPV_FORMAT_STRING, &text);
+    } else if (m_store) {
+        const QString path = QString::fromStdString(m_store->Folder().string());
+        m_refusal = m_store->Refused() == TimeshiftStore::Refusal::Unusable
+                        ? tr("Pause and rewind are off for live streams: the folder %1 cannot "
+                             "be used.")
+                              .arg(path)
+                        : tr("Pause and rewind are off for live streams: the folder %1 is a "
+                             "link or another user's.")
+                              .arg(path);
+        m_store.reset();
+        // Nothing on disk, and no more in memory than playing on needs.
+        for (const auto& [name, value] :
+             {std::pair{"cache-on-disk", "no"}, std::pair{"demuxer-max-back-bytes", "0"}}) {
+            const char* text = value;
+            if (h)
+                mpv_set_property_async(h, 0, name, MPV_FORMAT_STRING, &text);
+        }
+    }
+    if (h) {
         mpv_observe_property(h, kCacheState, "demuxer-cache-state", MPV_FORMAT_NODE);
         mpv_observe_property(h, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
         // A stream the engine cannot seek in, though it can within what it kept, is live.
@@ -145,6 +172,8 @@ void LiveTimeshift::HandleEvent(const mpv_event& event) {
         default:
             return;
     }
+    if (IsLive() && !m_refusal.isEmpty())
+        Q_EMIT Notice(std::exchange(m_refusal, QString()));
     // The engine's news of a stream that ended may come after its end.
     if (IsLive() && m_store && m_session.IsPlaying() && !m_tick.isActive())
         m_tick.start();
@@ -160,6 +189,8 @@ void LiveTimeshift::Maintain() {
         m_firstTime = std::isfinite(m_rangeStart) ? m_rangeStart : m_position;
     const std::int64_t bytes = m_store->FileBytes();
     m_store->Trim(OffsetAtTime(m_position - kPlayMargin, bytes, m_firstTime, m_cacheEnd));
+    if (m_store->DiskShort() && !std::exchange(m_toldShort, true))
+        Q_EMIT Notice(tr("The disk is nearly full: less of live streams is kept for rewinding."));
 
     // Paused, the engine reads on ahead: no further than the cap can hold.
     const double seconds = m_cacheEnd - m_firstTime;
@@ -167,7 +198,7 @@ void LiveTimeshift::Maintain() {
         return;
     const double rate = double(bytes) / seconds;
     const double readahead =
-        std::clamp(kReadaheadShare * double(m_store->CapBytes()) / rate, kPlayMargin, kMaxSeconds);
+        std::clamp(kReadaheadShare * double(m_store->Budget()) / rate, kPlayMargin, kMaxSeconds);
     if (std::abs(readahead - m_readahead) > 0.1 * m_readahead) {
         m_readahead = readahead;
         double value = readahead;

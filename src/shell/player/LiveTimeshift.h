@@ -25,7 +25,8 @@ class LiveTimeshift : public QObject {
 public:
     static constexpr double kMaxSeconds = 30 * 60;
 
-    // Without a store the engine's own cache in memory serves, uncapped by us.
+    // Without a store the engine's own cache in memory serves, uncapped by us. A store whose
+    // folder is refused keeps nothing: the engine keeps no more than it needs to play on.
     LiveTimeshift(MpvSession& session, std::optional<TimeshiftStore> store,
                   QObject* parent = nullptr);
     ~LiveTimeshift() override;
@@ -50,6 +51,8 @@ public:
 
 Q_SIGNALS:
     void Changed();
+    // Something the user should know once: the folder was refused, or the disk is short.
+    void Notice(const QString& text);
 
 private:
     void HandleEvent(const mpv_event& event);
@@ -66,6 +69,9 @@ private:
     // The stream time of the store file's first byte.
     double m_firstTime = std::nan("");
     double m_readahead = kMaxSeconds;
+    // Told at the first live stream.
+    QString m_refusal;
+    bool m_toldShort = false;
 };
 
 }  // namespace quorvel

@@ -38,14 +38,8 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     m_video->setObjectName(QStringLiteral("video"));
     m_recorder = new StreamRecorder(m_engine->Session(), this);
     std::optional<TimeshiftStore> store;
-    if (!options.timeshiftFolder.empty()) {
-        // Only this user's: it holds what was watched.
-        std::error_code error;
-        std::filesystem::create_directories(options.timeshiftFolder, error);
-        std::filesystem::permissions(options.timeshiftFolder, std::filesystem::perms::owner_all,
-                                     error);
+    if (!options.timeshiftFolder.empty())
         store.emplace(options.timeshiftFolder, options.timeshiftBytes);
-    }
     m_timeshift = new LiveTimeshift(m_engine->Session(), std::move(store), this);
     m_controls = new PlayerControlBar(*m_engine, this);
     m_controls->setObjectName(QStringLiteral("controls"));
@@ -93,6 +87,10 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
                 Q_UNUSED(path);
                 ShowRecording();
             });
+    connect(m_timeshift, &LiveTimeshift::Notice, this, [this](const QString& text) {
+        m_recordingProblem = text;
+        ShowRecording();
+    });
     connect(m_sleep, &PlayerSleepTimer::Expired, this, &MediaPlayer::stop);
     connect(m_sleep, &PlayerSleepTimer::StatusChanged, m_controls, &PlayerControlBar::ShowSleep);
 }

@@ -137,5 +137,36 @@ TEST_F(LiveTimeshiftTest, KeptDataStaysWithinItsCapOnDiskAndGoesWithTheStream) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
+TEST_F(LiveTimeshiftTest, AFolderThatIsALinkKeepsNothingThereAndSaysSoOnce) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "Documents");
+    dir.Write("Documents/letter.txt", "dear");
+    std::filesystem::create_directory_symlink(dir / "Documents", dir / "timeshift");
+    SessionOptions options = test::NullOutputs(60);
+    options.timeshiftFolder = (dir / "timeshift").string();
+    TimeshiftStore store(dir / "timeshift", 256 * 1024);
+    engine = std::make_unique<PlayerEngine>(options);
+    timeshift = std::make_unique<LiveTimeshift>(engine->Session(), std::move(store));
+    QStringList notices;
+    QObject::connect(timeshift.get(), &LiveTimeshift::Notice,
+                     [&](const QString& text) { notices << text; });
+    const std::string frames = test::TestMediaBytes(test::MediaKind::Mp3Frames);
+    server.ServeEndless("/radio", frames, frames, "audio/mpeg", 30 * 8000);
+    engine->Open(QString::fromStdString(server.Url("/radio")));
+    ASSERT_TRUE(test::WaitForPosition(Session(), 1.0));
+    timeshift->Maintain();
+
+    EXPECT_EQ(timeshift->Store(), nullptr);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].contains("is a link")) << notices[0].toStdString();
+    // The engine holds no file of its own there.
+    const std::string documents = std::filesystem::canonical(dir / "Documents").string();
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        EXPECT_NE(std::filesystem::read_symlink(fd.path(), error).string().rfind(documents, 0), 0u);
+    }
+    EXPECT_EQ(dir.Read("Documents/letter.txt"), "dear");
+}
+
 }  // namespace
 }  // namespace quorvel
