@@ -77,9 +77,20 @@ TEST(Form1Start, WindowOpensWhereItClosedUnlessThatIsOffEveryScreenOrDamaged) {
     EXPECT_EQ(fixture.Setting("WindowPlacement"), "40,30,700,500,0");
     ReleaseInstanceLock();
     {
+        // Maximized, it keeps the place it returns to.
         auto form = fixture.MakeForm();
         ASSERT_TRUE(form->Form_Load());
         EXPECT_EQ(form->geometry(), QRect(40, 30, 700, 500));
+        form->showMaximized();
+        form->close();
+    }
+    EXPECT_EQ(fixture.Setting("WindowPlacement"), "40,30,700,500,1");
+    ReleaseInstanceLock();
+    {
+        auto form = fixture.MakeForm();
+        ASSERT_TRUE(form->Form_Load());
+        EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(form->normalGeometry(), QRect(40, 30, 700, 500));
     }
     for (const char* stored : {"5000,5000,700,500,0", "40,30,700,500"}) {
         ReleaseInstanceLock();

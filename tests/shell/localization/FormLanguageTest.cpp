@@ -8,6 +8,7 @@
 #include "shell/Form1.h"
 #include "shell/forms/Form.h"
 #include "shell/localization/FormLocalization.h"
+#include "shell/localization/QtLanguage.h"
 #include "shell/localization/frmLanguage.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
@@ -117,6 +118,24 @@ TEST_F(FormLanguage, GeneratedFileRoundTripsThroughARealWindow) {
     EXPECT_EQ(qtTexts(), "&No|5.3");
     EXPECT_EQ(form->cmdTV->font(), designFont);
     EXPECT_TRUE(form->cmdTV->toolTip().isEmpty());
+}
+
+TEST(QtLanguage, LocaleComesFromTheTagElseFromTheNameInEnglishOrInItself) {
+    struct Row {
+        const char* tag;
+        const char* name;
+        QLocale::Language language;
+    };
+    for (const Row& row : std::vector<Row>{{"de", "Klingon", QLocale::German},
+                                           {"pt-BR", "", QLocale::Portuguese},
+                                           {"", "Deutsch", QLocale::German},
+                                           {"", " spanish ", QLocale::Spanish},
+                                           {"xx", "Fran\u00e7ais", QLocale::French},
+                                           {"", "Klingon", QLocale::C},
+                                           {"", "", QLocale::C}}) {
+        EXPECT_EQ(LocaleOfLanguage(row.tag, QString::fromUtf8(row.name)).language(), row.language)
+            << row.tag << "/" << row.name;
+    }
 }
 
 TEST_F(FormLanguage, PickingALanguageStoresItAndTranslatesMainWindowAndItself) {
