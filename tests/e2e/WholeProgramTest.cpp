@@ -2,6 +2,7 @@
 // executable, settings hives of the test's own), clicked on the test's X display.
 #include "DesktopDriver.h"
 #include "LocalHttpServer.h"
+#include "QtTestProcess.h"
 #include "ScopedHives.h"
 #include "TempDir.h"
 #include "TestMedia.h"
@@ -90,6 +91,7 @@ protected:
         env.insert("XDG_DATA_HOME", QString::fromStdString((m_hives.Dir() / "data").string()));
         m_program.setProcessEnvironment(env);
         m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        test::EndWithTest(m_program);
         m_program.start(QString::fromStdString((App() / "quorvel").string()), {});
         EXPECT_TRUE(m_program.waitForStarted(kGuardMs));
         return m_driver.WaitForWindow(m_caption, kGuardMs);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "DieWithTest.h"
 #include "TempDir.h"
 
 extern char** environ;
@@ -27,18 +27,18 @@ std::string ReadFile(const std::filesystem::path& path) {
     return ss.str();
 }
 
-// posix_spawn file actions, released however the spawn ends.
-class FileActions {
-public:
-    FileActions() { posix_spawn_file_actions_init(&m_actions); }
-    ~FileActions() { posix_spawn_file_actions_destroy(&m_actions); }
-    FileActions(const FileActions&) = delete;
-    FileActions& operator=(const FileActions&) = delete;
-    posix_spawn_file_actions_t* Get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions{};
-};
+// Opens `path` as descriptor `target` in a child after fork; false when it cannot.
+bool OpenAs(int target, const char* path, int flags) {
+    const int fd = ::open(path, flags, 0600);
+    if (fd < 0)
+        return false;
+    if (fd != target) {
+        if (::dup2(fd, target) < 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
+}
 
 // Blocks until the child ends; false when it is still running after the guard.
 bool WaitForExit(pid_t pid, int timeoutSeconds, int& status) {
@@ -72,12 +72,6 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     const auto outPath = io / "stdout";
     const auto errPath = io / "stderr";
 
-    FileActions actions;
-    posix_spawn_file_actions_addopen(actions.Get(), 0, inPath.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.Get(), 1, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(actions.Get(), 2, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> argvStrings{program.string()};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -85,9 +79,19 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0) {
+    // Everything the child needs is made before the fork: between fork and exec only
+    // async-signal-safe calls.
+    const pid_t test = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0)
         throw std::runtime_error("cannot start " + program.string());
+    if (pid == 0) {
+        DieWithTest(test);
+        if (OpenAs(0, inPath.c_str(), O_RDONLY) &&
+            OpenAs(1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC) &&
+            OpenAs(2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC))
+            ::execve(program.c_str(), argv.data(), environ);
+        ::_exit(127);
     }
     ProcessResult result;
     int status = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QtTestProcess.h"
+
 #include <QDBusConnection>
 #include <QProcess>
 #include <QSignalSpy>
@@ -11,6 +13,7 @@ namespace quorvel::test {
 class PrivateBus {
 public:
     PrivateBus() {
+        EndWithTest(m_daemon);
         m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
         if (!m_daemon.waitForStarted(10000))
             return;
@@ -37,6 +40,7 @@ public:
     // that answers lives in this very process.
     QString Send(const QString& destination, const QStringList& args) const {
         QProcess send;
+        EndWithTest(send);
         send.start("dbus-send", QStringList{"--bus=" + m_address, "--print-reply",
                                             "--reply-timeout=20000", "--dest=" + destination} +
                                     args);

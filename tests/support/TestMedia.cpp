@@ -1,5 +1,6 @@
 #include "TestMedia.h"
 
+#include "DieWithTest.h"
 #include "TempDir.h"
 
 #include <sys/wait.h>
@@ -21,10 +22,12 @@ bool RunFfmpeg(std::vector<std::string> args) {
     for (auto& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
+    const pid_t test = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0)
         return false;
     if (pid == 0) {
+        DieWithTest(test);
         ::execvp("ffmpeg", argv.data());
         ::_exit(127);
     }

@@ -1,5 +1,6 @@
 #include "LocalHttpServer.h"
 #include "QtPrivateBus.h"
+#include "QtTestProcess.h"
 #include "ScopedEnv.h"
 #include "ScopedHives.h"
 #include "TempDir.h"
@@ -46,6 +47,7 @@ std::string Line(const std::string& plain) {
 std::string TestPatternVideo(const test::TempDir& dir) {
     QProcess ffmpeg;
     const QString out = QString::fromStdString((dir / "pattern.mp4").string());
+    test::EndWithTest(ffmpeg);
     ffmpeg.start("ffmpeg",
                  {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25:duration=60",
                   "-f", "lavfi", "-i", "sine=frequency=440:duration=60", "-c:v", "mpeg4", "-q:v",
@@ -189,6 +191,7 @@ TEST_F(MainWindowOnTheDesktop, TabFollowsTheWindowAndASecondStartRaisesIt) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     second.setProcessEnvironment(env);
     QSignalSpy ended(&second, &QProcess::finished);
+    test::EndWithTest(second);
     second.start(QUORVEL_BIN_DIR "/quorvel", {});
     ASSERT_TRUE(ended.wait(60000)) << "the second start did not end";
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);

@@ -1,4 +1,5 @@
 #include "PropertyListener.h"
+#include "QtTestProcess.h"
 #include "TempDir.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/player/MediaPlayer.h"
@@ -22,6 +23,7 @@ const char* kPath = MprisService::kObjectPath;
 std::filesystem::path LongTone(const test::TempDir& dir) {
     const auto path = dir / "tone.wav";
     QProcess ffmpeg;
+    test::EndWithTest(ffmpeg);
     ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=120",
                             "-ar", "8000", "-ac", "1", QString::fromStdString(path.string())});
     ffmpeg.waitForFinished(60000);
