@@ -28,7 +28,11 @@ setsid "${idle[@]}" ./scripts/build.sh fuzz >"$logs/fuzz" 2>&1 &
 fuzz_build=$!
 setsid "${idle[@]}" cmake --build --preset default -j "$(nproc)" >"$logs/bench" 2>&1 &
 bench_build=$!
-trap 'kill -- -"$fuzz_build" -"$bench_build" 2>/dev/null || true; rm -rf "$logs"' EXIT
+# The program builds with gcc above and with clang too (the windows and the player parsed by
+# clang; the sanitizer build compiles the core with it).
+setsid "${idle[@]}" ./scripts/clang-syntax.sh build >"$logs/clang" 2>&1 &
+clang_check=$!
+trap 'kill -- -"$fuzz_build" -"$bench_build" -"$clang_check" 2>/dev/null || true; rm -rf "$logs"' EXIT
 # Waits for a background build; on failure shows its end and stops.
 finish() {
   wait "$1" && return 0
@@ -40,6 +44,8 @@ ctest --test-dir build --output-on-failure -j 2
 ./scripts/test-unprivileged.sh build
 step "tests passed"
 
+finish "$clang_check" "$logs/clang"
+step "clang accepts the program"
 finish "$fuzz_build" "$logs/fuzz"
 step "sanitizer build built"
 # The fuzz build (clang, AddressSanitizer and UndefinedBehaviorSanitizer) runs the core tests
@@ -49,7 +55,7 @@ step "sanitizer build built"
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} FUZZ_SEED=${FUZZ_SEED:-1} FUZZ_BUILT=1 \
   setsid nice -n 10 ./scripts/fuzz.sh >"$logs/fuzzing" 2>&1 &
 fuzzing=$!
-trap 'kill -- -"$fuzz_build" -"$bench_build" -"$fuzzing" 2>/dev/null || true; rm -rf "$logs"' EXIT
+trap 'kill -- -"$bench_build" -"$fuzzing" 2>/dev/null || true; rm -rf "$logs"' EXIT
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-fuzz --output-on-failure -j 2
 step "sanitized tests passed"

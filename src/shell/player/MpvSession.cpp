@@ -96,7 +96,7 @@ void MpvSession::Initialize(const SessionOptions& options) {
         const int error = mpv_set_option_string(h, name, value.c_str());
         const bool required =
             std::any_of(std::begin(kHardeningOptions), std::end(kHardeningOptions),
-                        [&](const char* option) { return std::strcmp(option, name) == 0; });
+                        [n = name](const char* option) { return std::strcmp(option, n) == 0; });
         // Other options that a build of the engine lacks are not worth failing for.
         if (error < 0 && required) {
             m_startError =
