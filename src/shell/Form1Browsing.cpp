@@ -7,6 +7,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/WebPageSelector.h"
 #include "shell/frmWebsite.h"
+#include "shell/player/FileListBox.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
 
@@ -86,6 +87,8 @@ void Form1::cmdFavorites_Click() {
 
 void Form1::cmdFiles_Click() {
     ShowPanel(Frame4);
+    // A recording made since the list was filled shows at once.
+    File1->refresh();
 }
 
 void Form1::Combo1_Click() {

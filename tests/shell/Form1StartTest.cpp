@@ -170,6 +170,12 @@ TEST(Form1Start, LastFolderComesBackAndItsFilesPlay) {
     ASSERT_EQ(played.size(), 1);
     EXPECT_EQ(played[0][0].toString().toStdString(), (media / "Song.MP3").string());
 
+    // A recording made meanwhile shows when My Files is shown; the selection stays.
+    std::ofstream(media / "Alpha 2026-01-05 08-00.mkv") << "x";
+    form->cmdFiles_Click();
+    ASSERT_EQ(form->File1->count(), 3);
+    EXPECT_EQ(form->File1->fileName(), "Song.MP3");
+
     // Another folder is stored at once.
     ASSERT_TRUE(form->Dir1->setPath(QString::fromStdString(fixture.App().string())));
     EXPECT_EQ(fixture.Setting("Dir"), fixture.App().string());

@@ -42,9 +42,14 @@ bool FileListBox::setPath(const QString& path) {
 }
 
 void FileListBox::refresh() {
+    const QString selected = fileName();
     std::error_code ec;
     Show(m_path.isEmpty() ? std::vector<std::string>()
                           : ListMediaFiles(TextToFileName(m_path), ec));
+    // The file the user had selected stays selected while it is still there.
+    const QList<QListWidgetItem*> same = findItems(selected, Qt::MatchExactly);
+    if (!selected.isEmpty() && !same.isEmpty())
+        setCurrentItem(same.front());
 }
 
 void FileListBox::Show(const std::vector<std::string>& names) {

@@ -19,6 +19,7 @@ public:
     QString path() const { return m_path; }
     // Shows the files of the folder; false, and the list stays, when it cannot be listed.
     bool setPath(const QString& path);
+    // Lists the folder again, keeping the selected file selected.
     void refresh();
     // The selected file's name, empty when none.
     QString fileName() const;
