@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QPixmap>
+#include <QShortcut>
 
 namespace quorvel {
 namespace {
@@ -56,6 +57,8 @@ frmAbout::frmAbout(QWidget* parent) : Form(QStringLiteral("frmAbout"), parent) {
     SkinLabel1 = AddControl(new QLabel(ClientArea()), "SkinLabel1", ControlType::SkinLabel, 0);
     Place(SkinLabel1, "Windowed Label", 0, 0, 1215, 255);
     SkinLabel1->hide();
+    // No button closes it: Escape does, besides the window's close box.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 }
 
 void frmAbout::Form_Load() {

@@ -11,11 +11,13 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
@@ -145,10 +147,11 @@ TEST(SmallWindows, AboutShowsTheBuildsIdentity) {
     EXPECT_EQ(about->Control("lblVersion")->TypeName(), ControlType::SkinLabel);
     EXPECT_EQ(about->Control("Label5")->TypeName(), ControlType::Label);
 
-    // A second request shows the same window; the close box unloads it.
+    // A second request shows the same window; Escape (as the close box) unloads it.
     EXPECT_EQ(ShowAboutWindow(), about);
     QPointer<frmAbout> guard(about);
-    about->close();
+    QApplication::setActiveWindow(about);
+    QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_EQ(Form::FindLoaded("frmAbout"), nullptr);
     QSignalSpy destroyed(about, &QObject::destroyed);
     ASSERT_TRUE(destroyed.wait(10000));
