@@ -156,6 +156,12 @@ void ReadExtInf(std::string_view rest, M3uEntry& entry) {
 
 }  // namespace
 
+void ForEachM3uAttribute(
+    std::string_view attributes,
+    const std::function<bool(std::string_view name, std::string_view value)>& found) {
+    ScanAttributes(attributes, 0, found);
+}
+
 void M3uEntry::ForEachAttribute(
     const std::function<bool(std::string_view name, std::string_view value)>& found) const {
     ScanAttributes(attributes, 0, found);
@@ -172,17 +178,20 @@ std::optional<std::string_view> M3uEntry::Attribute(std::string_view name) const
     return result;
 }
 
-M3uPlaylist ParseM3u(std::string_view bytes) {
+void ReadM3u(std::string_view bytes, M3uPlaylist& playlist,
+             const std::function<void(M3uEntry&& entry)>& take) {
     if (bytes.substr(0, kBom.size()) == kBom)
         bytes.remove_prefix(kBom.size());
     // Converted line by line: a copy of the whole file would cost up to three times its size.
     const bool windows1252 = !IsValidUtf8(bytes);
     std::string converted;
 
-    M3uPlaylist playlist;
     M3uEntry pending;
     bool havePending = false;
     std::string group;
+    std::string options;
+    std::size_t addresses = 0;
+    bool sawHeader = false;
     LineEnds lineEnds(bytes);
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -199,16 +208,20 @@ M3uPlaylist ParseM3u(std::string_view bytes) {
             line = converted;
         }
         if (line.front() != '#') {
-            if (playlist.entries.size() == kMaxM3uEntries) {
+            if (addresses == kMaxM3uEntries) {
                 playlist.tooManyEntries = true;
                 break;
             }
-            M3uEntry& entry = playlist.entries.emplace_back(std::move(pending));
+            ++addresses;
+            M3uEntry entry = std::move(pending);
             entry.url = std::string(line);
             entry.group = std::move(group);
+            entry.options = std::move(options);
             pending = M3uEntry{};
             havePending = false;
             group.clear();
+            options.clear();
+            take(std::move(entry));
             continue;
         }
         if (StartsWithIgnoringCase(line, "#EXTINF:")) {
@@ -219,12 +232,23 @@ M3uPlaylist ParseM3u(std::string_view bytes) {
             ReadExtInf(line.substr(8), pending);
         } else if (StartsWithIgnoringCase(line, "#EXTGRP:")) {
             group = std::string(TrimSpace(line.substr(8)));
+        } else if (StartsWithIgnoringCase(line, "#EXTVLCOPT:")) {
+            options.append(TrimSpace(line.substr(11))).push_back('\n');
+        } else if (!sawHeader && StartsWithIgnoringCase(line, "#EXTM3U")) {
+            sawHeader = true;
+            playlist.headerAttributes = std::string(TrimSpace(line.substr(7)));
         }
-        // Other directives (#EXTM3U, #EXTVLCOPT, #KODIPROP, #EXT-X-...) and comments
-        // say nothing about which channels the list holds.
+        // Other directives (#KODIPROP, #EXT-X-...) and comments say nothing about which
+        // channels the list holds.
     }
     if (havePending && !playlist.tooManyEntries)
         ++playlist.entriesWithoutAddress;
+}
+
+M3uPlaylist ParseM3u(std::string_view bytes) {
+    M3uPlaylist playlist;
+    ReadM3u(bytes, playlist,
+            [&](M3uEntry&& entry) { playlist.entries.push_back(std::move(entry)); });
     return playlist;
 }
 

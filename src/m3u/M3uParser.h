@@ -22,6 +22,9 @@ struct M3uEntry {
     // Kept as one text, read when asked: a list of pairs cost many times the line.
     std::string attributes;
     std::string group;  // from an #EXTGRP line before the address
+    // The #EXTVLCOPT lines since the previous address, the text after the colon of each,
+    // each ended by LF, in the order written. Empty for most lists: read when asked.
+    std::string options;
 
     // The first attribute of that name (letter case ignored), unquoted and trimmed, or
     // nothing. Reads the attributes anew on each call.
@@ -34,6 +37,8 @@ struct M3uEntry {
 
 struct M3uPlaylist {
     std::vector<M3uEntry> entries;
+    // The attributes of the first #EXTM3U line (url-tvg="..." and the like), as written.
+    std::string headerAttributes;
     // #EXTINF lines that no address followed (the next #EXTINF or the end came first).
     std::size_t entriesWithoutAddress = 0;
     // The file names more than kMaxM3uEntries addresses: reading stopped after that many.
@@ -45,5 +50,17 @@ struct M3uPlaylist {
 // comments passed over. Bytes that are not UTF-8 are read as Windows-1252, as older
 // .m3u files are written. Pure: no files, no state.
 M3uPlaylist ParseM3u(std::string_view bytes);
+
+// The same reading, but each entry is handed to `take` as soon as it is complete instead
+// of being kept: `playlist.entries` stays empty, the rest is filled in. For a reader that
+// turns entries into something else, so that the whole list is never held twice.
+void ReadM3u(std::string_view bytes, M3uPlaylist& playlist,
+             const std::function<void(M3uEntry&& entry)>& take);
+
+// Each attribute of `name="value" name=value ...` text (an #EXTINF's or the header's), in
+// the order written, its name and its value (unquoted, trimmed), until `found` returns true.
+void ForEachM3uAttribute(
+    std::string_view attributes,
+    const std::function<bool(std::string_view name, std::string_view value)>& found);
 
 }  // namespace quorvel

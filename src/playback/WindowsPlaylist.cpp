@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace quorvel {
 namespace {
@@ -20,30 +21,15 @@ std::string_view TrimAll(std::string_view text) {
     return text;
 }
 
-// Values of "<prefix>N=address" lines (N digits, the prefix in any letter case), in the
-// order written: the entries of [Reference] files ("Ref") and of PLS playlists ("File").
+// Values of "<prefix>N=address" lines, in the order written: the entries of [Reference]
+// files ("Ref") and of PLS playlists ("File").
 std::vector<std::string> ReadNumberedEntries(std::string_view bytes, std::string_view prefix) {
     std::vector<std::string> entries;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        const std::string_view line = TrimAll(bytes.substr(start, end - start));
-        start = end + 1;
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            continue;
-        const std::string_view key = TrimAll(line.substr(0, equals));
-        if (key.size() <= prefix.size() ||
-            !EqualsIgnoringCase(key.substr(0, prefix.size()), prefix) ||
-            !std::all_of(key.begin() + static_cast<std::ptrdiff_t>(prefix.size()), key.end(),
-                         [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        const std::string_view value = TrimAll(line.substr(equals + 1));
-        if (!value.empty())
-            entries.emplace_back(value);
-    }
+    ForEachNumberedLine(bytes, {&prefix, 1},
+                        [&](std::size_t, std::uint32_t, std::string_view value) {
+                            if (!value.empty())
+                                entries.emplace_back(value);
+                        });
     return entries;
 }
 
@@ -99,6 +85,38 @@ bool IsDriveLetterPath(std::string_view path) {
 }
 
 }  // namespace
+
+void ForEachNumberedLine(std::string_view bytes, std::span<const std::string_view> prefixes,
+                         const std::function<void(std::size_t prefix, std::uint32_t number,
+                                                  std::string_view value)>& found) {
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        const std::string_view line = TrimAll(bytes.substr(start, end - start));
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view key = TrimAll(line.substr(0, equals));
+        for (std::size_t i = 0; i < prefixes.size(); ++i) {
+            const std::string_view prefix = prefixes[i];
+            if (key.size() <= prefix.size() || !StartsWithIgnoringCase(key, prefix))
+                continue;
+            const std::string_view digits = key.substr(prefix.size());
+            // Nine digits at most: the number fits, and no list holds more entries.
+            if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(),
+                                                  [](char c) { return c >= '0' && c <= '9'; }))
+                continue;
+            std::uint32_t number = 0;
+            for (const char c : digits)
+                number = number * 10 + static_cast<std::uint32_t>(c - '0');
+            found(i, number, TrimAll(line.substr(equals + 1)));
+            break;
+        }
+    }
+}
 
 PlaylistFormat DetectPlaylistFormat(std::string_view bytes) {
     const std::string_view head = SkipByteOrderMarkAndSpace(bytes);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +20,13 @@ enum class PlaylistFormat { NotAPlaylist, Asx, Wpl, Reference, M3u, Pls };
 PlaylistFormat DetectPlaylistFormat(std::string_view bytes);
 // Any of the formats, by content, or for M3U and PLS also by the address's name.
 PlaylistFormat DetectAnyPlaylistFormat(std::string_view bytes, std::string_view address);
+
+// Each "<prefix>N=value" line (a prefix of `prefixes` in any letter case, N up to nine
+// digits), in the order written: which prefix, N and the value, blanks trimmed. PLS
+// ("File", "Title") and "[Reference]" ("Ref") files are made of such lines.
+void ForEachNumberedLine(std::string_view bytes, std::span<const std::string_view> prefixes,
+                         const std::function<void(std::size_t prefix, std::uint32_t number,
+                                                  std::string_view value)>& found);
 
 // The entries of a playlist of the format given, as ReadPlaylistEntries reads them.
 std::vector<std::string> ReadPlaylistEntries(std::string_view bytes, PlaylistFormat format);

@@ -13,6 +13,7 @@ int RunList(const std::vector<std::string>& args);
 int RunLanguages(const std::vector<std::string>& args);
 int RunImportM3u(const std::vector<std::string>& args);
 int RunExportM3u(const std::vector<std::string>& args);
+int RunChannels(const std::vector<std::string>& args);
 int RunPublish(const std::vector<std::string>& args);
 int RunExtract(const std::vector<std::string>& args);
 // Hands a network command over to the program that holds them; returns only when that

@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "  languages FILE --category C              the language box of a category\n"
     "  import-m3u FILE [--category C]           an M3U playlist as plain catalogue lines\n"
     "  export-m3u FILE                          the catalogue as an extended M3U playlist\n"
+    "  channels PLAYLIST                        a playlist's guides and channels, TAB-separated\n"
     "  check FILE [--concurrency N] [--timeout SECONDS]  whether the channels' streams answer\n"
     "  publish SOURCE OUT.htm                   plain lines as a channel list page\n"
     "  extract PAGE.htm OUT.txt                 the channel list of a page as a catalogue\n"
@@ -38,6 +39,8 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
         return RunImportM3u(args);
     if (command == "export-m3u")
         return RunExportM3u(args);
+    if (command == "channels")
+        return RunChannels(args);
     if (command == "check")
         return RunNetworkCommand(command, args);
     if (command == "publish")
