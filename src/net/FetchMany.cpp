@@ -8,7 +8,9 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 namespace {
@@ -101,6 +103,24 @@ int OnProgress(void* user, curl_off_t total, curl_off_t received, curl_off_t, cu
     return 0;
 }
 
+// A header of the last answer (after the redirects followed), or empty.
+std::string HeaderValue(CURL* easy, const char* name) {
+    curl_header* header = nullptr;
+    if (curl_easy_header(easy, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header->value)
+        return {};
+    return header->value;
+}
+
+// A value that can go into a request header as it is: no CR or LF to start another one.
+bool IsHeaderValue(std::string_view value) {
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+    }
+    return true;
+}
+
 // The Location of a redirect made absolute. Read from the header itself: curl works the
 // target out only for transfers that end normally, and these stop at the first byte.
 std::string RedirectTarget(CURL* easy) {
@@ -189,6 +209,8 @@ HttpResponse Response(Active& active, CURLcode code) {
         } else {
             response.failure = HttpFailure::None;
             response.body = std::move(active.body);
+            response.etag = HeaderValue(easy, "ETag");
+            response.lastModified = HeaderValue(easy, "Last-Modified");
             if (response.httpStatus >= 300 && response.httpStatus < 400 &&
                 active.request.maxRedirects == 0)
                 response.location = RedirectTarget(easy);
@@ -244,13 +266,27 @@ void FetchMany::Add(HttpRequest request, Done done) {
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, r.maxRedirects > 0 ? 1L : 0L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(r.maxRedirects));
         curl_easy_setopt(h, CURLOPT_USERAGENT, r.userAgent.c_str());
+        std::vector<std::string> extra;
         if (r.noCache) {
-            active->headers.reset(curl_slist_append(nullptr, "Cache-Control: no-cache"));
-            if (active->headers)
-                active->headers.reset(
-                    curl_slist_append(active->headers.release(), "Pragma: no-cache"));
-            curl_easy_setopt(h, CURLOPT_HTTPHEADER, active->headers.get());
+            extra.emplace_back("Cache-Control: no-cache");
+            extra.emplace_back("Pragma: no-cache");
         }
+        if (!r.ifNoneMatch.empty() && IsHeaderValue(r.ifNoneMatch))
+            extra.push_back("If-None-Match: " + r.ifNoneMatch);
+        if (!r.ifModifiedSince.empty() && IsHeaderValue(r.ifModifiedSince))
+            extra.push_back("If-Modified-Since: " + r.ifModifiedSince);
+        bool listed = true;
+        for (const auto& header : extra) {
+            curl_slist* longer = curl_slist_append(active->headers.get(), header.c_str());
+            if (!longer) {
+                listed = false;
+                break;
+            }
+            active->headers.release();
+            active->headers.reset(longer);
+        }
+        if (!extra.empty() && listed)
+            curl_easy_setopt(h, CURLOPT_HTTPHEADER, active->headers.get());
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnData);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, active.get());
         // A told size over the cap is refused before anything arrives, unless only the

@@ -18,6 +18,11 @@ struct HttpRequest {
     std::string userAgent = "Mozilla";
     // Asks every cache on the way for a fresh copy.
     bool noCache = false;
+    // A conditional GET: the validators of the copy already held, as the server gave them
+    // (empty: not sent). A 304 answer then says that copy is current. A value holding a
+    // control character is not sent.
+    std::string ifNoneMatch;
+    std::string ifModifiedSince;
     // A body past this fails the request and is not held in memory.
     std::uint64_t maxBytes = 32ull * 1024 * 1024;
     long connectTimeoutMs = 15'000;
@@ -68,6 +73,9 @@ struct HttpResponse {
     std::string finalUrl;
     // An unfollowed redirect's target, made absolute.
     std::string location;
+    // The answer's ETag and Last-Modified headers, for a later conditional GET.
+    std::string etag;
+    std::string lastModified;
     bool connected = false;
     bool sawBody = false;
 

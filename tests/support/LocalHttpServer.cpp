@@ -121,6 +121,11 @@ void LocalHttpServer::ServeStatus(const std::string& path, int status, std::stri
     m_routes[path] = std::move(route);
 }
 
+void LocalHttpServer::AddHeaders(const std::string& path, std::string headers) {
+    std::lock_guard lock(m_mutex);
+    m_routes[path].headers = std::move(headers);
+}
+
 void LocalHttpServer::ServeFilled(const std::string& path, std::uint64_t size, char fill) {
     std::lock_guard lock(m_mutex);
     Route route;
@@ -312,6 +317,7 @@ void LocalHttpServer::HandleConnection(int fd) {
             std::string answer = "HTTP/1.1 " + std::to_string(route.status) + " Status\r\n";
             if (!route.location.empty())
                 answer += "Location: " + route.location + "\r\n";
+            answer += route.headers;
             answer +=
                 "Content-Type: text/html\r\nContent-Length: " + std::to_string(route.body.size()) +
                 "\r\nConnection: close\r\n\r\n";
@@ -357,6 +363,7 @@ void LocalHttpServer::HandleConnection(int fd) {
             answer += "Content-Type: " + route.contentType + "\r\n";
             answer += "Content-Length: " + std::to_string(length) + "\r\n";
             answer += "Accept-Ranges: bytes\r\n";
+            answer += route.headers;
             if (partial) {
                 answer += "Content-Range: bytes " + std::to_string(first) + "-" +
                           std::to_string(last) + "/" + std::to_string(size) + "\r\n";

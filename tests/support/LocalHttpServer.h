@@ -43,6 +43,9 @@ public:
     // An answer that never ends and never stalls: one byte, then another every intervalMs.
     void ServeTrickle(const std::string& path, int intervalMs);
     void Release();
+    // Further header lines ("Name: value\r\n" each) for the path's answers; set after Serve
+    // or ServeStatus.
+    void AddHeaders(const std::string& path, std::string headers);
 
     int Port() const { return m_port; }
     // "http://127.0.0.1:<port>" followed by the path.
@@ -74,6 +77,7 @@ private:
         std::string line;
         std::uint64_t holdAt = 0;
         int trickleMs = 0;
+        std::string headers;
     };
 
     void AcceptLoop();
