@@ -1,5 +1,6 @@
 #include "shell/player/MediaPlayer.h"
 
+#include "playlists/ChannelHeaders.h"
 #include "shell/player/LiveTimeshift.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/MpvVideoWidget.h"
@@ -120,7 +121,18 @@ void MediaPlayer::setErrorPresenter(PlayerErrorPresenter presenter) {
     m_presenter = std::move(presenter);
 }
 
+void MediaPlayer::setUrlWithHeaders(const QString& url, const std::string& userAgent,
+                                    const std::string& referrer) {
+    m_fileOptions = EngineFileOptions(userAgent, referrer);
+    m_optionsUrl = url;
+    setUrl(url);
+}
+
 void MediaPlayer::setUrl(const QString& url) {
+    if (url != m_optionsUrl) {
+        m_fileOptions.clear();
+        m_optionsUrl.clear();
+    }
     m_url = url;
     if (url.trimmed().isEmpty()) {
         // No address (a catalogue line without one): nothing to play, nothing to report.
@@ -137,6 +149,7 @@ void MediaPlayer::OpenWhenReady() {
     if (!m_pending || !m_video || !(m_video->IsReady() || m_video->IsUnavailable()))
         return;
     m_pending = false;
+    m_engine->Session().SetFileOptions(m_fileOptions);
     m_engine->Open(m_url);
 }
 

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <string>
+
 class QAction;
 class QMenu;
 
@@ -83,6 +85,11 @@ public:
 
 public Q_SLOTS:
     void setUrl(const QString& url);
+    // Plays `url` with a user agent and a referrer of its own (either may be empty), as a
+    // playlist gives them to one channel. They stay with that address: setting any other
+    // drops them.
+    void setUrlWithHeaders(const QString& url, const std::string& userAgent,
+                           const std::string& referrer);
     void setVolume(int volume);
     void setMute(bool mute);
     void setUiMode(const QString& mode);
@@ -145,6 +152,9 @@ private:
     PlayerErrorPresenter m_presenter;
     QString m_url;
     bool m_pending = false;
+    // The per-file options of m_optionsUrl, handed to the engine with it only.
+    std::string m_fileOptions;
+    QString m_optionsUrl;
     QString m_uiMode = QStringLiteral("mini");
     bool m_stretchToFit = true;
     bool m_enableContextMenu = true;

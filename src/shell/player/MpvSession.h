@@ -43,6 +43,9 @@ public:
     void Load(const std::string& address, PlaylistOrigin origin);
     // Plays the first of these that opens; the rest are tried in turn when one fails.
     void Load(const std::vector<std::string>& addresses, PlaylistOrigin origin);
+    // Per-file options (loadfile's form) for every file of the loads that follow, until set
+    // again; a channel's own user agent and referrer. Empty: none.
+    void SetFileOptions(std::string options) { m_fileOptions = std::move(options); }
     void Stop();
     void SetPaused(bool paused);
     // Flips the engine's own state, so quick repeats never act on a stale one.
@@ -160,6 +163,7 @@ private:
     // The addresses of this load, handed to the engine in batches; m_appended went so far.
     std::vector<std::string> m_toAppend;
     std::size_t m_appended = 0;
+    std::string m_fileOptions;
     std::uint64_t m_loadSerial = 0;
     std::uint64_t m_hookSerial = 0;
     PlaylistOrigin m_pendingOrigin = PlaylistOrigin::Network;

@@ -66,8 +66,11 @@ void MpvSession::LoadNextBatch() {
     for (; m_appended < end; ++m_appended) {
         // Later batches may find the engine idle already; they must start it again.
         const char* mode = m_appended == 0 ? "replace" : "append-play";
+        const char* file = m_toAppend[m_appended].c_str();
         const int error =
-            CommandAsync({"loadfile", m_toAppend[m_appended].c_str(), mode}, Reply::Load);
+            m_fileOptions.empty()
+                ? CommandAsync({"loadfile", file, mode}, Reply::Load)
+                : CommandAsync({"loadfile", file, mode, m_fileOptions.c_str()}, Reply::Load);
         if (error < 0 && m_appended == 0) {
             FailNow(QString::fromUtf8(mpv_error_string(error)));
             return;
