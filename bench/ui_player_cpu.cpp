@@ -7,7 +7,11 @@
 // without its control bar, and the whole player; then the whole player recording the stream
 // (with the time the press takes on the GUI thread) and keeping it on disk for rewinding
 // (with the process's resident memory at the end, against the whole player's).
+// BM_RecordingMemory needs no display: the heap a long recording takes, half an hour of a
+// 64 kbit/s radio stream that the engine reads at once (and the heap still held once the
+// player has gone), against the same playback without recording.
 #include "QtBench.h"
+#include "shell/player/LiveTimeshift.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
 #include "shell/player/MpvVideoWidget.h"
@@ -15,6 +19,7 @@
 #include "shell/player/StreamRecorder.h"
 #include "support/LocalHttpServer.h"
 #include "support/TempDir.h"
+#include "support/TestMedia.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,6 +28,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <malloc.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -226,6 +232,82 @@ void BM_PlayerCpu(benchmark::State& state) {
     }
 }
 
+double HeapMb() {
+    const struct mallinfo2 heap = ::mallinfo2();
+    return double(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
+}
+
+// Waits for `done`, checking whenever `signal` comes, for at most 30 s.
+template <typename Sender, typename Signal>
+bool WaitFor(Sender* sender, Signal signal, const std::function<bool()>& done) {
+    QEventLoop loop;
+    QObject::connect(sender, signal, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, [&] { loop.exit(1); });
+    return done() || loop.exec() == 0;
+}
+
+void BM_RecordingMemory(benchmark::State& state) {
+    const bool recording = state.range(0) != 0;
+    // 64 kbit/s: 8,000 bytes a second of stream.
+    constexpr double kBytesPerMinute = 8000 * 60;
+    constexpr double kRecordMinutes = 25;
+    for (auto _ : state) {
+        quorvel::test::LocalHttpServer server;
+        const std::string frames =
+            quorvel::test::TestMediaBytes(quorvel::test::MediaKind::Mp3Frames);
+        server.ServeEndless("/radio", frames, frames, "audio/mpeg");
+        quorvel::test::TempDir dir;
+        quorvel::SessionOptions options;
+        options.audioOutput = "null";
+        options.video = quorvel::VideoOutput::Null;
+        options.timeshiftFolder = (dir.Path() / "timeshift").string();
+        const double before = HeapMb();
+        double growth = 0;
+        double minutes = 0;
+        {
+            quorvel::PlayerEngine engine(options);
+            quorvel::LiveTimeshift timeshift(
+                engine.Session(),
+                quorvel::TimeshiftStore(options.timeshiftFolder, std::int64_t(1) << 30));
+            quorvel::StreamRecorder recorder(engine.Session());
+            recorder.SetFolders(dir.Path(), dir.Path());
+            engine.Open(QString::fromStdString(server.Url("/radio")));
+            if (!WaitFor(&recorder, &quorvel::StreamRecorder::CanRecordChanged,
+                         [&] { return recorder.CanRecord(); })) {
+                state.SkipWithError("the stream did not start");
+                return;
+            }
+            // The engine has read ahead what it keeps by the time the file would hold it.
+            RunEventLoop(2000);
+            const double start = HeapMb();
+            if (recording) {
+                recorder.Start(QStringLiteral("Bench"));
+                const bool long_enough = WaitFor(
+                    &recorder, &quorvel::StreamRecorder::Progress,
+                    [&] { return double(recorder.Bytes()) >= kRecordMinutes * kBytesPerMinute; });
+                minutes = double(recorder.Bytes()) / kBytesPerMinute;
+                if (!long_enough) {
+                    state.SkipWithError("the recording did not grow");
+                    return;
+                }
+            } else {
+                RunEventLoop(4000);
+            }
+            growth = HeapMb() - start;
+            recorder.Stop();
+            WaitFor(&recorder, &quorvel::StreamRecorder::StateChanged,
+                    [&] { return !recorder.IsRecording(); });
+        }
+        RunEventLoop(500);
+        state.counters["recorded_min"] = minutes;
+        state.counters["heap_growth_mb"] = growth;
+        state.counters["held_after_mb"] = HeapMb() - before;
+    }
+}
+
 // mpv's command line, drawing through OpenGL on the same display (software GL allowed, as
 // the player has it under Xvfb): the processor time of the whole process for the same 10 s.
 void BM_MpvCommandLineCpu(benchmark::State& state) {
@@ -262,6 +344,7 @@ void BM_MpvCommandLineCpu(benchmark::State& state) {
     }
 }
 
+BENCHMARK(BM_RecordingMemory)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_MpvCommandLineCpu)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_PlayerCpu)
     ->Arg(static_cast<int>(Variant::NoPicture))
