@@ -56,14 +56,8 @@ LiveTimeshift::LiveTimeshift(MpvSession& session, std::optional<TimeshiftStore> 
         if (h)
             mpv_set_property_async(h, 0, "cache-dir", MPV_FORMAT_STRING, &text);
     } else if (m_store) {
-        const QString path = QString::fromStdString(m_store->Folder().string());
-        m_refusal = m_store->Refused() == TimeshiftStore::Refusal::Unusable
-                        ? tr("Pause and rewind are off for live streams: the folder %1 cannot "
-                             "be used.")
-                              .arg(path)
-                        : tr("Pause and rewind are off for live streams: the folder %1 is a "
-                             "link or another user's.")
-                              .arg(path);
+        m_refusal = m_store->Refused();
+        m_refusedFolder = QString::fromStdString(m_store->Folder().string());
         m_store.reset();
         // Nothing on disk, and no more in memory than playing on needs.
         for (const auto& [name, value] :
@@ -172,12 +166,22 @@ void LiveTimeshift::HandleEvent(const mpv_event& event) {
         default:
             return;
     }
-    if (IsLive() && !m_refusal.isEmpty())
-        Q_EMIT Notice(std::exchange(m_refusal, QString()));
+    if (IsLive() && m_refusal != TimeshiftStore::Refusal::None)
+        TellRefusal();
     // The engine's news of a stream that ended may come after its end.
     if (IsLive() && m_store && m_session.IsPlaying() && !m_tick.isActive())
         m_tick.start();
     Q_EMIT Changed();
+}
+
+void LiveTimeshift::TellRefusal() {
+    const QString& path = m_refusedFolder;
+    // The folder last: what matters stays in sight when the bar is narrow.
+    Q_EMIT Notice(
+        std::exchange(m_refusal, TimeshiftStore::Refusal::None) == TimeshiftStore::Refusal::Unusable
+            ? tr("Pause and rewind are off: the cache folder cannot be used (%1).").arg(path)
+            : tr("Pause and rewind are off: the cache folder is a link or another user's (%1).")
+                  .arg(path));
 }
 
 void LiveTimeshift::Maintain() {
@@ -190,7 +194,7 @@ void LiveTimeshift::Maintain() {
     const std::int64_t bytes = m_store->FileBytes();
     m_store->Trim(OffsetAtTime(m_position - kPlayMargin, bytes, m_firstTime, m_cacheEnd));
     if (m_store->DiskShort() && !std::exchange(m_toldShort, true))
-        Q_EMIT Notice(tr("The disk is nearly full: less of live streams is kept for rewinding."));
+        Q_EMIT Notice(tr("The disk is nearly full: less is kept for rewinding."));
 
     // Paused, the engine reads on ahead: no further than the cap can hold.
     const double seconds = m_cacheEnd - m_firstTime;

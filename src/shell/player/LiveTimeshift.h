@@ -57,6 +57,7 @@ Q_SIGNALS:
 private:
     void HandleEvent(const mpv_event& event);
     void Reset();
+    void TellRefusal();
 
     MpvSession& m_session;
     std::unique_ptr<MpvClient> m_client;
@@ -70,7 +71,8 @@ private:
     double m_firstTime = std::nan("");
     double m_readahead = kMaxSeconds;
     // Told at the first live stream.
-    QString m_refusal;
+    TimeshiftStore::Refusal m_refusal = TimeshiftStore::Refusal::None;
+    QString m_refusedFolder;
     bool m_toldShort = false;
 };
 
