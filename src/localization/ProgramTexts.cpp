@@ -75,6 +75,14 @@ constexpr ProgramText kTexts[] = {
     {"MSG_GUIDETITLE", "%1 User Guide"},
     {"MSG_GUIDEUNREADABLE", "The user guide could not be read."},
     {"MSG_PLAYLISTFILES", "Playlists (*.m3u *.m3u8);;All files (*)"},
+    // The editing panel's import and download, and the favorites file.
+    {"MSG_IMPORTFAILED", "The channel list could not be imported: %1"},
+    {"MSG_DOWNLOADINGLIST", "Downloading the most recent channel list..."},
+    {"MSG_FAVORITESUNREADABLE", "The favorites could not be read: %1"},
+    {"MSG_FAVORITESUNCHANGED", "The favorites were not changed: %1"},
+    {"MSG_FAVORITESKEPT",
+     "The file is left as it is until it can be read, so that none of its favorites is lost."},
+    {"MSG_FAVORITESUNSAVED", "The favorites could not be saved: %1"},
 };
 
 }  // namespace

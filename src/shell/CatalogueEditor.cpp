@@ -95,7 +95,8 @@ void CatalogueEditor::cmdLoad2_Click() {
     const ImportResult result =
         ImportChannelList(ProgramFileToRead(Utf8(m_form.Text1)), Utf8(m_form.txtType), Rows());
     if (!result.ok)
-        Message("The channel list could not be imported: " + QString::fromStdString(result.error));
+        Message(tr("The channel list could not be imported: %1")
+                    .arg(QString::fromStdString(result.error)));
 }
 
 void CatalogueEditor::cmdReplace_Click() {
@@ -120,8 +121,8 @@ void CatalogueEditor::DownloadChannelList() {
     m_form.mnuFileItem[0]->setEnabled(false);
     m_progress = new QProgressDialog(&m_form);
     m_progress->setWindowTitle(QString::fromStdString(Branding().ProgramName));
-    m_progress->setLabelText("Downloading the most recent channel list...");
-    m_progress->setCancelButtonText("Cancel");
+    m_progress->setLabelText(tr("Downloading the most recent channel list..."));
+    m_progress->setCancelButtonText(tr("Cancel"));
     m_progress->setAutoClose(false);
     m_progress->setAutoReset(false);
     m_progress->setMinimumDuration(0);

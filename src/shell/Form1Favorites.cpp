@@ -9,8 +9,7 @@ namespace quorvel {
 void Form1::LoadFavorites() {
     std::string error;
     if (!m_favorites.Load(ListView2->Rows(), error)) {
-        Message(QStringLiteral("The favorites could not be read: %1")
-                    .arg(QString::fromStdString(error)));
+        Message(tr("The favorites could not be read: %1").arg(QString::fromStdString(error)));
     }
 }
 
@@ -18,9 +17,10 @@ bool Form1::FavoritesMayChange() {
     std::string error;
     if (m_favorites.ReadyToChange(ListView2->Rows(), error))
         return true;
-    Message(QStringLiteral("The favorites were not changed: %1\n\nThe file is left as it is "
-                           "until it can be read, so that none of its favorites is lost.")
-                .arg(QString::fromStdString(error)));
+    Message(tr("The favorites were not changed: %1").arg(QString::fromStdString(error)) +
+            QStringLiteral("\n\n") +
+            tr("The file is left as it is until it can be read, so that none of its favorites is "
+               "lost."));
     return false;
 }
 
@@ -34,8 +34,7 @@ void Form1::SaveFavorites() {
     // click while the folder stays unwritable.
     if (!m_favoritesWriteReported) {
         m_favoritesWriteReported = true;
-        Message(QStringLiteral("The favorites could not be saved: %1")
-                    .arg(QString::fromStdString(error)));
+        Message(tr("The favorites could not be saved: %1").arg(QString::fromStdString(error)));
     }
 }
 
