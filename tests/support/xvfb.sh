@@ -25,7 +25,7 @@ case "$action" in
     mkfifo "$ready"
     Xvfb -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" >"$state/log" 2>&1 &
     echo $! >"$pidfile"
-    if read -r -t 60 number <"$ready" && [ -n "$number" ]; then
+    if read -r -t 15 number <"$ready" && [ -n "$number" ]; then
       rm -f "$ready"
       echo ":$number" >"$state/display"
       exit 0
