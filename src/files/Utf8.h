@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace quorvel {
 
@@ -22,5 +24,22 @@ inline void AppendUtf8(std::string& out, char32_t code) {
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
+
+// Strict UTF-8, one check for every reader that tells well-formed text from other bytes
+// (playlists, localization files, recording names, registry names), so that they agree.
+
+// Decodes the sequence at text[at] (at < text.size()) into `code` and returns its length,
+// 1 to 4; returns 0 when the bytes there are no well-formed sequence: a stray continuation
+// byte, an overlong form, a surrogate, a value past U+10FFFF or a sequence cut short.
+std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& code);
+
+// The length DecodeUtf8 gives, without the code point.
+inline std::size_t ValidUtf8Length(std::string_view text, std::size_t at) {
+    char32_t code = 0;
+    return DecodeUtf8(text, at, code);
+}
+
+// Whether all of the text is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include "files/TextCase.h"
 #include "files/TextLines.h"
+#include "files/Utf8.h"
 #include "files/Windows1252.h"
 
 #include <cstring>
@@ -152,54 +153,13 @@ void AppendItemLine(std::string& out, std::string_view key, std::string_view tex
     out.append("</").append(key).append(">\r\n");
 }
 
-namespace {
-
-// Length of the valid UTF-8 sequence at `i`, or 0 when the bytes there are malformed
-// (overlong forms, surrogates and values past U+10FFFF included).
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t len = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < len)
-        return 0;
-    if (b(i + 1) < lo || b(i + 1) > hi)
-        return 0;
-    for (std::size_t k = 2; k < len; ++k) {
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF)
-            return 0;
-    }
-    return len;
-}
-
-}  // namespace
-
 std::string DecodeLocalizationXml(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t len = Utf8SequenceLength(bytes, i);
+        const std::size_t len = ValidUtf8Length(bytes, i);
         if (len == 0) {
             out.append("\xEF\xBF\xBD");
             ++i;
@@ -218,7 +178,7 @@ std::string ReadLocalizationTxtText(std::string_view bytes) {
 
     bool multiByte = false;
     for (std::size_t i = 0; i < joined.size();) {
-        const std::size_t len = Utf8SequenceLength(joined, i);
+        const std::size_t len = ValidUtf8Length(joined, i);
         if (len == 0)
             return Windows1252ToUtf8(joined);
         multiByte = multiByte || len > 1;

@@ -1,9 +1,9 @@
 #include "m3u/M3uParser.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "files/TextCase.h"
+#include "files/Utf8.h"
 #include "files/Windows1252.h"
 
 namespace quorvel {
@@ -21,56 +21,6 @@ std::string_view TrimSpace(std::string_view text) {
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-// Strict UTF-8 check (no overlong forms, no surrogates, nothing past U+10FFFF).
-bool IsValidUtf8(std::string_view text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        // Runs of ASCII, eight bytes at a time.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            p += 8;
-        }
-        if (p == end)
-            break;
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (static_cast<std::size_t>(end - p) < length || p[1] < low || p[1] > high)
-            return false;
-        for (std::size_t i = 2; i < length; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-        }
-        p += length;
-    }
-    return true;
 }
 
 // Where each line ends: at LF, CR LF or a lone CR. The next LF and the next CR are each

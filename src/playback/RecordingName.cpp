@@ -7,41 +7,10 @@
 #include <cstdio>
 #include <system_error>
 
+#include "files/Utf8.h"
+
 namespace quorvel {
 namespace {
-
-// Length of the UTF-8 sequence that starts with this byte at `at`, or 0 when it is not a
-// valid one (overlong, surrogate, past U+10FFFF, cut short).
-std::size_t Utf8Length(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 4;
-    unsigned min = 0x10000;
-    unsigned code = lead & 0x07u;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        min = 0x80;
-        code = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        min = 0x800;
-        code = lead & 0x0Fu;
-    } else if (lead < 0xF0 || lead > 0xF4) {
-        return 0;
-    }
-    if (at + length > text.size())
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return 0;
-    return length;
-}
 
 bool IsUnsafe(unsigned char c) {
     // Separators, and what FAT and exFAT drives refuse, so a copy to a stick still works.
@@ -70,7 +39,7 @@ std::string RecordingChannelPart(std::string_view channel) {
     std::string out;
     bool space = false;
     for (std::size_t at = 0; at < channel.size();) {
-        const std::size_t length = Utf8Length(channel, at);
+        const std::size_t length = ValidUtf8Length(channel, at);
         const auto c = static_cast<unsigned char>(channel[at]);
         std::string_view piece = length ? channel.substr(at, length) : std::string_view("_");
         at += length ? length : 1;
