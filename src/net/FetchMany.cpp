@@ -217,6 +217,13 @@ HttpResponse Response(Active& active, CURLcode code) {
         }
         return response;
     }
+    // curl refuses a told size over the cap before the status is looked at: an error page
+    // too large to read is still an error status, not a page too large.
+    if (code == CURLE_FILESIZE_EXCEEDED && active.request.method == HttpMethod::Get &&
+        response.httpStatus >= 400) {
+        response.failure = HttpFailure::HttpError;
+        return response;
+    }
     response.failure = Classify(code, active, easy, response.connected);
     response.detail = active.error[0] ? active.error : curl_easy_strerror(code);
     return response;
