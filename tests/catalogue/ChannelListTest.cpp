@@ -9,6 +9,7 @@
 #include "CatalogueTestFiles.h"
 #include "catalogue/CatalogueRecords.h"
 #include "catalogue/LineCodec.h"
+#include "catalogue/RecordWalk.h"
 
 namespace quorvel {
 namespace {
@@ -236,7 +237,8 @@ TEST(ChannelListTest, LineEndsAndHugeLinesAreReadAsWindowsDoes) {
 TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
     // Separators at every place of lines up to 150 bytes, across the 16- and 64-byte steps,
     // sparser in longer lines so their later fields are reached too. The same lines in a
-    // file, walked by both record scans, split the same way across the read buffer's edges.
+    // file, walked by both record scans, split the same way across the read buffer's edges,
+    // one of which falls between a CR and its LF.
     std::mt19937 random(5);
     std::vector<std::string> lines;
     std::vector<std::vector<std::pair<std::size_t, std::size_t>>> expected;  // offset, size
@@ -259,6 +261,14 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
                 fields.emplace_back(start, line.size() - start);
             file += EncodeLine(line) + (random() % 2 ? "\r\n" : "\r");
             lines.push_back(std::move(line));
+            // A CR LF split by the first read's end, on purpose: the line before ends there.
+            if (file.size() < detail::kLineWalkChunk &&
+                file.size() + 200 >= detail::kLineWalkChunk) {
+                const std::size_t edge = detail::kLineWalkChunk - 1 - file.size();
+                expected.emplace_back();
+                file += EncodeLine(std::string(edge, 'a')) + "\r\n";
+                lines.emplace_back(edge, 'a');
+            }
         }
     }
     const auto check = [&](std::size_t index, const char* line, const RecordFields& fields) {
@@ -272,6 +282,7 @@ TEST(ChannelListTest, FieldsSplitAtEverySeparatorWhereverItFalls) {
     for (std::size_t i = 0; i < lines.size(); ++i)
         check(i, lines[i].data(), SplitRecordFields(lines[i]));
 
+    ASSERT_EQ(file.substr(detail::kLineWalkChunk - 1, 2), "\r\n");
     TempDir dir;
     const auto path = dir.Write("Data.txt", file);
     for (const RecordScan scan : {RecordScan::Fastest, RecordScan::Portable}) {

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "StreamServer.h"
+#include "UnansweredPort.h"
 #include "health/StreamChecker.h"
 
 namespace quorvel {
@@ -31,6 +32,11 @@ TEST(StreamCheckerTest, TellsHowEachAddressAnswers) {
     server.Answer("/moved",
                   StreamServer::Response(301, "text/html", "moved", "Location: /live\r\n"));
     server.Answer("/loop", StreamServer::Response(302, "", "", "Location: /loop\r\n"));
+    // As many redirects as allowed: /r3, /r2, /r1, /live.
+    for (const char* hop : {"/r3", "/r2", "/r1"}) {
+        const std::string next = hop[2] == '1' ? "/live" : std::string("/r") + char(hop[2] - 1);
+        server.Answer(hop, StreamServer::Response(302, "", "", "Location: " + next + "\r\n"));
+    }
     server.Answer("/list.m3u", StreamServer::Response(200, "audio/x-mpegurl",
                                                       "#EXTM3U\n#EXTINF:-1,Live\nlive\n"));
     server.Answer("/list.pls", StreamServer::Response(
@@ -42,20 +48,28 @@ TEST(StreamCheckerTest, TellsHowEachAddressAnswers) {
     // Served as plain text, known by its first bytes.
     server.Answer("/hls", StreamServer::Response(200, "text/plain",
                                                  "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nlive\n"));
+    // A playlist naming a playlist: the second is probed as a stream, not read.
+    server.Answer("/outer.m3u",
+                  StreamServer::Response(200, "audio/x-mpegurl", base + "/list.m3u\n"));
     server.Answer("/local.m3u",
                   StreamServer::Response(200, "audio/x-mpegurl", "file:///etc/passwd\n"));
     server.Answer("/empty", StreamServer::Response(200, "audio/mpeg", ""));
     const std::string refused = "127.0.0.1:" + std::to_string(StreamServer::RefusingPort());
+    const test::UnansweredPort unanswered;
 
     const std::vector<Expect> cases = {
         {base + "/live", ProbeStatus::Ok, 200, "audio/mpeg"},
         {base + "/gone", ProbeStatus::Dead, 404, "HTTP error 404"},
-        {base + "/stall", ProbeStatus::Timeout, 0, "no answer"},
+        // Times shown to the tenth of a second, rounded: 1450 ms is 1.5 s.
+        {base + "/stall", ProbeStatus::Timeout, 0, "no answer within 1.5 s"},
+        {unanswered.Url(), ProbeStatus::Timeout, 0, "no connection within 1.5 s"},
         {"http://" + refused + "/", ProbeStatus::Refused, 0, "connection refused"},
         {base + "/to-file", ProbeStatus::Dead, 302, "redirect to file: refused"},
         {base + "/moved", ProbeStatus::Ok, 200, "audio/mpeg"},
         {base + "/loop", ProbeStatus::Dead, 302, "too many redirects"},
+        {base + "/r3", ProbeStatus::Ok, 200, "audio/mpeg"},
         {base + "/list.m3u", ProbeStatus::Ok, 200, "audio/mpeg", true},
+        {base + "/outer.m3u", ProbeStatus::Ok, 200, "audio/x-mpegurl", true},
         {base + "/list.pls", ProbeStatus::Dead, 404, "HTTP error 404", true},
         {base + "/list.asx", ProbeStatus::Ok, 200, "audio/mpeg", true},
         {base + "/hls", ProbeStatus::Ok, 200, "audio/mpeg", true},
@@ -74,7 +88,7 @@ TEST(StreamCheckerTest, TellsHowEachAddressAnswers) {
         addresses.push_back(c.address);
 
     std::vector<int> told(cases.size(), 0);
-    StreamChecker checker({/*concurrency=*/4, /*timeoutMs=*/1500, /*maxRedirects=*/3});
+    StreamChecker checker({/*concurrency=*/4, /*timeoutMs=*/1450, /*maxRedirects=*/3});
     const CheckReport report =
         checker.Check(addresses, [&](std::size_t index, const ProbeResult&) { ++told[index]; });
 

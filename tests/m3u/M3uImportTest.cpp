@@ -100,17 +100,21 @@ TEST(M3uImportTest, AnEntryKeepsAtMost32DistinctLanguages) {
 TEST(M3uImportTest, FieldsBecomeStorableInACatalogue) {
     const auto channels = Import(
         "#EXTINF:-1 tvg-language=\"Fran\xC3\xA7"
-        "ais|English\",\xC3\x89t\xC3\xA9 | \xCE\xA9mega \xC3\xBF\t\xE2\x82\xAC\n"
+        "ais\xC2\x85|English\",\xC3\x89t\xC3\xA9 | \xCE\xA9mega "
+        "\xC3\xBF\xC3\x8C\t\xE2\x82\xAC\x7F\n"
         "http://h.example/\xC3\xA9t\xC3\xA9 live|x\n"
-        "#EXTINF:-1,Local\n"
+        "#EXTINF:-1,\xC3\x8Cle\n"
         "/home/me/M\xCE\xA9sic/a.mp3\n");
     ASSERT_EQ(channels.size(), 2u);
-    // "|" would split the line, Ì ÿ cannot be stored, Ω is not in the code page, É € are.
-    EXPECT_EQ(channels[0].name, "\xC3\x89t\xC3\xA9 / ?mega y \xE2\x82\xAC");
+    // "|" would split the line, and so would Ì, whose encoded form is CR; controls and ÿ
+    // cannot be stored either. Ω and the C1 control are not in the code page, É € are. Text all in
+    // Latin-1 (the second name, the languages) takes a shorter way.
+    EXPECT_EQ(channels[0].name, "\xC3\x89t\xC3\xA9 / ?mega yI \xE2\x82\xAC ");
+    EXPECT_EQ(channels[1].name, "Ile");
     EXPECT_EQ(channels[0].url, "http://h.example/%C3%A9t%C3%A9%20live%7Cx");
     EXPECT_EQ(channels[0].type,
               "Fran\xC3\xA7"
-              "ais/English");
+              "ais?/English");
     EXPECT_EQ(channels[1].url, "/home/me/M?sic/a.mp3");
 }
 

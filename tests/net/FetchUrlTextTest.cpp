@@ -5,7 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <functional>
+#include <future>
+
 #include "LocalHttpServer.h"
+#include "UnansweredPort.h"
 
 namespace quorvel {
 namespace {
@@ -70,22 +74,68 @@ TEST(FetchUrlText, EveryFailureGivesEmptyTextAndAReason) {
     EXPECT_EQ(FetchUrlText(TextDownload(server.Url("/moved"))).text, "here");
 }
 
-TEST(FetchUrlText, StalledOrTricklingServerEndsWithAReason) {
+// Each way a download ends, each limit at itself and one past, with the whole reason shown
+// (sizes to the nearest megabyte, times in whole seconds rounded up). The rows run at once.
+TEST(FetchUrlText, EachOutcomeAtItsLimitHasItsReason) {
     test::LocalHttpServer server;
+    const test::UnansweredPort unanswered;
+    constexpr std::uint64_t kCap = 1536 * 1024;
+    server.ServeFilled("/cap", kCap);
+    server.ServeFilled("/over", kCap + 1);
+    server.ServeStatus("/bad", 400, std::string(2 * kCap, 'e'));
+    server.Serve("/end", "end");
+    server.Redirect("/r1", server.Url("/end"));
+    server.Redirect("/r2", server.Url("/r1"));
     server.Stall("/stall");
-    HttpRequest request = TextDownload(server.Url("/stall"));
-    request.stallTimeoutSeconds = 1;
-    const FetchedText fetched = FetchUrlText(request);
-    ExpectFailure(fetched, "stopped answering");
-    EXPECT_FALSE(fetched.cancelled);
-
-    // A byte now and then is no stall: only the overall deadline ends it.
     server.ServeTrickle("/trickle", 900);
-    request = TextDownload(server.Url("/trickle"));
-    request.deadlineMs = 2000;
-    const FetchedText trickled = FetchUrlText(request);
-    ExpectFailure(trickled, "did not finish within 2 seconds");
-    EXPECT_TRUE(trickled.tooSlow);
+    std::atomic<std::uint64_t> errorPageBytes{0};
+    struct Row {
+        std::string url;
+        std::function<void(HttpRequest&)> set;
+        std::string error;  // none: the body arrives
+    };
+    const Row rows[] = {
+        {server.Url("/cap"), [](HttpRequest& r) { r.maxBytes = kCap; }, ""},
+        {server.Url("/over"), [](HttpRequest& r) { r.maxBytes = kCap; },
+         "The page is larger than 2 MB."},
+        {server.Url("/cap"), [](HttpRequest& r) { r.maxBytes = kCap - 1; },
+         "The page is larger than 1 MB."},
+        // An error page is not read, even where it would be too large.
+        {server.Url("/bad"), [](HttpRequest& r) { r.maxBytes = kCap; },
+         "The server answered with HTTP error 400."},
+        {server.Url("/bad"),
+         [&](HttpRequest& r) {
+             r.progress = [&](std::uint64_t received, std::uint64_t) { errorPageBytes = received; };
+         },
+         "The server answered with HTTP error 400."},
+        {server.Url("/r2"), [](HttpRequest& r) { r.maxRedirects = 2; }, ""},
+        {server.Url("/r2"), [](HttpRequest& r) { r.maxRedirects = 1; },
+         "Maximum (1) redirects followed"},
+        {server.Url("/stall"), [](HttpRequest& r) { r.stallTimeoutSeconds = 1; },
+         "The server stopped answering (nothing arrived for 1 second)."},
+        {server.Url("/trickle"), [](HttpRequest& r) { r.deadlineMs = 1000; },
+         "The download did not finish within 1 second; it was stopped."},
+        {server.Url("/trickle"), [](HttpRequest& r) { r.deadlineMs = 1001; },
+         "The download did not finish within 2 seconds; it was stopped."},
+        {unanswered.Url(), [](HttpRequest& r) { r.connectTimeoutMs = 1001; },
+         "The server could not be reached within 2 seconds."},
+    };
+    std::vector<std::future<FetchedText>> answers;
+    for (const Row& row : rows) {
+        HttpRequest request = TextDownload(row.url);
+        row.set(request);
+        answers.push_back(
+            std::async(std::launch::async, [request] { return FetchUrlText(request); }));
+    }
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const FetchedText fetched = answers[i].get();
+        SCOPED_TRACE(rows[i].url);
+        EXPECT_EQ(fetched.error, rows[i].error);
+        EXPECT_EQ(fetched.text.empty(), !rows[i].error.empty());
+        EXPECT_EQ(fetched.tooSlow, rows[i].error.starts_with("The download did not"));
+        EXPECT_FALSE(fetched.cancelled);
+    }
+    EXPECT_LT(errorPageBytes, kCap);
 }
 
 TEST(FetchUrlText, CancelEndsTheTransferAndProgressIsReported) {

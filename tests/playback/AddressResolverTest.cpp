@@ -23,6 +23,25 @@ TEST(AddressResolver, PlaylistsLeadingBackToThemselvesFailAtOnce) {
     EXPECT_EQ(server.RequestCount("/b.pls"), 1);
 }
 
+// Five playlists each naming the next are followed to the stream; a sixth is refused.
+TEST(AddressResolver, PlaylistsNestAsDeepAsAllowed) {
+    test::LocalHttpServer server;
+    for (const int count : {5, 6}) {
+        const auto name = [&](int i) {
+            return "/" + std::to_string(count) + "-" + std::to_string(i) + ".m3u";
+        };
+        for (int i = 0; i < count; ++i)
+            server.Serve(name(i), server.Url(i + 1 < count ? name(i + 1) : "/live") + "\n",
+                         "audio/x-mpegurl");
+        AddressResolver resolver(60'000, nullptr);
+        const Resolution result = resolver.Resolve(server.Url(name(0)));
+        EXPECT_EQ(result.failed, count == 6) << count;
+        if (!result.failed) {
+            EXPECT_EQ(result.play, std::vector<std::string>{server.Url("/live")});
+        }
+    }
+}
+
 TEST(AddressResolver, ReferenceFileHttpEntriesAreTriedAsMmshFirst) {
     test::LocalHttpServer server;
     const std::string host = server.Url("");

@@ -83,6 +83,13 @@ TEST(ReconnectPolicy, AStreamRunningOutTwiceAtTheSamePlaceWasAFile) {
     // Another address starts afresh.
     policy.Forget();
     EXPECT_FALSE(policy.EndsWhereItEndedBefore(3.2));
+    // At the limits, half a second apart after a second played, and a little past them.
+    ReconnectPolicy edge;
+    EXPECT_FALSE(edge.EndsWhereItEndedBefore(1.5));
+    EXPECT_TRUE(edge.EndsWhereItEndedBefore(1.0));
+    EXPECT_FALSE(edge.EndsWhereItEndedBefore(1.5625));
+    EXPECT_FALSE(edge.EndsWhereItEndedBefore(0.9375));
+    EXPECT_FALSE(edge.EndsWhereItEndedBefore(0.9375));
 }
 
 }  // namespace

@@ -31,18 +31,13 @@ TEST(RecordingName, HostileChannelNamesNeverLeaveTheFolderOrHideTheFile) {
         {"trailing dot.", "trailing dot"},
         {"bad \xff\xc0\xaf utf8", "bad ___ utf8"},
         {"Ελληνικό κανάλι", "Ελληνικό κανάλι"},
+        // The cap: at it the name is whole, one past it is cut, never inside a character.
+        {std::string(kChannelNameBytes, 'a'), std::string(kChannelNameBytes, 'a')},
+        {std::string(kChannelNameBytes + 1, 'a'), std::string(kChannelNameBytes, 'a')},
+        {std::string(kChannelNameBytes - 1, 'a') + "é", std::string(kChannelNameBytes - 1, 'a')},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RecordingChannelPart(c.name), c.part) << c.name;
-
-    // The cap never cuts a character in two.
-    std::string longName;
-    for (int i = 0; i < 200; ++i)
-        longName += "é";
-    const std::string part = RecordingChannelPart(longName);
-    EXPECT_LE(part.size(), kChannelNameBytes);
-    EXPECT_EQ(part.size() % 2, 0u);
-    EXPECT_EQ(part.substr(0, 4), "éé");
 
     std::tm when{};
     when.tm_year = 2026 - 1900, when.tm_mon = 0, when.tm_mday = 5, when.tm_hour = 7;
@@ -93,6 +88,15 @@ TEST(RecordingName, ReservingNeverOpensAnExistingFile) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), EACCES);
+
+    // The 999th name is the last one tried.
+    const auto full = dir / "full";
+    std::filesystem::create_directory(full);
+    dir.Write("full/R.ts", "");
+    for (int n = 2; n < 999; ++n)
+        dir.Write("full/R (" + std::to_string(n) + ").ts", "");
+    EXPECT_EQ(ReserveRecordingFile(full, "R", ".ts").path, full / "R (999).ts");
+    EXPECT_EQ(ReserveRecordingFile(full, "R", ".ts").error, EEXIST);
 
     const ReservedFile notAFolder =
         ReserveRecordingFile(dir / "Radio 2026-01-05 07-09.mp3", "x", ".mp3");

@@ -108,8 +108,12 @@ TEST(RegFile, ImportFollowsTheFileLineByLine) {
     const std::string key = "HKCU\\Software\\Imp";
     EXPECT_EQ(reg.ReadString(key, "Text", ""), "say hi");
     EXPECT_EQ(reg.ReadString(key, "Cut", ""), "a");
-    EXPECT_FALSE(reg.ValueExists(key, "Comment"));
-    EXPECT_FALSE(reg.ValueExists(key, "Outside"));
+    // Nothing else: not the value before the first key, nor the comment (imported by mistake,
+    // it would be named "; Comment"), nor the line without "=".
+    Names names;
+    std::vector<clsRegistryAccess::Value> values;
+    reg.EnumValues(key, names, values);
+    EXPECT_EQ(names, (Names{"Text", "Cut", "Spaced", "Bytes", "Num", "Short", "Naïve"}));
     EXPECT_EQ(reg.ReadString(key, "Spaced ", ""), "v ");  // blanks around "=" are kept
     EXPECT_EQ(reg.ReadBinary(key, "Bytes", ""), "01 FF");
     EXPECT_EQ(reg.ReadDWORD(key, "Num", 0), 42);

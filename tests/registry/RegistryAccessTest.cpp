@@ -1,10 +1,14 @@
 #include "ScopedHives.h"
+#include "files/Utf8.h"
 #include "files/Windows1252.h"
+#include "registry/NameFold.h"
 #include "registry/Registry.h"
 #include "registry/clsRegistryAccess.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <sqlite3.h>
+#include <wctype.h>
 
 namespace quorvel {
 namespace {
@@ -283,6 +287,22 @@ TEST(RegistryAccess, NamesCompareAndSortUpperCased) {
     Names keys;
     reg.EnumKeys(key, keys);
     EXPECT_EQ(keys, (Names{"A", "b", "[", "_x"}));
+}
+
+// The upper-case table whole: every character of the Basic Multilingual Plane folds as
+// towupper in C.UTF-8 has it; characters past it (the next plane has letters) stay as they are.
+TEST(RegistryAccess, NameFoldUpperCasesEveryCharacterAsTheCLibrary) {
+    const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    ASSERT_NE(locale, nullptr);
+    for (char32_t c = 0; c <= 0x1FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        std::string name, upper;
+        AppendUtf8(name, c);
+        AppendUtf8(upper, c > 0xFFFF ? c : towupper_l(static_cast<wint_t>(c), locale));
+        ASSERT_EQ(reg::FoldName(name), upper) << "U+" << std::hex << static_cast<unsigned>(c);
+    }
+    freelocale(locale);
 }
 
 // A hive written with the small-letter fold is read as it is while it cannot be written,

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <locale.h>
+#include <wctype.h>
+#include <cctype>
 
+#include <map>
 #include <random>
+
+#include "files/Utf8.h"
 
 #include "search/NameSearch.h"
 #include "search/SearchFold.h"
@@ -24,6 +31,62 @@ TEST(NameSearchTest, FoldIgnoresCaseAndAccents) {
                          "a\tb\0c"),
               std::string("\xE4\xB8\xAD\xFF\xC3"
                           "a b"));
+}
+
+// Every character of the Basic Multilingual Plane against the C library: Latin letters
+// lose their accents as iconv's transliteration in C.UTF-8 drops them, Greek and Cyrillic
+// capitals become towlower's small letters, then lose the accents written out below.
+TEST(NameSearchTest, FoldOfEveryCharacterMatchesTheCLibrary) {
+    const locale_t locale = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+    ASSERT_NE(locale, nullptr);
+    const locale_t previous = uselocale(locale);
+    const iconv_t ascii = iconv_open("ASCII//TRANSLIT", "UTF-8");
+    ASSERT_NE(ascii, reinterpret_cast<iconv_t>(-1));
+    const auto translit = [&](std::string in) {
+        char buffer[16];
+        char* from = in.data();
+        char* to = buffer;
+        std::size_t left = in.size(), room = sizeof buffer;
+        iconv(ascii, &from, &left, &to, &room);
+        std::string out(buffer, to);
+        for (char& c : out)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    };
+    // Where the fold keeps a sign or drops an apostrophe that transliteration writes.
+    const std::map<char32_t, std::string> kLatinOwn = {
+        {0xD7, "\xC3\x97"}, {0xF7, "\xC3\xB7"}, {0x138, "k"}, {0x149, "n"}};
+    const std::map<char32_t, char32_t> kAccents = {
+        {0x3AC, 0x3B1}, {0x3AD, 0x3B5}, {0x3AE, 0x3B7}, {0x3AF, 0x3B9}, {0x3CA, 0x3B9},
+        {0x390, 0x3B9}, {0x3CC, 0x3BF}, {0x3CD, 0x3C5}, {0x3CB, 0x3C5}, {0x3B0, 0x3C5},
+        {0x3CE, 0x3C9}, {0x3C2, 0x3C3}, {0x451, 0x435}};
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        std::string text;
+        AppendUtf8(text, c);
+        std::string want = text;
+        if (c < 0x20) {
+            want = " ";
+        } else if (c < 0x80) {
+            want = static_cast<char>(std::tolower(static_cast<int>(c)));
+        } else if (c >= 0x300 && c <= 0x36F) {
+            want.clear();
+        } else if ((c >= 0xC0 && c < 0x180) || c == 0x192) {
+            const auto own = kLatinOwn.find(c);
+            want = own != kLatinOwn.end() ? own->second : translit(text);
+        } else if ((c >= 0x386 && c <= 0x3CE) || (c >= 0x400 && c <= 0x45F)) {
+            char32_t small = static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), locale));
+            if (const auto plain = kAccents.find(small); plain != kAccents.end())
+                small = plain->second;
+            want.clear();
+            AppendUtf8(want, small);
+        }
+        ASSERT_EQ(SearchFold(text), want) << "U+" << std::hex << static_cast<unsigned>(c);
+    }
+    iconv_close(ascii);
+    uselocale(previous);
+    freelocale(locale);
 }
 
 TEST(NameSearchTest, NarrowWidenAndStartAfresh) {
