@@ -30,6 +30,11 @@ std::optional<int> ReconnectPolicy::NextTry() {
     return m_firstDelayMs << m_tries++;
 }
 
+void ReconnectPolicy::Played(double seconds) {
+    if (seconds >= kSteadySeconds)
+        m_tries = 0;
+}
+
 void ReconnectPolicy::Forget() {
     m_tries = 0;
     m_lastEnd.reset();

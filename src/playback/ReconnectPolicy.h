@@ -51,18 +51,21 @@ private:
 };
 
 // The reopen tries for a dropped stream: at most kMaxTries in a row, each waiting twice as
-// long as the one before. Playback that resumes starts the count afresh.
+// long as the one before. Only playback that held for kSteadySeconds starts the count
+// afresh: a stream that opens and drops again at once (a server that closes on every
+// listener, a stream the engine cannot keep playing) is not asked again and again.
 class ReconnectPolicy {
 public:
     static constexpr int kMaxTries = 3;
+    static constexpr double kSteadySeconds = 30.0;
 
     explicit ReconnectPolicy(int firstDelayMs = 1000);
 
     // The stream dropped or a try failed: how long to wait before the next try, or nothing
     // when the tries are used up.
     std::optional<int> NextTry();
-    // Playback resumed.
-    void Reset() { m_tries = 0; }
+    // The stream played this long since it last began to play, before it dropped.
+    void Played(double seconds);
     // The user chose something else: nothing of the last address counts any more.
     void Forget();
     // Tries started since the last reset.

@@ -57,15 +57,20 @@ TEST(ReconnectPolicy, AShortEndCountsOnlyWhenNoResumeFollowsIt) {
     EXPECT_FALSE(watch.EndedShort());
 }
 
-TEST(ReconnectPolicy, ThreeTriesWaitingTwiceAsLongEachAndAFreshCountAfterAReset) {
+TEST(ReconnectPolicy, ThreeTriesWaitingTwiceAsLongEachAndAFreshCountOnlyAfterSteadyPlay) {
     ReconnectPolicy policy(1000);
     EXPECT_EQ(policy.NextTry(), 1000);
+    // Opened again and dropped at once, as often as it likes: the count goes on.
+    policy.Played(0.2);
     EXPECT_EQ(policy.NextTry(), 2000);
+    policy.Played(ReconnectPolicy::kSteadySeconds - 0.1);
     EXPECT_EQ(policy.NextTry(), 4000);
     EXPECT_EQ(policy.Tries(), 3);
     EXPECT_EQ(policy.NextTry(), std::nullopt);
     EXPECT_EQ(policy.NextTry(), std::nullopt);
-    policy.Reset();
+    policy.Played(ReconnectPolicy::kSteadySeconds);
+    EXPECT_EQ(policy.NextTry(), 1000);
+    policy.Forget();
     EXPECT_EQ(policy.NextTry(), 1000);
     EXPECT_EQ(ReconnectPolicy(-5).NextTry(), 0);
 }

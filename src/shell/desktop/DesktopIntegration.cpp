@@ -52,15 +52,21 @@ QString ChannelNameFor(const Form1& form, const QString& url) {
 }
 
 void SetTabOrder(Form1& form) {
-    std::vector<QWidget*> chain{form.cmdTV,      form.cmdRadio,  form.cmdVideo,  form.cmdFavorites,
-                                form.cmdFiles,   form.cmdSports, form.cmdExtras, form.cmdXXX,
-                                form.cmdWebsite, form.Combo1,    form.ListView1, form.cmdFav,
-                                form.ListView2,  form.Command1,  form.Drive1,    form.Dir1,
+    // The reading order: the category bar, the type box, then each panel's search box, list
+    // and buttons, then the player's controls.
+    const auto search = [&form](const char* name) {
+        return form.findChild<QWidget*>(QLatin1String(name));
+    };
+    std::vector<QWidget*> chain{form.cmdTV,        form.cmdRadio,        form.cmdVideo,
+                                form.cmdFavorites, form.cmdFiles,        form.cmdSports,
+                                form.cmdExtras,    form.cmdXXX,          form.cmdWebsite,
+                                form.Combo1,       search("txtSearch1"), form.ListView1,
+                                form.cmdFav,       search("txtSearch2"), form.ListView2,
+                                form.Command1,     form.Drive1,          form.Dir1,
                                 form.File1};
     if (MediaPlayer* player = form.WindowsMediaPlayer1) {
-        const PlayerControlBar* bar = player->controlBar();
-        chain.insert(chain.end(), {bar->PlayPauseButton(), bar->StopButton(), bar->SeekSlider(),
-                                   bar->MuteButton(), bar->VolumeSlider()});
+        for (QWidget* control : player->controlBar()->FocusChain())
+            chain.push_back(control);
     }
     QWidget* previous = nullptr;
     for (QWidget* widget : chain) {
@@ -83,6 +89,9 @@ void SetTabOrder(Form1& form) {
             }
         }
     }
+    // The window opens with the focus where the order begins, not on whatever was made first.
+    if (QWidget* first = chain.front(); first && !form.focusWidget())
+        first->setFocus(Qt::OtherFocusReason);
 }
 
 MprisService* StartDesktopIntegration(Form1& form, QDBusConnection bus) {

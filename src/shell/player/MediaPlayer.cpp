@@ -7,6 +7,7 @@
 #include "shell/player/PlayerControlBar.h"
 #include "shell/player/PlayerEngine.h"
 #include "shell/player/PlayerSleepTimer.h"
+#include "shell/player/PlayerStatusPanel.h"
 #include "shell/player/StreamRecorder.h"
 #include "shell/widgets/ProgramTranslator.h"
 
@@ -15,11 +16,17 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
+#include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -56,6 +63,12 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     setPalette(dark);
     m_controls->setAutoFillBackground(true);
     m_controls->setPalette(QWidget::palette());
+    // Above the picture, which is cut away wherever the panel shows.
+    m_panel = new PlayerStatusPanel(this);
+    m_panel->setVisible(false);
+    m_video->installEventFilter(this);
+    m_waitTick.setInterval(1000);
+    connect(&m_waitTick, &QTimer::timeout, this, &MediaPlayer::RefreshPanel);
     BuildContextMenu();
 
     connect(m_video, &MpvVideoWidget::Ready, this, &MediaPlayer::OpenWhenReady);
@@ -78,6 +91,8 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
     connect(&m_engine->Session(), &MpvSession::EntryFinished, m_sleep,
             &PlayerSleepTimer::OnFileEnded);
     connect(m_controls, &PlayerControlBar::RecordRequested, this, &MediaPlayer::toggleRecording);
+    connect(m_controls, &PlayerControlBar::OpenFolderRequested, this,
+            &MediaPlayer::OpenRecordingsFolder);
     m_controls->SetTimeshift(*m_timeshift);
     connect(m_recorder, &StreamRecorder::StateChanged, this, &MediaPlayer::ShowRecording);
     connect(m_recorder, &StreamRecorder::Progress, this, &MediaPlayer::ShowRecording);
@@ -92,11 +107,20 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
         m_recordingProblem = text;
         ShowRecording();
     });
+    connect(m_engine, &PlayerEngine::StageChanged, this, &MediaPlayer::RefreshPanel);
+    connect(m_engine, &PlayerEngine::Reconnecting, this, &MediaPlayer::RefreshPanel);
+    connect(&m_engine->Session(), &MpvSession::HasPictureChanged, this, &MediaPlayer::RefreshPanel);
+    connect(&m_engine->Session(), &MpvSession::SoundUnavailableChanged, this,
+            &MediaPlayer::RefreshPanel);
     connect(m_sleep, &PlayerSleepTimer::Expired, this, &MediaPlayer::stop);
     connect(m_sleep, &PlayerSleepTimer::StatusChanged, m_controls, &PlayerControlBar::ShowSleep);
 }
 
 MediaPlayer::~MediaPlayer() {
+    // What the engine says from now on finds no window to show it in.
+    m_waitTick.stop();
+    m_engine->disconnect(this);
+    m_engine->Session().disconnect(this);
     // The render context must go before the engine it draws for, and the recorder's file
     // is finished while the engine still runs.
     delete m_video;
@@ -128,11 +152,40 @@ void MediaPlayer::setUrlWithHeaders(const QString& url, const std::string& userA
     setUrl(url);
 }
 
+void MediaPlayer::setChannelName(const QString& name) {
+    m_channelName = name;
+    m_namePending = true;
+}
+
+void MediaPlayer::setLogo(const QImage& logo) {
+    m_panel->SetLogo(logo);
+}
+
 void MediaPlayer::setUrl(const QString& url) {
     if (url != m_optionsUrl) {
         m_fileOptions.clear();
         m_optionsUrl.clear();
     }
+    // A name set just before belongs to this address; any older one does not.
+    if (!m_namePending)
+        m_channelName.clear();
+    m_namePending = false;
+    m_panel->SetLogo({});
+    m_recentTitles.clear();
+    OpenUrl(url);
+}
+
+QString MediaPlayer::DisplayName() const {
+    if (!m_channelName.trimmed().isEmpty())
+        return m_channelName;
+    const QUrl url(m_url);
+    if (url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1)
+        return m_url;
+    const QString file = QFileInfo(m_url).fileName();
+    return file.isEmpty() ? m_url : file;
+}
+
+void MediaPlayer::OpenUrl(const QString& url) {
     m_url = url;
     if (url.trimmed().isEmpty()) {
         // No address (a catalogue line without one): nothing to play, nothing to report.
@@ -151,6 +204,7 @@ void MediaPlayer::OpenWhenReady() {
     m_pending = false;
     m_engine->Session().SetFileOptions(m_fileOptions);
     m_engine->Open(m_url);
+    RefreshPanel();
 }
 
 void MediaPlayer::setVolume(int volume) {
@@ -164,7 +218,7 @@ void MediaPlayer::setUiMode(const QString& mode) {
     m_uiMode = mode;
     const bool showControls = mode.compare(QLatin1String("none"), Qt::CaseInsensitive) != 0 &&
                               mode.compare(QLatin1String("invisible"), Qt::CaseInsensitive) != 0;
-    m_controls->setVisible(showControls);
+    m_controls->setVisible(showControls && !m_fullScreen);
 }
 
 void MediaPlayer::setStretchToFit(bool on) {
@@ -183,7 +237,7 @@ void MediaPlayer::play() {
         m_engine->Session().SetPaused(false);
     } else if (!m_url.isEmpty()) {
         m_engine->Session().SetPaused(false);
-        setUrl(m_url);
+        OpenUrl(m_url);
     }
 }
 
@@ -227,6 +281,13 @@ void MediaPlayer::toggleRecording() {
 
 void MediaPlayer::ShowRecording() {
     const bool recording = m_recorder->IsRecording();
+    const bool ended = m_wasRecording && !recording;
+    m_wasRecording = recording;
+    if (ended && m_recordingProblem.isEmpty() && !m_recorder->FilePath().isEmpty() &&
+        QFileInfo::exists(m_recorder->FilePath())) {
+        m_lastRecording = m_recorder->FilePath();
+        m_controls->ShowSaved(m_lastRecording);
+    }
     m_recordAction->setEnabled(recording || m_recorder->CanRecord());
     m_recordAction->setChecked(recording);
     QString status = m_recordingProblem;
@@ -240,9 +301,88 @@ void MediaPlayer::ShowRecording() {
                               m_recorder->FilePath());
 }
 
+QString MediaPlayer::recordingsFolder() const {
+    if (!m_lastRecording.isEmpty())
+        return QFileInfo(m_lastRecording).absolutePath();
+    return QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+}
+
+void MediaPlayer::OpenRecordingsFolder() {
+    const QString folder = recordingsFolder();
+    if (!folder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void MediaPlayer::showStatusMessage(const QString& text) {
+    m_controls->ShowMessage(text);
+}
+
+void MediaPlayer::RefreshPanel() {
+    if (!m_video)
+        return;
+    using Stage = PlayerEngine::Stage;
+    const Stage stage = m_engine->CurrentStage();
+    const MpvSession& session = m_engine->Session();
+    const bool waiting = m_pending || stage == Stage::ReadingPlaylist ||
+                         stage == Stage::Connecting || stage == Stage::Loading ||
+                         stage == Stage::WaitingToReconnect;
+    const bool soundOnly = stage == Stage::Playing && !session.HasPicture();
+    const QString noSound = tr("No sound output is available.");
+    if (!waiting && !soundOnly) {
+        m_waitTick.stop();
+        m_panel->setVisible(false);
+        // A picture plays without sound: the bar says why.
+        m_controls->ShowStatus(stage == Stage::Playing && session.SoundUnavailable() ? noSound
+                                                                                     : QString());
+        return;
+    }
+    m_panel->SetChannel(DisplayName());
+    QStringList earlier = m_recentTitles;
+    std::reverse(earlier.begin(), earlier.end());
+    if (!earlier.isEmpty() && earlier.front() == m_nowPlaying)
+        earlier.removeFirst();
+    m_panel->SetTitles(m_nowPlaying, earlier);
+    if (waiting) {
+        const bool again = stage == Stage::WaitingToReconnect || m_engine->IsReconnecting();
+        const QString status = again ? tr("Reconnecting...") : tr("Connecting...");
+        QString detail;
+        switch (stage) {
+            case Stage::ReadingPlaylist:
+                detail = tr("Reading the channel's playlist");
+                break;
+            case Stage::Loading:
+                detail = tr("Receiving the stream");
+                break;
+            case Stage::WaitingToReconnect:
+                detail = tr("Try %1 of %2 starts soon")
+                             .arg(m_engine->ReconnectTries())
+                             .arg(ReconnectPolicy::kMaxTries);
+                break;
+            default:
+                detail = tr("Waiting for the server to answer");
+                break;
+        }
+        const qint64 seconds = m_engine->WaitedMs() / 1000;
+        if (seconds >= 1 && stage != Stage::WaitingToReconnect)
+            detail += QStringLiteral(" (") + tr("%1 s").arg(seconds) + QLatin1Char(')');
+        m_panel->SetStatus(status, detail);
+        m_controls->ShowStatus(status + QLatin1Char(' ') + detail);
+        if (!m_waitTick.isActive())
+            m_waitTick.start();
+    } else {
+        m_waitTick.stop();
+        m_panel->SetStatus(session.SoundUnavailable() ? noSound : QString());
+        m_controls->ShowStatus(QString());
+    }
+    m_panel->setGeometry(m_video->geometry());
+    m_panel->raise();
+    m_panel->setVisible(true);
+}
+
 void MediaPlayer::stop() {
     m_pending = false;
     m_engine->Stop();
+    RefreshPanel();
 }
 
 void MediaPlayer::close() {
@@ -261,7 +401,7 @@ void MediaPlayer::OnFailed(const QString& address, const QString& reason) {
     if (m_presenter) {
         m_presenter(address, reason);
     } else if (m_enableErrorDialogs) {
-        m_errorDialog.Present(address, reason);
+        m_errorDialog.Present({DisplayName(), address, reason, m_engine->FailedAfterMs()});
     }
 }
 
@@ -273,8 +413,14 @@ void MediaPlayer::OnMediaTitle(const QString& title) {
         m_titles.append({QDateTime::currentDateTime(), title});
         if (m_titles.size() > kTitleHistory)
             m_titles.removeFirst();
+        m_recentTitles.removeAll(title);
+        m_recentTitles.append(title);
+        if (m_recentTitles.size() > PlayerStatusPanel::kEarlierTitles + 1)
+            m_recentTitles.removeFirst();
     }
     m_controls->ShowTitle(title);
+    if (m_panel->isVisible())
+        RefreshPanel();
     Q_EMIT nowPlayingChanged(title);
 }
 
@@ -296,10 +442,12 @@ void MediaPlayer::BuildContextMenu() {
     m_recordAction = m_menu->addAction(QString(), this, &MediaPlayer::toggleRecording);
     m_recordAction->setCheckable(true);
     m_recordAction->setEnabled(false);
+    m_openRecordingsAction = m_menu->addAction(QString(), this, &MediaPlayer::OpenRecordingsFolder);
     QAction* copyAction = m_menu->addAction(QString(), this, [this] {
         QGuiApplication::clipboard()->setText(titleHistory().join(QLatin1Char('\n')));
     });
     KeepTranslated(m_menu, [this, stopAction, copyAction] {
+        m_openRecordingsAction->setText(tr("Open Recordings Folder"));
         m_playPauseAction->setText(tr("Play/Pause"));
         stopAction->setText(tr("Stop"));
         m_muteAction->setText(tr("Mute"));
@@ -361,22 +509,33 @@ void MediaPlayer::setFullScreen(bool on) {
     if (top == this) {
         // Shown as a window of its own: plain full screen.
         m_fullScreen = on;
+        setUiMode(m_uiMode);
         on ? showFullScreen() : showNormal();
+        m_fullScreenAction->setChecked(on);
         return;
     }
     // Covering the window instead of becoming one: a new top-level window would take a
     // new GL context and the engine would drop the video.
     m_fullScreen = on;
+    // The picture alone: the window's menu bar and the player's own bar go while it lasts.
+    auto* menuBar = top->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
     if (on) {
         m_normalGeometry = geometry();
         m_windowStates = top->windowState();
+        m_menuBarShown = menuBar && menuBar->isVisibleTo(top);
         top->installEventFilter(this);
+        if (m_menuBarShown)
+            menuBar->setVisible(false);
+        m_controls->setVisible(false);
         top->showFullScreen();
         raise();
         CoverWindow();
         setFocus();
     } else {
         top->removeEventFilter(this);
+        if (menuBar && m_menuBarShown)
+            menuBar->setVisible(true);
+        setUiMode(m_uiMode);
         top->setWindowState(m_windowStates);
         setGeometry(m_normalGeometry);
     }
@@ -391,6 +550,9 @@ void MediaPlayer::CoverWindow() {
 }
 
 bool MediaPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (m_video && watched == m_video &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        m_panel->setGeometry(m_video->geometry());
     if (m_fullScreen && watched == window() && event->type() == QEvent::Resize) {
         // After the window's own layout code has run.
         QTimer::singleShot(0, this, &MediaPlayer::CoverWindow);

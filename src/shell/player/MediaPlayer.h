@@ -4,11 +4,13 @@
 #include "shell/player/SessionOptions.h"
 
 #include <QDateTime>
+#include <QImage>
 #include <QList>
 #include <QPair>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -22,6 +24,7 @@ class MpvVideoWidget;
 class PlayerControlBar;
 class PlayerEngine;
 class PlayerSleepTimer;
+class PlayerStatusPanel;
 class StreamRecorder;
 class LiveTimeshift;
 
@@ -79,8 +82,20 @@ public:
     StreamRecorder& recorder() const { return *m_recorder; }
     LiveTimeshift& timeshift() const { return *m_timeshift; }
     QAction* recordAction() const { return m_recordAction; }
-    // The name recordings of what plays take; empty gives them a plain one.
-    void setChannelName(const QString& name) { m_channelName = name; }
+    QAction* openRecordingsAction() const { return m_openRecordingsAction; }
+    // The name of the channel of the next address set: the picture area shows it while it
+    // connects, and recordings take it (empty gives them a plain one). An address set
+    // without a name before it is shown by its own name.
+    void setChannelName(const QString& name);
+    // The channel's logo, shown with what plays while there is no picture; a null image
+    // takes it away. Kept until the next address is set.
+    void setLogo(const QImage& logo);
+    // What the picture area shows while it has no picture (connecting, radio).
+    PlayerStatusPanel* statusPanel() const { return m_panel; }
+    // The folder recordings go to: the last recording's, or the videos folder.
+    QString recordingsFolder() const;
+    // A short message in the control bar, gone after a while or with the next one.
+    void showStatusMessage(const QString& text);
     QMessageBox* errorBox() const { return m_errorDialog.Box(); }
 
 public Q_SLOTS:
@@ -132,6 +147,10 @@ private:
     void OnFailed(const QString& address, const QString& reason);
     void CoverWindow();
     void OnMediaTitle(const QString& title);
+    void OpenUrl(const QString& url);
+    void RefreshPanel();
+    QString DisplayName() const;
+    void OpenRecordingsFolder();
 
     PlayerEngine* m_engine = nullptr;
     MpvVideoWidget* m_video = nullptr;
@@ -142,7 +161,16 @@ private:
     StreamRecorder* m_recorder = nullptr;
     LiveTimeshift* m_timeshift = nullptr;
     QAction* m_recordAction = nullptr;
+    QAction* m_openRecordingsAction = nullptr;
+    PlayerStatusPanel* m_panel = nullptr;
+    // Refreshes the seconds waited while a stream connects.
+    QTimer m_waitTick;
     QString m_channelName;
+    bool m_namePending = false;
+    // The titles of what plays now, newest last, for the picture area.
+    QStringList m_recentTitles;
+    bool m_wasRecording = false;
+    QString m_lastRecording;
     // Why the last recording stopped early; shown until the next one.
     QString m_recordingProblem;
     QAction* m_playPauseAction = nullptr;
@@ -164,6 +192,7 @@ private:
     QString m_nowPlaying;
     QList<QPair<QDateTime, QString>> m_titles;
     QRect m_normalGeometry;
+    bool m_menuBarShown = false;
     Qt::WindowStates m_windowStates;
 };
 

@@ -20,6 +20,8 @@ enum PropertyId : std::uint64_t {
     kIdleActive,
     kMetadata,
     kFileSize,
+    kCurrentAo,
+    kVoConfigured,
 };
 
 // Without these the engine would run scripts, read the user's mpv configuration or start
@@ -108,6 +110,11 @@ void MpvSession::Initialize(const SessionOptions& options) {
     }
     if (!options.audioOutput.empty())
         mpv_set_option_string(h, "ao", options.audioOutput.c_str());
+    m_audioOutput = options.audioOutput;
+    // Without a usable sound device the engine would end a stream that has only sound,
+    // and stop a video after a seek that opens the device again: it plays silently instead,
+    // and the window says why there is no sound.
+    mpv_set_option_string(h, "audio-fallback-to-null", "yes");
     if (!options.timeshiftFolder.empty()) {
         // On disk, only the packets' index stays in memory: these two bound that index, the
         // rest is bounded on disk by the timeshift. Half an hour is read ahead while paused.
@@ -136,6 +143,8 @@ void MpvSession::Initialize(const SessionOptions& options) {
     mpv_observe_property(h, kIdleActive, "idle-active", MPV_FORMAT_FLAG);
     mpv_observe_property(h, kMetadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(h, kFileSize, "file-size", MPV_FORMAT_INT64);
+    mpv_observe_property(h, kCurrentAo, "current-ao", MPV_FORMAT_STRING);
+    mpv_observe_property(h, kVoConfigured, "vo-configured", MPV_FORMAT_FLAG);
     mpv_hook_add(h, 0, "on_load", 0);
     // Should the engine refuse it, MIDI files fail as an unknown format; nothing else changes.
     m_midi.Register(h);

@@ -66,6 +66,11 @@ public:
     // Files the engine began to open since this session started (refused entries included).
     int StartedFiles() const { return m_startedFiles; }
     QString MediaTitle() const { return m_mediaTitle; }
+    // No sound device could be opened: the engine plays on without sound. Only an output
+    // the options asked for as silent ("null") is no such case.
+    bool SoundUnavailable() const { return m_soundUnavailable; }
+    // What plays has a picture (video, or a cover picture of a sound file).
+    bool HasPicture() const { return m_hasPicture; }
 
     // Entries that failed or were refused before one played; past this the load fails.
     static constexpr int kMaxFailedEntries = 25;
@@ -75,6 +80,8 @@ public:
     static const char* HardwareDecoder();
 
 Q_SIGNALS:
+    // The engine opened the stream and reads its start; pictures and sound follow.
+    void Opened();
     void Started();
     void Failed(const QString& reason);
     // Nothing plays any more: the end was reached or Stop was called.
@@ -95,6 +102,8 @@ Q_SIGNALS:
     void MuteChanged(bool muted);
     // The title the stream or file tells for what plays now; empty when it tells none.
     void MediaTitleChanged(const QString& title);
+    void SoundUnavailableChanged(bool unavailable);
+    void HasPictureChanged(bool picture);
 
 private:
     enum class Phase { Idle, Loading, Playing };
@@ -199,6 +208,10 @@ private:
     bool m_muted = false;
     int m_startedFiles = 0;
     QString m_mediaTitle;
+    // The output the options chose: "null" is silent on purpose.
+    std::string m_audioOutput;
+    bool m_soundUnavailable = false;
+    bool m_hasPicture = false;
 };
 
 }  // namespace quorvel

@@ -88,6 +88,8 @@ void MpvSession::HandleEvent(const mpv_event& event) {
             if (m_phase != Phase::Idle && IsOurEntry(m_startedEntry) &&
                 m_checkedEntry != m_startedEntry) {
                 FailNow(tr("The address could not be checked before it opened."));
+            } else if (m_phase == Phase::Loading && IsOurEntry(m_startedEntry)) {
+                Q_EMIT Opened();
             }
             break;
         case MPV_EVENT_PLAYBACK_RESTART:
@@ -247,6 +249,21 @@ void MpvSession::HandlePropertyChange(const mpv_event_property& property) {
         Q_EMIT MuteChanged(m_muted);
     } else if (name == "idle-active" && isFlag && flag) {
         HandleIdle();
+    } else if (name == "current-ao") {
+        // Unavailable between files: what the last file met still holds.
+        if (property.format != MPV_FORMAT_STRING || !property.data)
+            return;
+        const std::string_view output = *static_cast<const char* const*>(property.data);
+        const bool unavailable = output == "null" && m_audioOutput != "null";
+        if (unavailable != m_soundUnavailable) {
+            m_soundUnavailable = unavailable;
+            Q_EMIT SoundUnavailableChanged(unavailable);
+        }
+    } else if (name == "vo-configured" && isFlag) {
+        if (flag != m_hasPicture) {
+            m_hasPicture = flag;
+            Q_EMIT HasPictureChanged(flag);
+        }
     }
 }
 

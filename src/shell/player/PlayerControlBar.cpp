@@ -7,6 +7,7 @@
 #include "shell/widgets/ProgramTranslator.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -25,14 +27,62 @@ namespace {
 // The seek slider counts tenths of a second.
 constexpr int kSeekSteps = 10;
 
-QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon, const QString& tip) {
-    auto* button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
+// The style's focus frame is a faint dark line that vanishes on the black bar: these draw
+// a ring of the bar's own foreground colour around themselves while they have the focus.
+class BarButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+    QColor ring = Qt::white;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(ring, 1.5));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 3, 3);
+    }
+};
+
+BarButton* MakeButton(QWidget* parent, const QString& tip) {
+    auto* button = new BarButton(parent);
     button->setToolTip(PlainToolTip(tip));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
+
+// The icon's shape in one colour: the styles draw their media icons dark.
+QIcon Tinted(const QIcon& icon, const QColor& colour) {
+    QIcon tinted;
+    for (const int size : {16, 24, 32}) {
+        QPixmap shape = icon.pixmap(QSize(size, size));
+        if (shape.isNull())
+            continue;
+        QPainter painter(&shape);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(shape.rect(), colour);
+        painter.end();
+        tinted.addPixmap(shape);
+    }
+    return tinted;
+}
+
+QIcon Dot(const QColor& colour) {
+    QPixmap dot(16, 16);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(4, 4, 8, 8));
+    return QIcon(dot);
+}
+
+constexpr int kMessageMs = 8000;
+constexpr int kSavedMs = 20000;
 
 // A red dot: the styles have no record icon.
 QIcon RecordIcon() {
@@ -50,9 +100,9 @@ QIcon RecordIcon() {
 
 PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     : QWidget(parent), m_session(engine.Session()) {
-    m_playPause = MakeButton(this, QStyle::SP_MediaPlay, tr("Play"));
+    m_playPause = MakeButton(this, tr("Play"));
     m_playPause->setObjectName(QStringLiteral("playPause"));
-    m_stop = MakeButton(this, QStyle::SP_MediaStop, tr("Stop"));
+    m_stop = MakeButton(this, tr("Stop"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_seek = new QSlider(Qt::Horizontal, this);
     m_seek->setObjectName(QStringLiteral("seek"));
@@ -66,7 +116,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_title->setTextFormat(Qt::PlainText);
     m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_title->setVisible(false);
-    m_record = MakeButton(this, QStyle::SP_DialogNoButton, tr("Record"));
+    m_record = MakeButton(this, tr("Record"));
     m_record->setObjectName(QStringLiteral("record"));
     m_record->setIcon(RecordIcon());
     m_record->setCheckable(true);
@@ -79,11 +129,22 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_behind->setObjectName(QStringLiteral("behind"));
     m_behind->setTextFormat(Qt::PlainText);
     m_behind->setVisible(false);
-    m_live = new QToolButton(this);
+    m_live = MakeButton(this, tr("Back to Live"));
     m_live->setObjectName(QStringLiteral("live"));
-    m_live->setAutoRaise(true);
-    m_live->setFocusPolicy(Qt::NoFocus);
+    m_live->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_live->setVisible(false);
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->setVisible(false);
+    m_openFolder = MakeButton(this, QString());
+    m_openFolder->setObjectName(QStringLiteral("openFolder"));
+    m_openFolder->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_openFolder->setVisible(false);
+    m_messageTimer = new QTimer(this);
+    m_messageTimer->setSingleShot(true);
+    connect(m_messageTimer, &QTimer::timeout, this, &PlayerControlBar::HideMessage);
+    connect(m_openFolder, &QToolButton::clicked, this, &PlayerControlBar::OpenFolderRequested);
     m_sleep = new QLabel(this);
     m_sleep->setObjectName(QStringLiteral("sleep"));
     m_sleep->setTextFormat(Qt::PlainText);
@@ -95,7 +156,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_volume->setMaximumWidth(80);
     m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setToolTip(PlainToolTip(tr("Volume")));
-    m_mute = MakeButton(this, QStyle::SP_MediaVolume, tr("Mute"));
+    m_mute = MakeButton(this, tr("Mute"));
     m_mute->setObjectName(QStringLiteral("mute"));
     m_mute->setCheckable(true);
 
@@ -112,6 +173,8 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_title, 1);
     layout->addWidget(m_record);
     layout->addWidget(m_recording);
+    layout->addWidget(m_message);
+    layout->addWidget(m_openFolder);
     layout->addWidget(m_sleep);
     layout->addWidget(m_mute);
     layout->addWidget(m_volume);
@@ -121,7 +184,8 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
         m_volume->setToolTip(PlainToolTip(tr("Volume")));
         m_mute->setToolTip(PlainToolTip(tr("Mute")));
         m_live->setText(tr("Live"));
-        m_live->setToolTip(PlainToolTip(tr("Back to Live")));
+        m_openFolder->setText(tr("Open Folder"));
+        ShowLive();
         RefreshTitle();
     });
 
@@ -166,6 +230,8 @@ void PlayerControlBar::changeEvent(QEvent* event) {
 }
 
 void PlayerControlBar::KeepTextReadable() {
+    if (!m_volume)
+        return;  // a palette set while the bar is built
     // The bar takes the player's black, and the style's dark text vanished on it: the times
     // and the title take a colour that stands out from whatever the bar is filled with.
     const QColor back = palette().color(QPalette::Window);
@@ -174,8 +240,34 @@ void PlayerControlBar::KeepTextReadable() {
         text.setColor(QPalette::WindowText,
                       back.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
     }
-    for (QLabel* label : {m_elapsed, m_total, m_title, m_sleep, m_recording, m_behind})
+    for (QLabel* label : {m_elapsed, m_total, m_title, m_sleep, m_recording, m_behind, m_message})
         label->setPalette(text);
+    m_foreground = text.color(QPalette::WindowText);
+    for (QToolButton* button : {m_playPause, m_stop, m_record, m_live, m_openFolder, m_mute}) {
+        static_cast<BarButton*>(button)->ring = m_foreground;
+        button->setPalette(text);
+        QPalette own = button->palette();
+        own.setColor(QPalette::ButtonText, m_foreground);
+        button->setPalette(own);
+    }
+    // The sliders' focus takes the highlight: a light one shows on a dark bar.
+    QPalette sliders = palette();
+    if (back.lightness() < 128)
+        sliders.setColor(QPalette::Highlight, QColor(0x6c, 0xb4, 0xff));
+    m_seek->setPalette(sliders);
+    m_volume->setPalette(sliders);
+    m_stop->setIcon(BarIcon(QStyle::SP_MediaStop));
+    ShowPaused(m_session.Paused());
+    ShowMuted(m_session.Muted());
+}
+
+QIcon PlayerControlBar::BarIcon(int standardPixmap) const {
+    return Tinted(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardPixmap)),
+                  m_foreground);
+}
+
+QList<QWidget*> PlayerControlBar::FocusChain() const {
+    return {m_playPause, m_stop, m_seek, m_live, m_record, m_openFolder, m_mute, m_volume};
 }
 
 QString PlayerControlBar::FormatTime(double seconds) {
@@ -252,6 +344,8 @@ void PlayerControlBar::ShowLive() {
     const bool live = IsLive();
     const bool wasLive = m_live->isVisible();
     m_live->setVisible(live);
+    // The live button says "Live"; a time beside it would only say it again.
+    m_total->setVisible(!live);
     if (!live) {
         m_behind->setVisible(false);
         if (wasLive)
@@ -265,9 +359,7 @@ void PlayerControlBar::ShowLive() {
     if (text != m_behind->text())
         m_behind->setText(text);
     m_behind->setVisible(late);
-    m_live->setEnabled(late);
-    if (m_total->text() != tr("Live"))
-        m_total->setText(tr("Live"));
+    ShowLiveState(!late);
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker block(m_seek);
@@ -275,6 +367,48 @@ void PlayerControlBar::ShowLive() {
                      static_cast<int>(std::lround(m_timeshift->Latest() * kSeekSteps)));
     m_seek->setValue(static_cast<int>(std::lround(m_timeshift->Position() * kSeekSteps)));
     m_seek->setEnabled(m_seek->maximum() > m_seek->minimum());
+}
+
+void PlayerControlBar::ShowLiveState(bool atLive) {
+    // Red while live; grey and a way back while behind. Never greyed out: it is the
+    // indicator as much as the button.
+    const QString tip = atLive ? tr("Playing live") : tr("Back to Live");
+    if (m_live->property("atLive").toBool() == atLive && m_live->toolTip() == PlainToolTip(tip))
+        return;
+    m_live->setProperty("atLive", atLive);
+    m_live->setIcon(Dot(atLive ? QColor(0xe0, 0x30, 0x30) : QColor(0x90, 0x90, 0x90)));
+    m_live->setToolTip(PlainToolTip(tip));
+}
+
+void PlayerControlBar::ShowStatus(const QString& status) {
+    if (status == m_status)
+        return;
+    m_status = status;
+    RefreshTitle();
+}
+
+void PlayerControlBar::ShowMessage(const QString& text) {
+    SetPlainText(*m_message, text);
+    m_message->setToolTip(PlainToolTip(text));
+    m_message->setVisible(!text.isEmpty());
+    m_openFolder->setVisible(false);
+    m_messageTimer->start(kMessageMs);
+}
+
+void PlayerControlBar::ShowSaved(const QString& file) {
+    ShowMessage(tr("Saved as %1").arg(QFileInfo(file).fileName()));
+    m_message->setToolTip(PlainToolTip(file));
+    m_openFolder->setToolTip(PlainToolTip(QFileInfo(file).absolutePath()));
+    m_openFolder->setVisible(true);
+    m_messageTimer->start(kSavedMs);
+}
+
+void PlayerControlBar::HideMessage() {
+    // Keyboard focus on the button that goes would otherwise be lost.
+    if (m_openFolder->hasFocus())
+        m_record->setFocus();
+    m_message->setVisible(false);
+    m_openFolder->setVisible(false);
 }
 
 void PlayerControlBar::ShowRecording(bool recording, bool possible, const QString& status,
@@ -293,7 +427,9 @@ void PlayerControlBar::ShowReconnecting(bool reconnecting) {
 }
 
 void PlayerControlBar::RefreshTitle() {
-    const QString text = m_reconnecting ? tr("Reconnecting...") : m_nowPlaying;
+    const QString text = !m_status.isEmpty() ? m_status
+                         : m_reconnecting    ? tr("Reconnecting...")
+                                             : m_nowPlaying;
     SetPlainText(*m_title, text);
     m_title->setToolTip(PlainToolTip(text));
     m_title->setVisible(!text.isEmpty());
@@ -301,16 +437,14 @@ void PlayerControlBar::RefreshTitle() {
 
 void PlayerControlBar::ShowPaused(bool paused) {
     const bool playing = m_session.IsActive() && !paused;
-    m_playPause->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(BarIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playPause->setToolTip(PlainToolTip(playing ? tr("Pause") : tr("Play")));
 }
 
 void PlayerControlBar::ShowMuted(bool muted) {
     const QSignalBlocker block(m_mute);
     m_mute->setChecked(muted);
-    m_mute->setIcon(
-        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    m_mute->setIcon(BarIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
 
 void PlayerControlBar::ShowActive(bool active) {

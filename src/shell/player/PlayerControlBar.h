@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QColor>
+#include <QIcon>
+#include <QList>
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 class QSlider;
 class QToolButton;
 
@@ -40,8 +44,21 @@ public:
     QLabel* RecordingLabel() const { return m_recording; }
     // A live stream is sought within what was kept; the bar shows how far behind live it is.
     void SetTimeshift(LiveTimeshift& timeshift);
+    // The one live indicator: red while what plays is live, a button back to live while
+    // it plays behind.
     QToolButton* LiveButton() const { return m_live; }
     QLabel* BehindLabel() const { return m_behind; }
+    // What the player waits for (connecting, no sound); shown in place of the title, empty
+    // gives the title back.
+    void ShowStatus(const QString& status);
+    // A message shown for a while, replacing the one before.
+    void ShowMessage(const QString& text);
+    // A recording was finished: its file is named for a while, with a way to its folder.
+    void ShowSaved(const QString& file);
+    QLabel* MessageLabel() const { return m_message; }
+    QToolButton* OpenFolderButton() const { return m_openFolder; }
+    // The controls in the order Tab visits them.
+    QList<QWidget*> FocusChain() const;
 
     // "1:05" or "1:02:03".
     static QString FormatTime(double seconds);
@@ -50,12 +67,16 @@ Q_SIGNALS:
     void PlayPauseRequested();
     void StopRequested();
     void RecordRequested();
+    void OpenFolderRequested();
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     void KeepTextReadable();
+    QIcon BarIcon(int standardPixmap) const;
+    void ShowLiveState(bool atLive);
+    void HideMessage();
     void ShowPosition(double seconds);
     void ShowDuration(double seconds);
     void ShowPaused(bool paused);
@@ -82,8 +103,14 @@ private:
     LiveTimeshift* m_timeshift = nullptr;
     QSlider* m_volume = nullptr;
     QToolButton* m_mute = nullptr;
+    QLabel* m_message = nullptr;
+    QToolButton* m_openFolder = nullptr;
+    QTimer* m_messageTimer = nullptr;
     QString m_nowPlaying;
+    QString m_status;
     bool m_reconnecting = false;
+    // Icons and the focus frame take this colour: the style's own are dark on the black bar.
+    QColor m_foreground = Qt::white;
 };
 
 }  // namespace quorvel

@@ -47,6 +47,10 @@ PlayerEngine::PlayerEngine(const SessionOptions& options, QObject* parent)
             BeginOpen();
     });
     connect(m_session, &MpvSession::Started, this, &PlayerEngine::OnSessionStarted);
+    connect(m_session, &MpvSession::Opened, this, [this] {
+        if (m_opening && m_loaded)
+            SetStage(Stage::Loading);
+    });
     connect(m_session, &MpvSession::Failed, this, &PlayerEngine::OnSessionFailed);
     connect(m_session, &MpvSession::Ended, this, &PlayerEngine::OnSessionEnded);
     connect(m_session, &MpvSession::Interrupted, this, &PlayerEngine::OnInterrupted);
@@ -73,6 +77,8 @@ void PlayerEngine::BeginOpen() {
     m_fetched.clear();
     m_depth = 0;
     m_watchdog.start();
+    m_sinceOpen.start();
+    SetStage(Stage::Connecting);
     // A reopen starts from the address the user chose: radio playlists hand out the
     // server that takes listeners now, and the one that dropped may not be among them.
     StartResolve([address = TextToFileName(m_userAddress)](AddressResolver& resolver) {
@@ -89,6 +95,7 @@ void PlayerEngine::Stop() {
     m_watchdog.stop();
     m_opening = false;
     m_session->Stop();
+    SetStage(Stage::Idle);
     // The engine let go of the dropped stream already and says nothing more about it.
     if (waiting)
         Q_EMIT Ended();
@@ -104,6 +111,7 @@ void PlayerEngine::StartResolve(std::function<Resolution(AddressResolver&)> job)
         Apply(now);
         return;
     }
+    SetStage(Stage::ReadingPlaylist);
     m_resolver->Start(std::move(job), deadlineMs, m_fetched, m_ticket);
 }
 
@@ -129,6 +137,7 @@ void PlayerEngine::Play(const std::vector<std::string>& addresses, PlaylistOrigi
     m_playingAddress = addresses.front();
     m_loaded = true;
     m_sinceLoad.start();
+    SetStage(Stage::Connecting);
     m_session->Load(addresses, origin);
 }
 
@@ -146,23 +155,34 @@ void PlayerEngine::OnInterrupted(const QString& reason) {
     m_interrupted = true;
     m_session->Stop();
     m_interrupted = false;
-    Q_EMIT Failed(m_userAddress, tr("The stream broke off while playing.") +
-                                     (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
+    Report(tr("The stream broke off while playing.") +
+           (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
 }
 
-void PlayerEngine::OnDropped(const QString&, double playedSeconds) {
+void PlayerEngine::OnDropped(const QString& reason, double playedSeconds) {
     if (m_opening)
         return;
     // Let it end as files do; the engine says so once it is idle.
     if (playedSeconds >= 0 && m_reconnect.EndsWhereItEndedBefore(playedSeconds))
         return;
+    m_reconnect.Played(m_sincePlaying.isValid() ? m_sincePlaying.elapsed() / 1000.0 : 0.0);
+    // The engine would otherwise go on with the next backup entry of the same list.
+    m_interrupted = true;
+    m_session->Stop();
+    m_interrupted = false;
     if (!m_reconnecting) {
         m_reconnecting = true;
         Q_EMIT ReconnectingChanged(true);
     }
-    // The engine would otherwise go on with the next backup entry of the same list.
-    m_session->Stop();
-    ScheduleReconnect();
+    m_sinceOpen.start();
+    if (ScheduleReconnect())
+        return;
+    // It kept dropping as soon as it played again.
+    const int tries = m_reconnect.Tries();
+    CancelReconnect();
+    Report(
+        tr("The stream broke off while playing, and %1 tries to open it again failed.").arg(tries) +
+        QLatin1Char('\n') + reason);
 }
 
 bool PlayerEngine::ScheduleReconnect() {
@@ -170,13 +190,13 @@ bool PlayerEngine::ScheduleReconnect() {
     if (!delay)
         return false;
     m_reconnectTimer.start(*delay);
+    SetStage(Stage::WaitingToReconnect);
     Q_EMIT Reconnecting(m_reconnect.Tries(), *delay);
     return true;
 }
 
 void PlayerEngine::CancelReconnect() {
     m_reconnectTimer.stop();
-    m_reconnect.Reset();
     if (m_reconnecting) {
         m_reconnecting = false;
         Q_EMIT ReconnectingChanged(false);
@@ -184,8 +204,11 @@ void PlayerEngine::CancelReconnect() {
 }
 
 void PlayerEngine::OnSessionEnded() {
-    if (!m_reconnecting && !m_interrupted)
-        Q_EMIT Ended();
+    if (m_reconnecting || m_interrupted)
+        return;
+    if (!m_opening)
+        SetStage(Stage::Idle);
+    Q_EMIT Ended();
 }
 
 void PlayerEngine::OnSessionStarted() {
@@ -194,6 +217,8 @@ void PlayerEngine::OnSessionStarted() {
     m_opening = false;
     m_watchdog.stop();
     CancelReconnect();
+    m_sincePlaying.start();
+    SetStage(Stage::Playing);
     Q_EMIT Started(m_userAddress);
 }
 
@@ -230,17 +255,29 @@ void PlayerEngine::Fail(const QString& reason) {
     m_watchdog.stop();
     m_session->Stop();
     if (!m_reconnecting) {
-        Q_EMIT Failed(m_userAddress, reason);
+        Report(reason);
         return;
     }
     if (ScheduleReconnect())
         return;
     const int tries = m_reconnect.Tries();
     CancelReconnect();
-    Q_EMIT Failed(
-        m_userAddress,
+    Report(
         tr("The stream broke off while playing, and %1 tries to open it again failed.").arg(tries) +
-            QLatin1Char('\n') + reason);
+        QLatin1Char('\n') + reason);
+}
+
+void PlayerEngine::Report(const QString& reason) {
+    m_failedAfterMs = WaitedMs();
+    SetStage(Stage::Idle);
+    Q_EMIT Failed(m_userAddress, reason);
+}
+
+void PlayerEngine::SetStage(Stage stage) {
+    if (stage == m_stage)
+        return;
+    m_stage = stage;
+    Q_EMIT StageChanged(stage);
 }
 
 }  // namespace quorvel

@@ -44,6 +44,16 @@ public:
     // The longest an open may take before it counts as failed.
     int OpenTimeoutMs() const { return m_watchdog.interval(); }
 
+    // What an open waits for now, so the window can say so while the picture is still black.
+    enum class Stage { Idle, ReadingPlaylist, Connecting, Loading, WaitingToReconnect, Playing };
+    Stage CurrentStage() const { return m_stage; }
+    // How long the open (or the reopen) that runs has waited so far, and how long the last
+    // failed one had waited when it failed.
+    qint64 WaitedMs() const { return m_sinceOpen.isValid() ? m_sinceOpen.elapsed() : 0; }
+    qint64 FailedAfterMs() const { return m_failedAfterMs; }
+    // Tries to reopen a dropped stream made so far, the one waited for included.
+    int ReconnectTries() const { return m_reconnect.Tries(); }
+
 Q_SIGNALS:
     void Started(const QString& address);
     void Failed(const QString& address, const QString& reason);
@@ -52,6 +62,7 @@ Q_SIGNALS:
     // Try `attempt` to reopen a dropped stream starts after delayMs.
     void Reconnecting(int attempt, int delayMs);
     void ReconnectingChanged(bool reconnecting);
+    void StageChanged(PlayerEngine::Stage stage);
 
 private:
     void StartResolve(std::function<Resolution(AddressResolver&)> job);
@@ -68,6 +79,8 @@ private:
     void OnWindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void OnSessionStarted();
     void Fail(const QString& reason);
+    void Report(const QString& reason);
+    void SetStage(Stage stage);
 
     SessionOptions m_options;
     MpvSession* m_session = nullptr;
@@ -79,6 +92,11 @@ private:
     // A file broke off: stopping the engine ends it, but it did not play whole.
     bool m_interrupted = false;
     QElapsedTimer m_sinceLoad;
+    QElapsedTimer m_sinceOpen;
+    // Since the stream last began to play: a drop soon after counts as the same trouble.
+    QElapsedTimer m_sincePlaying;
+    qint64 m_failedAfterMs = 0;
+    Stage m_stage = Stage::Idle;
     quint64 m_ticket = 0;
     QString m_userAddress;
     std::string m_playingAddress;

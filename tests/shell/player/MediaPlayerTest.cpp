@@ -148,7 +148,7 @@ TEST_F(MediaPlayerTest, ControlsAndContextMenuDriveTheEngine) {
     for (const QAction* action : player->contextMenu()->actions())
         names << action->text();
     EXPECT_EQ(names, (QStringList{"Play/Pause", "Stop", "Mute", "Full Screen", "Record",
-                                  "Copy Titles", "Sleep Timer"}));
+                                  "Open Recordings Folder", "Copy Titles", "Sleep Timer"}));
 
     // Full screen covers the window; the picture keeps coming (no new GL context).
     const QRect normal = player->geometry();

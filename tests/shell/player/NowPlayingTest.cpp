@@ -1,8 +1,14 @@
 // Titles that internet radio sends inside its stream (ICY metadata), from a server made
 // here: an endless MP3 stream with a title block after every 4,096 bytes of sound.
 #include "shell/player/MediaPlayer.h"
+#include "shell/player/MpvSession.h"
 #include "shell/player/PlayerControlBar.h"
+#include "shell/player/PlayerEngine.h"
+#include "shell/player/PlayerStatusPanel.h"
 
+#include "PlayerTestUtil.h"
+#include "ScopedEnv.h"
+#include "TempDir.h"
 #include "TestMedia.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +51,7 @@ public:
         m_thread.join();
     }
     std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/radio"; }
+    int Connections() const { return m_connections; }
 
 private:
     void Serve() {
@@ -53,6 +60,7 @@ private:
             const int fd = ::accept(m_listen, nullptr, nullptr);
             if (fd < 0)
                 return;
+            ++m_connections;
             char head[4096];
             if (::recv(fd, head, sizeof(head), 0) <= 0) {
                 ::close(fd);
@@ -80,6 +88,7 @@ private:
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
     std::thread m_thread;
 };
 
@@ -92,10 +101,19 @@ TEST(NowPlaying, IcyTitlesReachTheBarTheSignalAndTheHistoryAsPlainText) {
     player.resize(320, 240);
     player.show();
     QSignalSpy titles(&player, &MediaPlayer::nowPlayingChanged);
+    QSignalSpy started(&player, &MediaPlayer::playbackStarted);
+    player.setChannelName("Harbour <i>Radio</i>");
     player.setUrl(QString::fromStdString(server.Url()));
     while (titles.isEmpty() || titles.last().at(0).toString().isEmpty())
         ASSERT_TRUE(titles.wait(15000)) << "no title came";
+    if (started.isEmpty()) {
+        ASSERT_TRUE(started.wait(15000));
+    }
     EXPECT_EQ(player.nowPlaying().toStdString(), title);
+    // Sound alone: the picture area tells what plays.
+    EXPECT_TRUE(player.statusPanel()->isVisible());
+    EXPECT_EQ(player.statusPanel()->Lines(),
+              (QStringList{"Harbour <i>Radio</i>", QString::fromStdString(title)}));
     QLabel* label = player.controlBar()->TitleLabel();
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->text().toStdString(), title);
@@ -109,6 +127,30 @@ TEST(NowPlaying, IcyTitlesReachTheBarTheSignalAndTheHistoryAsPlainText) {
         ASSERT_TRUE(titles.wait(5000));
     EXPECT_FALSE(label->isVisible());
     EXPECT_EQ(player.titleHistory().size(), 1);
+}
+
+// A sound device that cannot be opened: ALSA told to read a configuration that names none.
+TEST(NowPlaying, WithoutASoundOutputRadioPlaysOnSilentlySaysSoAndAsksTheServerOnce) {
+    test::TempDir dir;
+    test::ScopedEnv env("ALSA_CONFIG_PATH", dir.Write("asound.conf", "").c_str());
+    IcyServer server("Song");
+    SessionOptions options;
+    options.audioOutput = "alsa";
+    MediaPlayer player(nullptr, options);
+    player.resize(320, 240);
+    player.show();
+    player.setChannelName("Silent Radio");
+    player.setUrl(QString::fromStdString(server.Url()));
+    MpvSession& session = player.engine().Session();
+    // Seconds of playing: a player that took the missing device for a drop would have
+    // closed the stream and opened it again by now.
+    ASSERT_TRUE(test::WaitForPosition(session, 2.5));
+    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_TRUE(session.SoundUnavailable());
+    EXPECT_FALSE(player.engine().IsReconnecting());
+    EXPECT_TRUE(player.statusPanel()->isVisible());
+    EXPECT_EQ(player.statusPanel()->Lines(),
+              (QStringList{"Silent Radio", "No sound output is available.", "Song"}));
 }
 
 }  // namespace

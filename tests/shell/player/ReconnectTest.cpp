@@ -75,13 +75,13 @@ TEST(Reconnect, ADroppedLiveStreamPlaysAgainWhileTheBarSaysReconnecting) {
     player.setUrl(url);
     while (started.size() < 2 && failed.isEmpty())
         ASSERT_TRUE(started.wait(20000));
-    EXPECT_EQ(shown.toStdString(), "Reconnecting...");
+    EXPECT_TRUE(shown.startsWith("Reconnecting...")) << shown.toStdString();
     EXPECT_GT(readable, 20) << "the text is lost in the bar's colour";
     EXPECT_TRUE(failed.isEmpty());
     EXPECT_TRUE(ended.isEmpty());
     EXPECT_EQ(started.at(1).at(0).toString(), url);
     EXPECT_EQ(server.RequestCount(kPath), 2);
-    EXPECT_NE(label->text().toStdString(), "Reconnecting...");
+    EXPECT_FALSE(label->isVisible() && label->text().startsWith("Reconnecting..."));
     EXPECT_TRUE(player.isActive());
 }
 
