@@ -104,6 +104,35 @@ constexpr ProgramText kTexts[] = {
     {"MSG_FAVORITESKEPT",
      "The file is left as it is until it can be read, so that none of its favorites is lost."},
     {"MSG_FAVORITESUNSAVED", "The favorites could not be saved: %1"},
+    // The user's own playlists.
+    {"MSG_PLAYLISTS", "Playlists"},
+    {"MSG_PLAYLISTSMENU", "Playlists..."},
+    {"MSG_OPENADDRESSMENU", "Open Address..."},
+    {"MSG_OPENFILEMENU", "Open File..."},
+    {"MSG_OPENADDRESS", "Open Address"},
+    {"MSG_OPENFILE", "Open File"},
+    {"MSG_OPENADDRESSLABEL", "Address of a stream or playlist:"},
+    {"MSG_MEDIAFILES",
+     "Media and playlists (*.m3u *.m3u8 *.pls *.mp3 *.mp4 *.mkv *.ts *.aac *.ogg *.wav *.wma "
+     "*.wmv *.flac);;All files (*)"},
+    {"MSG_ALLPLAYLISTS", "All Playlists"},
+    {"MSG_PLAYLISTNOTOPENED", "The playlist %1 could not be opened: %2"},
+    {"MSG_REFRESHFAILED",
+     "The playlist \"%1\" could not be refreshed (%2). Its last good copy stays in use."},
+    {"MSG_REFRESHNOTPLAYLIST",
+     "The playlist \"%1\" was not refreshed: the answer is not a playlist. Its last good "
+     "copy stays in use."},
+    {"MSG_ADDADDRESS", "Add Address..."},
+    {"MSG_ADDFILE", "Add File..."},
+    {"MSG_RENAME", "Rename..."},
+    {"MSG_REMOVE", "Remove"},
+    {"MSG_REFRESHNOW", "Refresh Now"},
+    {"MSG_REFRESHEVERY", "Refresh every:"},
+    {"MSG_HOURS", " h"},
+    {"MSG_PLAYLISTADDRESS", "Address of the playlist:"},
+    {"MSG_PLAYLISTNAME", "Name:"},
+    {"MSG_PLAYLISTFILESPLS", "Playlists (*.m3u *.m3u8 *.pls);;All files (*)"},
+    {"MSG_PLAYLISTSNOTCHANGED", "The playlists could not be changed: %1"},
 };
 
 }  // namespace

@@ -35,7 +35,9 @@ void Form1::Message(const QString& text) {
 void Form1::SetPlayerUrl(const QString& url, const QString& name) {
     if (WindowsMediaPlayer1) {
         WindowsMediaPlayer1->setChannelName(name);
-        WindowsMediaPlayer1->setUrl(url);
+        const auto headers =
+            RequestHeadersFor ? RequestHeadersFor(url) : std::pair<std::string, std::string>{};
+        WindowsMediaPlayer1->setUrlWithHeaders(url, headers.first, headers.second);
     }
     Q_EMIT PlayerUrlSet(url);
 }

@@ -8,7 +8,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 class QAction;
 class QCheckBox;
@@ -191,6 +194,15 @@ public:
     // Layout.
     void ArrangeControls();
 
+    // Hands an address to the player; `name` names the channel for recordings of it.
+    void SetPlayerUrl(const QString& url, const QString& name = {});
+    void Message(const QString& text);
+    // Set while another source (the user's playlists) fills the channel list: a choice in
+    // the type box goes there instead of to the catalogue.
+    std::function<void()> Combo1Override;
+    // The user agent and referrer a playlist gives an address (empty when none).
+    std::function<std::pair<std::string, std::string>(const QString& url)> RequestHeadersFor;
+
 Q_SIGNALS:
     // An address was handed to the player (also when the window has no player).
     void PlayerUrlSet(const QString& url);
@@ -212,9 +224,6 @@ private:
     void ShowPanel(QGroupBox* panel);
     void OpenWebPage(const char* selector);
     void ShowHelpPrompt();
-    // `name` names the channel for recordings of it.
-    void SetPlayerUrl(const QString& url, const QString& name = {});
-    void Message(const QString& text);
 
     Form1Options m_options;
     MessagePresenter m_presenter = ShowApplicationMessage;

@@ -92,6 +92,10 @@ void Form1::cmdFiles_Click() {
 }
 
 void Form1::Combo1_Click() {
+    if (Combo1Override) {
+        Combo1Override();
+        return;
+    }
     State.CurrentLanguage = ChosenText(*Combo1).toStdString();
     const char* key = State.CurrentCategory == "TV"      ? "TVLang"
                       : State.CurrentCategory == "Radio" ? "RadioLang"

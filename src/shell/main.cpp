@@ -6,11 +6,14 @@
 #include "shell/PermissionPrompt.h"
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
+#include "shell/mpris/MprisService.h"
+#include "shell/playlists/PlaylistsPanel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <clocale>
 
@@ -33,7 +36,10 @@ int main(int argc, char** argv) {
     quorvel::InstallPermissionMessageBox(nullptr);
     // The splash hands over to the main window about a second later; a second instance
     // ends there, before its main window is shown.
-    auto* splash = new quorvel::frmSplash([]() -> QWidget* {
+    // An address or file to open: from the command line, a file manager or a browser.
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString toOpen = arguments.size() > 1 ? arguments.at(1) : QString();
+    auto* splash = new quorvel::frmSplash([toOpen]() -> QWidget* {
         // Live streams are kept on disk for pausing and rewinding, in the user's cache folder.
         quorvel::Form1Options options;
         options.playerOptions.timeshiftFolder =
@@ -43,13 +49,23 @@ int main(int argc, char** argv) {
         options.playerOptions.timeshiftBytes = quorvel::TimeshiftCapBytes(quorvel::GetSetting(
             quorvel::Branding().ProgramName, "Settings", "TimeshiftMB", "1024"));
         auto* form1 = new quorvel::Form1(options);
+        auto* playlists = new quorvel::PlaylistsPanel(form1);
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;
-            quorvel::RaiseRunningInstance();
+            if (toOpen.isEmpty() || !quorvel::HandOverToRunningInstance(toOpen))
+                quorvel::RaiseRunningInstance();
             return nullptr;
         }
-        quorvel::StartDesktopIntegration(*form1);
+        if (quorvel::MprisService* service = quorvel::StartDesktopIntegration(*form1)) {
+            service->SetOpenHandler(
+                [playlists](const QString& target) { playlists->Open(target); });
+        }
+        // Once the window is up: what was asked for plays, due playlists refresh.
+        QTimer::singleShot(0, playlists, [playlists, toOpen] {
+            playlists->Open(toOpen);
+            playlists->RefreshDue();
+        });
         return form1;
     });
     splash->Form_Load();

@@ -1,5 +1,9 @@
 #include "shell/desktop/DesktopIntegration.h"
 
+#include <QUrl>
+
+#include <QFileInfo>
+
 #include "shell/Form1.h"
 #include "shell/desktop/PlayerKeys.h"
 #include "shell/mpris/MprisService.h"
@@ -122,6 +126,23 @@ bool RaiseRunningInstance(QDBusConnection bus) {
         QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
     return bus.call(call, QDBus::BlockWithGui, kRaiseTimeoutMs).type() ==
            QDBusMessage::ReplyMessage;
+}
+
+bool HandOverToRunningInstance(const QString& addressOrFile, QDBusConnection bus) {
+    if (!bus.isConnected())
+        return false;
+    // The running instance has a folder of its own: a relative path is made absolute here.
+    const QFileInfo file(addressOrFile);
+    const QString uri = QUrl(addressOrFile).scheme().size() > 1 || !file.exists()
+                            ? addressOrFile
+                            : QUrl::fromLocalFile(file.absoluteFilePath()).toString();
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        MprisService::kServiceName, MprisService::kObjectPath,
+        QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("OpenUri"));
+    call << uri;
+    if (bus.call(call, QDBus::BlockWithGui, kRaiseTimeoutMs).type() != QDBusMessage::ReplyMessage)
+        return false;
+    return RaiseRunningInstance(bus);
 }
 
 }  // namespace quorvel

@@ -27,4 +27,9 @@ QString ChannelNameFor(const Form1& form, const QString& url);
 // there is no bus or nobody answered.
 bool RaiseRunningInstance(QDBusConnection bus = QDBusConnection::sessionBus());
 
+// A second start with an address or file: hands it to the running instance (made absolute
+// when it is a local path) and raises its window. False when nobody took it.
+bool HandOverToRunningInstance(const QString& addressOrFile,
+                               QDBusConnection bus = QDBusConnection::sessionBus());
+
 }  // namespace quorvel

@@ -217,8 +217,13 @@ void MprisService::OpenUri(const QString& uri) {
     if (!m_player)
         return;
     const QUrl url(uri);
+    const QString target = url.isLocalFile() ? url.toLocalFile() : uri;
+    if (m_open) {
+        m_open(target);
+        return;
+    }
     // The player's own address check still decides what may be opened.
-    m_player->setUrl(url.isLocalFile() ? url.toLocalFile() : uri);
+    m_player->setUrl(target);
     ++m_track;
     AnnounceSoon();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
@@ -50,6 +52,11 @@ public:
     void SeekBy(qlonglong microseconds);
     void SeekTo(const QString& trackId, qlonglong microseconds);
     void OpenUri(const QString& uri);
+    // Where OpenUri sends an address or local path instead of the player (a playlist is
+    // read and shown before anything plays).
+    void SetOpenHandler(std::function<void(const QString& addressOrPath)> open) {
+        m_open = std::move(open);
+    }
     void Raise();
     void Quit();
 
@@ -66,6 +73,7 @@ private:
     QString TrackId() const;
 
     QPointer<MediaPlayer> m_player;
+    std::function<void(const QString&)> m_open;
     QPointer<QWidget> m_window;
     QDBusConnection m_bus;
     QObject* m_exported = nullptr;

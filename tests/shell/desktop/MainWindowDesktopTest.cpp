@@ -217,6 +217,19 @@ TEST_F(MainWindowOnTheDesktop, TabFollowsTheReadingOrderAndASecondStartRaisesIt)
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     EXPECT_FALSE(form->isMinimized());
 
+    // With an address or a file, a second start hands it over, a relative path made absolute.
+    QStringList handed;
+    service->SetOpenHandler([&](const QString& target) { handed << target; });
+    dir.Write("list.m3u", "#EXTM3U\n");
+    QProcess third;
+    third.setProcessEnvironment(env);
+    third.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
+    QSignalSpy thirdEnded(&third, &QProcess::finished);
+    test::EndWithTest(third);
+    third.start(QUORVEL_BIN_DIR "/quorvel", {"list.m3u"});
+    ASSERT_TRUE(thirdEnded.wait(60000)) << "the third start did not end";
+    EXPECT_EQ(handed, QStringList{QString::fromStdString((dir / "list.m3u").string())});
+
     EXPECT_FALSE(
         RaiseRunningInstance(QDBusConnection::connectToBus("unix:path=/nonexistent", "none")));
     QDBusConnection::disconnectFromBus("none");
