@@ -161,7 +161,8 @@ std::int64_t TimeshiftStore::Trim(std::int64_t protectFrom) {
         m_budget = TimeshiftBudget(m_cap, DiskBytes(), disk);
     }
     const std::int64_t end = FileBytes();
-    m_diskShort = m_budget < m_cap && end - m_keptFrom > m_budget;
+    // Once reached, a short budget stays in force for the stream until the disk has room.
+    m_diskShort = m_budget < m_cap && (m_diskShort || end - m_keptFrom > m_budget);
     std::int64_t until = std::min(end - m_budget, protectFrom);
     until -= until % kBlock;
     if (until <= m_keptFrom)

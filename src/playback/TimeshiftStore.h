@@ -59,7 +59,7 @@ public:
     std::int64_t KeptFrom() const { return m_keptFrom; }
     // What the kept data may take as of the last Trim: the cap, or less on a short disk.
     std::int64_t Budget() const { return m_budget; }
-    // The last Trim kept less than the cap would have, to leave the disk its reserve.
+    // The kept data have reached a budget below the cap (and the disk has no more room yet).
     bool DiskShort() const { return m_diskShort; }
 
 private:

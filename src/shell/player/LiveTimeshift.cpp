@@ -18,7 +18,11 @@ constexpr double kEdgeMargin = 1.0;
 // Kept behind the play position and the oldest second offered: the decoder starts at a key
 // frame before the point it seeks to.
 constexpr double kPlayMargin = 10.0;
-// What runs ahead of the play position while paused stays below this share of the cap.
+// On a disk too short for that, what is kept behind and read ahead shrinks to at most half
+// of what may be kept, but never below this.
+constexpr double kShortMargin = 2.0;
+// What is kept behind and runs ahead of the play position while paused stays below this
+// share of the budget.
 constexpr double kReadaheadShare = 0.9;
 
 const mpv_node* Find(const mpv_node& map, const char* key) {
@@ -90,6 +94,7 @@ void LiveTimeshift::Reset() {
         m_store->Detach();
     m_firstTime = std::nan("");
     m_readahead = kMaxSeconds;
+    m_margin = kPlayMargin;
     m_tick.stop();
 }
 
@@ -103,7 +108,7 @@ double LiveTimeshift::Earliest() const {
     if (m_store && m_store->KeptFrom() > 0 && std::isfinite(m_firstTime)) {
         const double freedTo =
             TimeAtOffset(m_store->KeptFrom(), m_store->FileBytes(), m_firstTime, m_cacheEnd);
-        earliest = std::max(earliest, freedTo + kPlayMargin);
+        earliest = std::max(earliest, freedTo + m_margin);
     }
     return std::min(earliest, Latest());
 }
@@ -192,17 +197,21 @@ void LiveTimeshift::Maintain() {
     if (!std::isfinite(m_firstTime))
         m_firstTime = std::isfinite(m_rangeStart) ? m_rangeStart : m_position;
     const std::int64_t bytes = m_store->FileBytes();
-    m_store->Trim(OffsetAtTime(m_position - kPlayMargin, bytes, m_firstTime, m_cacheEnd));
+    const double seconds = m_cacheEnd - m_firstTime;
+    const double rate = bytes > 0 && seconds > 1 ? double(bytes) / seconds : 0;
+    m_margin = kPlayMargin;
+    if (m_store->DiskShort() && rate > 0)
+        m_margin = std::clamp(0.5 * double(m_store->Budget()) / rate, kShortMargin, kPlayMargin);
+    m_store->Trim(OffsetAtTime(m_position - m_margin, bytes, m_firstTime, m_cacheEnd));
     if (m_store->DiskShort() && !std::exchange(m_toldShort, true))
         Q_EMIT Notice(tr("The disk is nearly full: less is kept for rewinding."));
 
-    // Paused, the engine reads on ahead: no further than the cap can hold.
-    const double seconds = m_cacheEnd - m_firstTime;
-    if (bytes <= 0 || !(seconds > 1))
+    // Paused, the engine reads on ahead: no further than the budget holds beside what is
+    // kept behind.
+    if (rate <= 0)
         return;
-    const double rate = double(bytes) / seconds;
-    const double readahead =
-        std::clamp(kReadaheadShare * double(m_store->Budget()) / rate, kPlayMargin, kMaxSeconds);
+    const double readahead = std::clamp(
+        kReadaheadShare * double(m_store->Budget()) / rate - m_margin, kShortMargin, kMaxSeconds);
     if (std::abs(readahead - m_readahead) > 0.1 * m_readahead) {
         m_readahead = readahead;
         double value = readahead;

@@ -70,6 +70,8 @@ private:
     // The stream time of the store file's first byte.
     double m_firstTime = std::nan("");
     double m_readahead = kMaxSeconds;
+    // Kept behind the play position: less on a short disk.
+    double m_margin = 10.0;
     // Told at the first live stream.
     TimeshiftStore::Refusal m_refusal = TimeshiftStore::Refusal::None;
     QString m_refusedFolder;
