@@ -61,12 +61,26 @@ void SetTabOrder(Form1& form) {
     const auto search = [&form](const char* name) {
         return form.findChild<QWidget*>(QLatin1String(name));
     };
-    std::vector<QWidget*> chain{form.cmdTV,        form.cmdRadio,        form.cmdVideo,
-                                form.cmdFavorites, form.cmdFiles,        form.cmdSports,
-                                form.cmdExtras,    form.cmdXXX,          form.cmdWebsite,
-                                form.Combo1,       search("txtSearch1"), form.ListView1,
-                                form.cmdFav,       search("txtSearch2"), form.ListView2,
-                                form.Command1,     form.Drive1,          form.Dir1,
+    std::vector<QWidget*> chain{form.cmdTV,
+                                form.cmdRadio,
+                                form.cmdVideo,
+                                form.cmdFavorites,
+                                form.cmdFiles,
+                                search("cmdPlaylists"),
+                                form.cmdSports,
+                                form.cmdExtras,
+                                form.cmdXXX,
+                                form.cmdWebsite,
+                                search("cboPlaylist"),
+                                form.Combo1,
+                                search("txtSearch1"),
+                                form.ListView1,
+                                form.cmdFav,
+                                search("txtSearch2"),
+                                form.ListView2,
+                                form.Command1,
+                                form.Drive1,
+                                form.Dir1,
                                 form.File1};
     if (MediaPlayer* player = form.WindowsMediaPlayer1) {
         for (QWidget* control : player->controlBar()->FocusChain())

@@ -10,6 +10,7 @@
 #include "playlists/PlaylistReader.h"
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
+#include "shell/forms/CaptionFit.h"
 #include "shell/playlists/OpenAddressDialog.h"
 #include "shell/playlists/PlaylistsDialog.h"
 #include "shell/widgets/ListView.h"
@@ -181,6 +182,7 @@ PlaylistsPanel::~PlaylistsPanel() {
 
 void PlaylistsPanel::RetranslateUi() {
     cmdPlaylists->setText(tr("Playlists"));
+    FitCaptionToWidth(cmdPlaylists);
     mnuOpenAddress->setText(tr("Open Address..."));
     mnuOpenFile->setText(tr("Open File..."));
     mnuPlaylists->setText(tr("Playlists..."));
