@@ -8,7 +8,7 @@ set(QUORVEL_APP_ID "example.quorvel.Quorvel" CACHE STRING
 set(QUORVEL_RELEASE_DATE "2026-12-07" CACHE STRING "Date of this release, for the metainfo")
 set(quorvel_data_dir ${CMAKE_INSTALL_DATADIR}/quorvel)
 
-foreach(program quorvel quorvel-catalogue quorvel-reg)
+foreach(program quorvel quorvel-catalogue quorvel-reg quorvel-guide)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()

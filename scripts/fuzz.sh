@@ -4,7 +4,7 @@
 # processors (FUZZ_JOBS). Fails on any crash, leak or timeout; the input that showed it is
 # kept in build-fuzz/artifacts/. FUZZ_SEED fixes the random seed, so a run that failed
 # elsewhere walks the same inputs here.
-# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u|banner|recordingname|userplaylist ...]
+# scripts/fuzz.sh [catalogue|playlist|regfile|regtext|midi|m3u|banner|recordingname|userplaylist|guide ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
@@ -12,7 +12,7 @@ seed=()
 [ -n "${FUZZ_SEED:-}" ] && seed=(-seed="$FUZZ_SEED")
 parallel=${FUZZ_JOBS:-$(nproc)}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner recordingname userplaylist)
+[ ${#targets[@]} -gt 0 ] || targets=(catalogue playlist regfile regtext midi m3u banner recordingname userplaylist guide)
 
 # FUZZ_BUILT=1: the build is known to be current (the test command builds it first).
 [ "${FUZZ_BUILT:-}" = 1 ] || ./scripts/build.sh fuzz

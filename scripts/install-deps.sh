@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev lld util-linux
   libfluidsynth-dev timgm6mb-soundfont
   qt6-translations-l10n
+  libexpat1-dev zlib1g-dev liblzma-dev libxml2-utils
 )
 
 missing=()

@@ -46,6 +46,9 @@ struct FetchMany::Active {
     bool sawBody = false;
     bool endedWell = false;
     bool tooLarge = false;
+    // Handed to onBodyChunk so far, and whether it asked to stop.
+    std::uint64_t streamed = 0;
+    bool stoppedByReceiver = false;
     char error[CURL_ERROR_SIZE] = {};
     // Declared last: it leaves the multi handle before the rest goes.
     CurlList headers;
@@ -78,6 +81,18 @@ std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) 
         }
         if (active.request.bodyWanted)
             active.wanted = active.request.bodyWanted(status, active.contentType, {data, bytes});
+    }
+    if (active.request.onBodyChunk) {
+        if (active.streamed + bytes > active.request.maxBytes) {
+            active.tooLarge = true;
+            return 0;
+        }
+        active.streamed += bytes;
+        if (!active.request.onBodyChunk({data, bytes})) {
+            active.stoppedByReceiver = true;
+            return 0;
+        }
+        return bytes;
     }
     if (active.body.size() + bytes >= active.wanted && active.wanted <= active.request.maxBytes) {
         active.body.append(data, active.wanted - active.body.size());
@@ -149,6 +164,8 @@ HttpFailure Classify(CURLcode code, const Active& active, CURL* easy, bool conne
         case CURLE_FILESIZE_EXCEEDED:
             return HttpFailure::TooLarge;
         case CURLE_WRITE_ERROR:
+            if (active.stoppedByReceiver)
+                return HttpFailure::Cancelled;
             return active.tooLarge ? HttpFailure::TooLarge : HttpFailure::Other;
         case CURLE_OPERATION_TIMEDOUT: {
             // curl names its low-speed limit in the message; any other timeout on a connected

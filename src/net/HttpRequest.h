@@ -46,6 +46,10 @@ struct HttpRequest {
     std::function<std::uint64_t(long status, std::string_view contentType,
                                 std::string_view firstBytes)>
         bodyWanted;
+    // When set, each piece of the body goes here as it arrives and none of it is kept in
+    // the response; maxBytes still caps the whole. Returning false ends the request, which
+    // then fails as Cancelled.
+    std::function<bool(std::string_view chunk)> onBodyChunk;
 };
 
 enum class HttpFailure {

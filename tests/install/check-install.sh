@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in bin/quorvel bin/quorvel-catalogue bin/quorvel-reg; do
+for file in bin/quorvel bin/quorvel-catalogue bin/quorvel-reg bin/quorvel-guide; do
   [ -x "$prefix/$file" ] || fail "$file is not installed as a program"
 done
 for file in share/quorvel/.installed share/quorvel/Data.txt; do

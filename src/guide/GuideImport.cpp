@@ -1,0 +1,297 @@
+#include "guide/GuideImport.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "files/FileDescriptor.h"
+#include "guide/BatchQueue.h"
+#include "guide/Decompressor.h"
+#include "net/FetchMany.h"
+#include "threads/ThreadEdge.h"
+
+namespace quorvel::guide {
+namespace {
+
+constexpr std::size_t kReadPiece = 256 * 1024;
+constexpr std::size_t kBatchesInFlight = 4;
+
+// The reading thread's side: fills batches from the reader's events.
+class BatchSink final : public GuideSink {
+public:
+    explicit BatchSink(BatchQueue& queue) : m_queue(queue) {}
+
+    bool Channel(const ParsedChannel& channel) override {
+        if (!Ready())
+            return false;
+        GuideBatch::Channel row;
+        row.id = m_batch->Add(channel.id);
+        row.firstName = static_cast<std::uint32_t>(m_batch->names.size());
+        row.nameCount = static_cast<std::uint32_t>(channel.displayNames.size());
+        row.afterProgrammes = static_cast<std::uint32_t>(m_batch->programmes.size());
+        for (const auto name : channel.displayNames)
+            m_batch->names.push_back(m_batch->Add(name));
+        m_batch->channels.push_back(row);
+        return true;
+    }
+
+    bool Programme(const ParsedProgramme& programme) override {
+        if (!Ready())
+            return false;
+        GuideBatch& batch = *m_batch;
+        GuideBatch::Programme row;
+        if (!batch.programmes.empty() &&
+            batch.View(batch.programmes.back().channel) == programme.channel)
+            row.channel = batch.programmes.back().channel;
+        else
+            row.channel = batch.Add(programme.channel);
+        row.start = programme.start;
+        row.hasStop = programme.stop.has_value();
+        row.stop = programme.stop.value_or(0);
+        for (int kind = 0; kind < kProgrammeTextCount; ++kind)
+            row.texts[kind] = batch.Add(programme.texts[kind]);
+        batch.programmes.push_back(row);
+        if (batch.Full())
+            m_queue.PushFull(std::move(m_batch));
+        return true;
+    }
+
+    void Flush() {
+        if (m_batch && (!m_batch->programmes.empty() || !m_batch->channels.empty()))
+            m_queue.PushFull(std::move(m_batch));
+    }
+
+private:
+    bool Ready() {
+        if (!m_batch)
+            m_batch = m_queue.Empty();
+        return m_batch != nullptr;
+    }
+
+    BatchQueue& m_queue;
+    std::unique_ptr<GuideBatch> m_batch;
+};
+
+// How the reading thread ended.
+struct ReadOutcome {
+    bool ok = false;
+    bool refused = false;  // hostile or past a cap: nothing of it is kept
+    bool cancelled = false;
+    std::string error;
+};
+
+// Bytes -> unpacking -> XML reader, with the first failure kept.
+class Pipeline {
+public:
+    Pipeline(BatchQueue& queue, const ImportOptions& options)
+        : m_sink(queue),
+          m_reader(m_sink, options.language, options.limits),
+          m_unpack(options.maxUnpacked,
+                   [this](std::string_view plain) { return m_reader.Feed(plain); }) {}
+
+    bool Feed(std::string_view bytes) { return m_unpack.Feed(bytes); }
+
+    ReadOutcome Finish(bool inputWhole, std::string inputError) {
+        ReadOutcome outcome;
+        if (inputWhole && m_unpack.Finish() && m_reader.Finish()) {
+            m_sink.Flush();
+            outcome.ok = true;
+            return outcome;
+        }
+        m_sink.Flush();
+        if (m_reader.Stopped()) {
+            outcome.cancelled = true;
+            outcome.error = "stopped";
+        } else if (!m_reader.Error().empty()) {
+            outcome.refused = m_reader.Refused();
+            outcome.error = m_reader.Error();
+        } else if (!m_unpack.Error().empty()) {
+            outcome.refused = m_unpack.TooLarge();
+            outcome.error = m_unpack.Error();
+            // Where the guide itself broke off.
+            if (!outcome.refused && !m_reader.Finish())
+                outcome.error += "; " + m_reader.Error();
+        } else {
+            outcome.error = std::move(inputError);
+        }
+        return outcome;
+    }
+
+private:
+    BatchSink m_sink;
+    XmltvReader m_reader;
+    Decompressor m_unpack;
+};
+
+ReadOutcome ReadFile(const std::string& path, const ImportOptions& options, BatchQueue& queue) {
+    std::string error;
+    FileReadStatus status = FileReadStatus::Read;
+    FileDescriptor file = OpenRegularFileForReading(path, error, &status);
+    if (!file.Valid())
+        return {false, true, false, error};
+    Pipeline pipeline(queue, options);
+    std::unique_ptr<char[]> buffer = std::make_unique<char[]>(kReadPiece);
+    for (;;) {
+        if (options.cancel && options.cancel->load())
+            return {false, false, true, "cancelled"};
+        const ssize_t n = ::read(file.Get(), buffer.get(), kReadPiece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return pipeline.Finish(false, DescribeFileError(path, "read", errno));
+        if (n == 0)
+            return pipeline.Finish(true, {});
+        if (!pipeline.Feed({buffer.get(), static_cast<std::size_t>(n)}))
+            return pipeline.Finish(false, {});
+    }
+}
+
+ReadOutcome ReadAddress(const std::string& url, const ImportOptions& options, BatchQueue& queue) {
+    Pipeline pipeline(queue, options);
+    HttpRequest request;
+    request.url = url;
+    request.maxBytes = options.maxUnpacked;
+    request.stallTimeoutSeconds = options.stallTimeoutSeconds;
+    request.cancel = options.cancel;
+    bool fed = true;
+    request.onBodyChunk = [&](std::string_view chunk) { return fed = pipeline.Feed(chunk); };
+    const HttpResponse response = Fetch(request);
+    if (!fed)
+        return pipeline.Finish(false, {});
+    if (response.Ok())
+        return pipeline.Finish(true, {});
+    std::string reason =
+        response.failure == HttpFailure::HttpError
+            ? "the server answered " + std::to_string(response.httpStatus)
+        : response.failure == HttpFailure::TooLarge
+            ? "larger than " + std::to_string(options.maxUnpacked / (1024 * 1024)) + " MB, refused"
+            : (response.detail.empty() ? "the download failed" : response.detail);
+    ReadOutcome outcome = pipeline.Finish(false, reason);
+    outcome.cancelled = response.failure == HttpFailure::Cancelled;
+    // A download refused before its first byte leaves nothing worth keeping.
+    outcome.refused =
+        outcome.refused || !response.sawBody || response.failure == HttpFailure::TooLarge;
+    return outcome;
+}
+
+// Joins the reading thread however the storing side ends.
+class ReadingThread {
+public:
+    ReadingThread(BatchQueue& queue, std::thread thread)
+        : m_queue(queue), m_thread(std::move(thread)) {}
+    ~ReadingThread() {
+        m_queue.Abort();
+        Join();
+    }
+    void Join() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    BatchQueue& m_queue;
+    std::thread m_thread;
+};
+
+}  // namespace
+
+bool IsGuideAddress(std::string_view source) {
+    return source.starts_with("http://") || source.starts_with("https://");
+}
+
+ImportResult ImportGuide(GuideStore& store, std::string_view source, const ImportOptions& options) {
+    ImportResult result;
+    std::string key(source);
+    if (!IsGuideAddress(source)) {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(key, ec);
+        if (!ec)
+            key = absolute.lexically_normal().string();
+    }
+    auto import = store.BeginImport(key, options.now);
+    if (!import->Error().empty()) {
+        result.error = import->Error();
+        return result;
+    }
+    const bool hadEarlier = import->HasEarlierCopy();
+
+    BatchQueue queue(kBatchesInFlight);
+    ReadOutcome read;
+    ReadingThread reading(queue, std::thread([&] {
+                              RunAtThreadEdge(
+                                  [&] {
+                                      read = IsGuideAddress(key) ? ReadAddress(key, options, queue)
+                                                                 : ReadFile(key, options, queue);
+                                  },
+                                  [&](std::string reason) {
+                                      read = {false, false, false, std::move(reason)};
+                                  });
+                              queue.Close();
+                          }));
+
+    std::uint64_t channels = 0;
+    while (auto batch = queue.PopFull()) {
+        std::size_t nextChannel = 0;
+        const auto addChannelsBefore = [&](std::size_t programme) {
+            for (; nextChannel < batch->channels.size() &&
+                   batch->channels[nextChannel].afterProgrammes <= programme;
+                 ++nextChannel) {
+                const auto& row = batch->channels[nextChannel];
+                std::vector<std::string_view> names;
+                for (std::uint32_t i = 0; i < row.nameCount; ++i)
+                    names.push_back(batch->View(batch->names[row.firstName + i]));
+                import->AddChannel(batch->View(row.id), names);
+                ++channels;
+            }
+        };
+        for (std::size_t i = 0; i < batch->programmes.size(); ++i) {
+            addChannelsBefore(i);
+            const auto& row = batch->programmes[i];
+            const std::string_view texts[kProgrammeTextCount] = {
+                batch->View(row.texts[0]), batch->View(row.texts[1]), batch->View(row.texts[2]),
+                batch->View(row.texts[3])};
+            import->AddProgramme(batch->View(row.channel), row.start,
+                                 row.hasStop ? std::optional<GuideTime>(row.stop) : std::nullopt,
+                                 texts);
+        }
+        addChannelsBefore(batch->programmes.size());
+        queue.Recycle(std::move(batch));
+        if (!import->Error().empty()) {
+            queue.Abort();
+            break;
+        }
+    }
+    reading.Join();
+
+    const auto fail = [&](std::string error) {
+        import.reset();  // rolls back
+        store.RecordFailure(key, error, options.now);
+        result.outcome =
+            hadEarlier ? ImportResult::Outcome::KeptEarlier : ImportResult::Outcome::Failed;
+        result.error = std::move(error);
+        return result;
+    };
+    if (!import->Error().empty())
+        return fail(import->Error());
+    if (read.ok) {
+        if (!import->Commit({}))
+            return fail(import->Error());
+        result.outcome = ImportResult::Outcome::Replaced;
+    } else if (read.refused || read.cancelled || hadEarlier ||
+               (channels == 0 && import->Programmes() == 0)) {
+        return fail(read.error);
+    } else {
+        if (!import->Commit(read.error))
+            return fail(import->Error());
+        result.outcome = ImportResult::Outcome::KeptPartial;
+        result.error = read.error;
+    }
+    result.channels = channels;
+    result.programmes = import->Programmes();
+    return result;
+}
+
+}  // namespace quorvel::guide

@@ -1,0 +1,470 @@
+#include "guide/GuideStore.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace quorvel::guide {
+namespace {
+
+using sqlite::Statement;
+
+constexpr GuideTime kDay = 86400;
+constexpr GuideTime kNoTime = std::numeric_limits<GuideTime>::min();
+
+struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+using ChannelIds = std::unordered_map<std::string, std::int64_t, Hash, std::equal_to<>>;
+
+std::string Table(char kind, std::int64_t generation) {
+    return kind + std::to_string(generation);
+}
+
+std::string Message(sqlite3* db, const char* what) {
+    return std::string(what) + ": " + sqlite3_errmsg(db);
+}
+
+void BindText(sqlite3_stmt* stmt, int index, std::string_view text) {
+    if (text.empty())
+        sqlite3_bind_null(stmt, index);
+    else
+        sqlite3_bind_text64(stmt, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+}
+
+sqlite::StatementPtr Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                       &stmt, nullptr);
+    return sqlite::StatementPtr(stmt);
+}
+
+StoredProgramme ReadProgramme(sqlite3_stmt* stmt, bool allTexts) {
+    StoredProgramme programme;
+    programme.start = sqlite3_column_int64(stmt, 0);
+    programme.stop = sqlite3_column_int64(stmt, 1);
+    for (int kind = 0; kind < (allTexts ? kProgrammeTextCount : 1); ++kind) {
+        if (const auto* text = sqlite3_column_text(stmt, 2 + kind))
+            programme.texts[kind].assign(
+                reinterpret_cast<const char*>(text),
+                static_cast<std::size_t>(sqlite3_column_bytes(stmt, 2 + kind)));
+    }
+    return programme;
+}
+
+class StoreImport final : public GuideStore::Import {
+public:
+    StoreImport(sqlite3* db, std::string source, GuideTime now)
+        : m_db(db),
+          m_source(std::move(source)),
+          m_span(KeptAround(now)),
+          m_now(now),
+          m_transaction(db, sqlite::ScopedTransaction::Kind::Write) {
+        if (!m_transaction.Active()) {
+            m_error = Message(db, "the guide store is busy");
+            return;
+        }
+        Statement find(db, "SELECT coalesce(generation, 0) FROM guides WHERE source = ?1");
+        find.Start().Bind(1, m_source);
+        if (find.Step() == SQLITE_ROW)
+            m_old = find.Int(0);
+        Statement next(db, "SELECT coalesce(max(generation), 0) + 1 FROM guides");
+        m_generation = next.Step() == SQLITE_ROW ? next.Int(0) : 1;
+        const std::string c = Table('c', m_generation);
+        const std::string n = Table('n', m_generation);
+        const std::string p = Table('p', m_generation);
+        const std::string create =
+            "CREATE TABLE " + c +
+            "(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, declared INTEGER NOT NULL);"
+            "CREATE TABLE " +
+            n +
+            "(channel INTEGER NOT NULL, name TEXT NOT NULL);"
+            "CREATE TABLE " +
+            p +
+            "(channel INTEGER NOT NULL, start INTEGER NOT NULL, stop INTEGER, title TEXT,"
+            " subtitle TEXT, description TEXT, category TEXT)";
+        if (sqlite::Execute(db, create.c_str()) != SQLITE_OK) {
+            m_error = Message(db, "the guide store could not be written");
+            return;
+        }
+        m_insertProgramme = Prepare(db, "INSERT INTO " + p + " VALUES(?1,?2,?3,?4,?5,?6,?7)");
+        m_insertChannel = Prepare(db, "INSERT INTO " + c + "(id, name, declared) VALUES(?1,?2,?3)");
+        m_declare = Prepare(db, "UPDATE " + c + " SET declared = 1 WHERE id = ?1");
+        m_insertName = Prepare(db, "INSERT INTO " + n + " VALUES(?1,?2)");
+        if (!m_insertProgramme || !m_insertChannel || !m_declare || !m_insertName)
+            m_error = Message(db, "the guide store could not be written");
+    }
+
+    bool HasEarlierCopy() const override { return m_old != 0; }
+    const std::string& Error() const override { return m_error; }
+    std::uint64_t Programmes() const override { return m_programmes; }
+
+    bool AddChannel(std::string_view id,
+                    const std::vector<std::string_view>& displayNames) override {
+        if (!m_error.empty())
+            return false;
+        const auto it = m_channels.find(id);
+        std::int64_t key = 0;
+        if (it == m_channels.end()) {
+            key = NewChannel(id, true);
+        } else {
+            key = it->second;
+            sqlite3_bind_int64(m_declare.get(), 1, key);
+            Step(m_declare.get());
+        }
+        m_declared.insert(key);
+        for (const auto name : displayNames) {
+            if (name.empty())
+                continue;
+            sqlite3_bind_int64(m_insertName.get(), 1, key);
+            BindText(m_insertName.get(), 2, name);
+            Step(m_insertName.get());
+        }
+        return m_error.empty();
+    }
+
+    bool AddProgramme(std::string_view channel, GuideTime start, std::optional<GuideTime> stop,
+                      const std::string_view (&texts)[kProgrammeTextCount]) override {
+        if (!m_error.empty())
+            return false;
+        std::int64_t key = m_lastKey;
+        if (channel != m_lastChannel || key == 0) {
+            const auto it = m_channels.find(channel);
+            key = it == m_channels.end() ? NewChannel(channel, false) : it->second;
+            m_lastChannel.assign(channel);
+            m_lastKey = key;
+        }
+        sqlite3_stmt* insert = m_insertProgramme.get();
+        sqlite3_bind_int64(insert, 1, key);
+        sqlite3_bind_int64(insert, 2, start);
+        if (stop) {
+            sqlite3_bind_int64(insert, 3, *stop);
+            if (*stop <= m_span.from || start >= m_span.to) {
+                ++m_outside;
+            } else {
+                m_firstStart = std::min(m_firstStart, start);
+                m_lastStop = std::max(m_lastStop, *stop);
+                m_longest = std::max(m_longest, *stop - start);
+            }
+        } else {
+            sqlite3_bind_null(insert, 3);
+            ++m_withoutStop;
+        }
+        for (int kind = 0; kind < kProgrammeTextCount; ++kind)
+            BindText(insert, 4 + kind, texts[kind]);
+        Step(insert);
+        ++m_programmes;
+        return m_error.empty();
+    }
+
+    bool Commit(std::string_view error) override {
+        if (!m_error.empty())
+            return false;
+        const std::string c = Table('c', m_generation);
+        const std::string n = Table('n', m_generation);
+        const std::string p = Table('p', m_generation);
+        // Made once every row is in: far quicker than keeping it up to date row by row.
+        std::string work = "CREATE INDEX " + p + "_at ON " + p + "(channel, start);";
+        if (m_withoutStop > 0) {
+            // A programme without stop ends where the next of its channel starts (by start,
+            // then file order); the last of a channel has none and goes.
+            work += "UPDATE " + p + " SET stop = (SELECT q.start FROM " + p +
+                    " q WHERE q.channel = " + p + ".channel AND (q.start > " + p +
+                    ".start OR (q.start = " + p + ".start AND q.rowid > " + p +
+                    ".rowid)) ORDER BY q.start, q.rowid LIMIT 1) WHERE stop IS NULL;"
+                    "DELETE FROM " +
+                    p + " WHERE stop IS NULL OR stop <= start;";
+        }
+        if (m_withoutStop > 0 || m_outside > 0) {
+            work += "DELETE FROM " + p + " WHERE stop <= " + std::to_string(m_span.from) +
+                    " OR start >= " + std::to_string(m_span.to) + ";";
+        }
+        work += "CREATE INDEX " + n + "_channel ON " + n + "(channel);";
+        if (m_old != 0) {
+            work += "DROP TABLE " + Table('p', m_old) + "; DROP TABLE " + Table('c', m_old) +
+                    "; DROP TABLE " + Table('n', m_old) + ";";
+        }
+        if (sqlite::Execute(m_db, work.c_str()) != SQLITE_OK) {
+            m_error = Message(m_db, "the guide could not be stored");
+            return false;
+        }
+        std::uint64_t count = m_programmes - m_outside - m_withoutStop;
+        if (m_withoutStop > 0 || m_outside > 0) {
+            Statement stats(m_db,
+                            "SELECT count(*), coalesce(min(start), 0), coalesce(max(stop), 0),"
+                            " coalesce(max(stop - start), 0) FROM " +
+                                p);
+            if (stats.Step() == SQLITE_ROW) {
+                count = static_cast<std::uint64_t>(stats.Int(0));
+                m_firstStart = stats.Int(1);
+                m_lastStop = stats.Int(2);
+                m_longest = stats.Int(3);
+            }
+        } else if (count == 0) {
+            m_firstStart = m_lastStop = m_longest = 0;
+        }
+        m_programmes = count;
+        Statement upsert(
+            m_db,
+            "INSERT INTO guides(source, generation, channels, programmes, first_start, last_stop,"
+            " longest, refreshed, error) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)"
+            " ON CONFLICT(source) DO UPDATE SET generation = excluded.generation,"
+            " channels = excluded.channels, programmes = excluded.programmes,"
+            " first_start = excluded.first_start, last_stop = excluded.last_stop,"
+            " longest = excluded.longest, refreshed = excluded.refreshed, error = excluded.error");
+        upsert.Start()
+            .Bind(1, m_source)
+            .Bind(2, m_generation)
+            .Bind(3, static_cast<std::int64_t>(m_declared.size()))
+            .Bind(4, static_cast<std::int64_t>(count))
+            .Bind(5, m_firstStart)
+            .Bind(6, m_lastStop)
+            .Bind(7, m_longest)
+            .Bind(8, m_now)
+            .Bind(9, error);
+        if (upsert.Step() != SQLITE_DONE || m_transaction.Commit() != SQLITE_OK) {
+            m_error = Message(m_db, "the guide could not be stored");
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::int64_t NewChannel(std::string_view id, bool declared) {
+        const auto key = static_cast<std::int64_t>(m_channels.size()) + 1;
+        m_channels.emplace(std::string(id), key);
+        sqlite3_bind_int64(m_insertChannel.get(), 1, key);
+        BindText(m_insertChannel.get(), 2, id);
+        sqlite3_bind_int64(m_insertChannel.get(), 3, declared ? 1 : 0);
+        Step(m_insertChannel.get());
+        return key;
+    }
+
+    void Step(sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE && m_error.empty())
+            m_error = Message(m_db, "the guide could not be stored");
+    }
+
+    sqlite3* m_db;
+    std::string m_source;
+    KeptSpan m_span;
+    GuideTime m_now;
+    sqlite::ScopedTransaction m_transaction;
+    std::string m_error;
+    std::int64_t m_old = 0;
+    std::int64_t m_generation = 0;
+    sqlite::StatementPtr m_insertProgramme;
+    sqlite::StatementPtr m_insertChannel;
+    sqlite::StatementPtr m_declare;
+    sqlite::StatementPtr m_insertName;
+    ChannelIds m_channels;
+    std::unordered_set<std::int64_t> m_declared;
+    std::string m_lastChannel;
+    std::int64_t m_lastKey = 0;
+    std::uint64_t m_programmes = 0;
+    std::uint64_t m_outside = 0;
+    std::uint64_t m_withoutStop = 0;
+    GuideTime m_firstStart = std::numeric_limits<GuideTime>::max();
+    GuideTime m_lastStop = kNoTime;
+    GuideTime m_longest = 0;
+};
+
+}  // namespace
+
+KeptSpan KeptAround(GuideTime now) {
+    return {now - 7 * kDay, now + 14 * kDay};
+}
+
+// Prepared reads per guide, made again when a guide was replaced.
+struct GuideStore::Queries {
+    struct PerGuide {
+        std::int64_t generation = 0;
+        GuideTime longest = 0;
+        sqlite::StatementPtr onAir;
+        sqlite::StatementPtr range;
+    };
+    std::vector<PerGuide> guides;
+};
+
+GuideStore::GuideStore(sqlite::DatabasePtr db) : m_db(std::move(db)) {}
+GuideStore::~GuideStore() = default;
+
+std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
+                                             std::string& error) {
+    std::error_code ec;
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), ec);
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite::DatabasePtr db(raw);
+    if (rc != SQLITE_OK) {
+        error = path.string() + ": " + (raw ? sqlite3_errmsg(raw) : "cannot open");
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db.get(), 60'000);
+    // WAL: readers go on reading the old guide while a new one is written.
+    const char* setup =
+        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
+        "PRAGMA journal_size_limit = 67108864; PRAGMA cache_size = -16384;"
+        "CREATE TABLE IF NOT EXISTS guides(source TEXT PRIMARY KEY, generation INTEGER,"
+        " channels INTEGER NOT NULL DEFAULT 0, programmes INTEGER NOT NULL DEFAULT 0,"
+        " first_start INTEGER NOT NULL DEFAULT 0, last_stop INTEGER NOT NULL DEFAULT 0,"
+        " longest INTEGER NOT NULL DEFAULT 0, refreshed INTEGER NOT NULL DEFAULT 0,"
+        " error TEXT NOT NULL DEFAULT '')";
+    char* message = nullptr;
+    if (sqlite3_exec(db.get(), setup, nullptr, nullptr, &message) != SQLITE_OK) {
+        error = path.string() + ": " + (message ? message : "not a guide store");
+        sqlite3_free(message);
+        return nullptr;
+    }
+    return std::unique_ptr<GuideStore>(new GuideStore(std::move(db)));
+}
+
+std::unique_ptr<GuideStore::Import> GuideStore::BeginImport(std::string_view source,
+                                                            GuideTime now) {
+    m_queries.reset();
+    return std::make_unique<StoreImport>(m_db.get(), std::string(source), now);
+}
+
+bool GuideStore::RecordFailure(std::string_view source, std::string_view error, GuideTime now) {
+    Statement note(m_db.get(),
+                   "INSERT INTO guides(source, refreshed, error) VALUES(?1, ?2, ?3)"
+                   " ON CONFLICT(source) DO UPDATE SET error = excluded.error");
+    note.Start().Bind(1, source).Bind(2, now).Bind(3, error);
+    return note.Step() == SQLITE_DONE;
+}
+
+std::vector<StoredGuide> GuideStore::Guides() {
+    std::vector<StoredGuide> guides;
+    Statement list(m_db.get(),
+                   "SELECT source, generation IS NOT NULL, channels, programmes, first_start,"
+                   " last_stop, refreshed, error FROM guides ORDER BY rowid");
+    while (list.Step() == SQLITE_ROW) {
+        StoredGuide guide;
+        guide.source = list.Text(0);
+        guide.held = list.Int(1) != 0;
+        guide.channels = static_cast<std::uint64_t>(list.Int(2));
+        guide.programmes = static_cast<std::uint64_t>(list.Int(3));
+        guide.firstStart = list.Int(4);
+        guide.lastStop = list.Int(5);
+        guide.refreshed = list.Int(6);
+        guide.lastError = list.Text(7);
+        guides.push_back(std::move(guide));
+    }
+    return guides;
+}
+
+std::vector<StoredChannel> GuideStore::Channels() {
+    std::vector<StoredChannel> channels;
+    Statement generations(
+        m_db.get(), "SELECT generation FROM guides WHERE generation IS NOT NULL ORDER BY rowid");
+    std::vector<std::int64_t> list;
+    while (generations.Step() == SQLITE_ROW)
+        list.push_back(generations.Int(0));
+    for (const std::int64_t g : list) {
+        Statement names(m_db.get(), "SELECT c.name, n.name FROM " + Table('c', g) +
+                                        " c LEFT JOIN " + Table('n', g) +
+                                        " n ON n.channel = c.id ORDER BY c.id, n.rowid");
+        while (names.Step() == SQLITE_ROW) {
+            std::string id = names.Text(0);
+            if (channels.empty() || channels.back().id != id)
+                channels.push_back({std::move(id), {}});
+            if (std::string name = names.Text(1); !name.empty())
+                channels.back().displayNames.push_back(std::move(name));
+        }
+    }
+    return channels;
+}
+
+GuideStore::Queries& GuideStore::CurrentQueries() {
+    Statement list(
+        m_db.get(),
+        "SELECT generation, longest FROM guides WHERE generation IS NOT NULL ORDER BY rowid");
+    std::vector<std::pair<std::int64_t, GuideTime>> now;
+    while (list.Step() == SQLITE_ROW)
+        now.emplace_back(list.Int(0), list.Int(1));
+    bool same = m_queries && m_queries->guides.size() == now.size();
+    for (std::size_t i = 0; same && i < now.size(); ++i)
+        same = m_queries->guides[i].generation == now[i].first;
+    if (same)
+        return *m_queries;
+    m_queries = std::make_unique<Queries>();
+    for (const auto& [generation, longest] : now) {
+        const std::string c = Table('c', generation);
+        const std::string p = Table('p', generation);
+        Queries::PerGuide guide;
+        guide.generation = generation;
+        guide.longest = longest;
+        // A programme on air started at most `longest` before: the index walk stays short.
+        guide.onAir =
+            Prepare(m_db.get(), "SELECT p.start, p.stop, p.title FROM " + c + " c JOIN " + p +
+                                    " p ON p.channel = c.id WHERE c.name = ?1 AND p.start <= ?2"
+                                    " AND p.start > ?2 - ?3 AND p.stop > ?2"
+                                    " ORDER BY p.start DESC, p.rowid DESC LIMIT 1");
+        guide.range = Prepare(m_db.get(),
+                              "SELECT p.start, p.stop, p.title, p.subtitle, p.description,"
+                              " p.category FROM " +
+                                  c + " c JOIN " + p +
+                                  " p ON p.channel = c.id WHERE c.name = ?1 AND p.start < ?3"
+                                  " AND p.start > ?2 - ?4 AND p.stop > ?2"
+                                  " ORDER BY p.start, p.rowid");
+        m_queries->guides.push_back(std::move(guide));
+    }
+    return *m_queries;
+}
+
+std::vector<std::optional<StoredProgramme>> GuideStore::OnAir(const std::vector<std::string>& ids,
+                                                              GuideTime at) {
+    std::vector<std::optional<StoredProgramme>> found(ids.size());
+    // One snapshot: a guide replaced meanwhile is seen before or after, never half.
+    sqlite::ScopedTransaction read(m_db.get(), sqlite::ScopedTransaction::Kind::Read);
+    Queries& queries = CurrentQueries();
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        for (auto& guide : queries.guides) {
+            sqlite3_stmt* stmt = guide.onAir.get();
+            if (!stmt)
+                continue;
+            sqlite3_bind_text64(stmt, 1, ids[i].data(), ids[i].size(), SQLITE_STATIC, SQLITE_UTF8);
+            sqlite3_bind_int64(stmt, 2, at);
+            sqlite3_bind_int64(stmt, 3, guide.longest);
+            // Where several guides have one on air: the one that started latest, a tie to
+            // the later guide.
+            if (sqlite3_step(stmt) == SQLITE_ROW &&
+                (!found[i] || sqlite3_column_int64(stmt, 0) >= found[i]->start))
+                found[i] = ReadProgramme(stmt, false);
+            sqlite3_reset(stmt);
+        }
+    }
+    return found;
+}
+
+std::vector<StoredProgramme> GuideStore::Programmes(std::string_view id, GuideTime from,
+                                                    GuideTime to) {
+    std::vector<StoredProgramme> programmes;
+    sqlite::ScopedTransaction read(m_db.get(), sqlite::ScopedTransaction::Kind::Read);
+    Queries& queries = CurrentQueries();
+    for (auto& guide : queries.guides) {
+        sqlite3_stmt* stmt = guide.range.get();
+        if (!stmt)
+            continue;
+        sqlite3_bind_text64(stmt, 1, id.data(), id.size(), SQLITE_STATIC, SQLITE_UTF8);
+        sqlite3_bind_int64(stmt, 2, from);
+        sqlite3_bind_int64(stmt, 3, to);
+        sqlite3_bind_int64(stmt, 4, guide.longest);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            programmes.push_back(ReadProgramme(stmt, true));
+        sqlite3_reset(stmt);
+    }
+    std::stable_sort(programmes.begin(), programmes.end(),
+                     [](const auto& a, const auto& b) { return a.start < b.start; });
+    return programmes;
+}
+
+}  // namespace quorvel::guide

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "GuideTestFiles.h"
+#include "LocalHttpServer.h"
+
+namespace quorvel::guide {
+namespace {
+
+using quorvel::test::LocalHttpServer;
+using quorvel::test::TempDir;
+using namespace guide::test;
+
+const std::vector<std::string> kIds = {"one.example", "One.example", "two.example",
+                                       "ghost.example"};
+
+std::string Guide(const std::string& head, const std::string& body) {
+    return "<?xml version=\"1.0\"?>\n" + head + "<tv>" + body + "</tv>\n";
+}
+
+std::string Programme(const std::string& title) {
+    return "<programme start=\"20261208100000\" stop=\"20261208110000\" channel=\"c\"><title>" +
+           title + "</title></programme>";
+}
+
+TEST(GuideImport, RefreshThatFailsKeepsTheEarlierCopy) {
+    const std::string good = Gzip(kRulesGuide);
+    struct Row {
+        const char* name;
+        std::string body;  // empty: the server answers 404
+        std::uint64_t maxUnpacked;
+        const char* error;
+    };
+    const std::vector<Row> rows = {
+        {"cut off", good.substr(0, good.size() / 2), kMaxUnpackedGuide,
+         "ends early; cut off at line"},
+        {"server error", "", kMaxUnpackedGuide, "404"},
+        {"entity declared", Guide("<!DOCTYPE tv [<!ENTITY a \"x\">]>", Programme("&a;")),
+         kMaxUnpackedGuide, "declares an entity"},
+        {"unpacks past the cap", good, 1024, "larger than"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LocalHttpServer server;
+        TempDir dir;
+        auto store = OpenStore(dir);
+        server.Serve("/guide", good);
+        const auto url = server.Url("/guide");
+        ASSERT_EQ(ImportGuide(*store, url, Options()).outcome, ImportResult::Outcome::Replaced);
+        const auto before = Table(*store, kIds);
+
+        if (row.body.empty())
+            server.ServeStatus("/guide", 404, "gone");
+        else
+            server.Serve("/guide", row.body);
+        ImportOptions options = Options();
+        options.maxUnpacked = row.maxUnpacked;
+        const ImportResult result = ImportGuide(*store, url, options);
+        EXPECT_EQ(result.outcome, ImportResult::Outcome::KeptEarlier);
+        EXPECT_NE(result.error.find(row.error), std::string::npos) << result.error;
+        EXPECT_EQ(Table(*store, kIds), before);
+        const auto guides = store->Guides();
+        ASSERT_EQ(guides.size(), 1u);
+        EXPECT_EQ(guides[0].lastError, result.error);
+    }
+}
+
+TEST(GuideImport, FirstCopyCutOffKeepsWhatWasReadWholeAndSaysWhere) {
+    TempDir dir;
+    auto store = OpenStore(dir);
+    const std::string plain = kRulesGuide;
+    const std::size_t cut = plain.find("<![CDATA[");
+    const ImportResult result =
+        ImportGuide(*store, dir.Write("cut.xml", plain.substr(0, cut)).string(), Options());
+    EXPECT_EQ(result.outcome, ImportResult::Outcome::KeptPartial);
+    EXPECT_NE(result.error.find("cut off at line 18"), std::string::npos) << result.error;
+    const auto table = Table(*store, kIds);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table.back(),
+              "one.example 20261208113000 20261208120000 Tom & Jerry <3> \xC3\xA9t\xC3\xA9|||");
+}
+
+TEST(GuideImport, HostileGuidesAreRefusedOrBounded) {
+    TempDir dir;
+    const auto secret = dir.Write("secret.txt", "SECRET-CONTENT");
+    const std::string secretUrl = "file://" + secret.string();
+    std::string laughs = "<!DOCTYPE tv [<!ENTITY l0 \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j)
+            laughs += "&l" + std::to_string(i - 1) + ";";
+        laughs += "\">";
+    }
+    laughs += "]>";
+    struct Row {
+        const char* name;
+        std::string bytes;
+        ReaderLimits limits;
+        std::uint64_t maxUnpacked;
+        ImportResult::Outcome outcome;
+        const char* error;  // or the one title kept
+    };
+    ReaderLimits shortTexts;
+    shortTexts.maxText = 10;
+    ReaderLimits shortTokens;
+    shortTokens.maxToken = 64 * 1024;
+    const auto refused = ImportResult::Outcome::Failed;
+    const std::vector<Row> rows = {
+        {"external entity naming a local file",
+         Guide("<!DOCTYPE tv [<!ENTITY s SYSTEM \"" + secretUrl + "\">]>", Programme("&s;")),
+         {},
+         kMaxUnpackedGuide,
+         refused,
+         "declares an entity"},
+        {"external DTD naming a local file",
+         Guide("<!DOCTYPE tv SYSTEM \"" + secretUrl + "\">", Programme("x&s;")),
+         {},
+         kMaxUnpackedGuide,
+         ImportResult::Outcome::Replaced,
+         "x"},
+        {"entity expansion",
+         Guide(laughs, Programme("&l9;")),
+         {},
+         kMaxUnpackedGuide,
+         refused,
+         "declares an entity"},
+        {"decompression bomb",
+         Gzip(Guide("", std::string(8 << 20, ' '))),
+         {},
+         1 << 20,
+         refused,
+         "larger than 1 MB unpacked"},
+        {"endless comment", Guide("", "<!--" + std::string(1 << 20, 'x') + "-->"), shortTokens,
+         kMaxUnpackedGuide, refused, "longer than"},
+        {"long title", Guide("", Programme("a\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9")),
+         shortTexts, kMaxUnpackedGuide, ImportResult::Outcome::Replaced,
+         "a\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"},
+        {"nothing but text", "no guide here", {}, kMaxUnpackedGuide, refused, "line 1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir store_dir;
+        auto store = OpenStore(store_dir);
+        ImportOptions options = Options();
+        options.limits = row.limits;
+        options.maxUnpacked = row.maxUnpacked;
+        const ImportResult result =
+            ImportGuide(*store, store_dir.Write("guide", row.bytes).string(), options);
+        EXPECT_EQ(result.outcome, row.outcome) << result.error;
+        const auto table = Table(*store, {"c"});
+        if (row.outcome == refused) {
+            EXPECT_NE(result.error.find(row.error), std::string::npos) << result.error;
+            EXPECT_TRUE(table.empty());
+        } else {
+            ASSERT_EQ(table.size(), 1u);
+            EXPECT_EQ(table[0],
+                      std::string("c 20261208100000 20261208110000 ") + row.error + "|||");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::guide

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "GuideTestFiles.h"
+#include "guide/GuideTime.h"
+
+namespace quorvel::guide {
+namespace {
+
+using quorvel::test::TempDir;
+using namespace guide::test;
+
+const std::vector<std::string> kRulesIds = {"one.example", "One.example", "two.example",
+                                            "ghost.example"};
+
+const std::vector<std::string> kRulesTable = {
+    "one.example 20261208100000 20261208110000 Zone with space|||News",
+    "one.example 20261208110000 20261208113000 Zone without space|Part two||",
+    "one.example 20261208113000 20261208120000 Tom & Jerry <3> \xC3\xA9t\xC3\xA9|||",
+    "one.example 20261208120000 20261208130000 News <live> & more|||",
+    "one.example 20261208130000 20261208140000 Movie||a b c|",
+    "one.example 20261208133000 20261208150000 Overlap|||",
+    "one.example 20261208133000 20261208143000 Tie later|||",
+    "One.example 20261208100000 20261208110000 Capital|||",
+    "two.example 20261209000000 20261210000000 Whole day|||",
+    "ghost.example 20261208100000 20261208110000 Ghost|||",
+};
+
+TEST(GuideRules, SmallGuideIsStoredByTheRulesWhateverItsPacking) {
+    const std::string plain = kRulesGuide;
+    for (const auto& [name, bytes] :
+         {std::pair{"guide.xml", plain}, std::pair{"guide.gz", Gzip(plain)},
+          std::pair{"guide.xz", Xz(plain)}, std::pair{"guide.twice.gz", Gzip(plain) + Gzip("")}}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        auto store = OpenStore(dir);
+        ASSERT_TRUE(store);
+        const auto path = dir.Write(name, bytes).string();
+        // Imported twice: the second copy replaces the first, nothing is doubled.
+        for (int round = 0; round < 2; ++round) {
+            const ImportResult result = ImportGuide(*store, path, Options());
+            ASSERT_EQ(result.outcome, ImportResult::Outcome::Replaced) << result.error;
+            EXPECT_EQ(result.channels, 3u);
+            EXPECT_EQ(result.programmes, kRulesTable.size());
+        }
+        EXPECT_EQ(Table(*store, kRulesIds), kRulesTable);
+    }
+}
+
+TEST(GuideRules, TimesTakeEveryFormOfTheRulesAndNothingElse) {
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"20261208123456", "20261208123456"},
+        {"20261208123456 +0000", "20261208123456"},
+        {"20261208123456 +0130", "20261208110456"},
+        {"20261208123456-0200", "20261208143456"},
+        {"202612081234", "20261208123400"},
+        {"2026120812", "20261208120000"},
+        {"20261208", "20261208000000"},
+        {"20240229 -2359", "20240229235900"},
+        {"19700101", "19700101000000"},
+        {"2026120", nullptr},
+        {"202612081", nullptr},
+        {"20261208123456 GMT", nullptr},
+        {"20261208123456  +0100", nullptr},
+        {"20261208123456 +01", nullptr},
+        {"20261208123456 +0160", nullptr},
+        {"20261308", nullptr},
+        {"20230229", nullptr},
+        {"20261208240000", nullptr},
+        {"20261208236000", nullptr},
+        {"202612081234567", nullptr},
+        {"2026-12-08", nullptr},
+        {"", nullptr},
+    };
+    for (const auto& [text, expected] : rows) {
+        SCOPED_TRACE(text);
+        const auto time = ParseGuideTime(text);
+        if (!expected) {
+            EXPECT_FALSE(time);
+            continue;
+        }
+        ASSERT_TRUE(time);
+        EXPECT_EQ(FormatGuideTime(*time), std::string(expected) + " +0000");
+        EXPECT_EQ(ParseGuideTime(FormatGuideTime(*time)), time);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::guide
