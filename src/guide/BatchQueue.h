@@ -59,30 +59,85 @@ struct GuideBatch {
     }
 };
 
-// A few batches going round between one filling thread and one emptying thread; the filler
-// waits when all are full, so memory stays the same however large the guide.
-class BatchQueue {
+// A few buffers going round between one filling thread and one emptying thread; the filler
+// waits when all are full, so memory stays the same however large the guide. `T` has Clear().
+template <typename T>
+class BoundedQueue {
 public:
-    explicit BatchQueue(std::size_t batches);
+    explicit BoundedQueue(std::size_t buffers) {
+        for (std::size_t i = 0; i < buffers; ++i)
+            m_empty.push_back(std::make_unique<T>());
+    }
 
-    // A cleared batch to fill; nullptr once aborted.
-    std::unique_ptr<GuideBatch> Empty();
-    void PushFull(std::unique_ptr<GuideBatch> batch);
-    // No more batches will come.
-    void Close();
-    // The next full batch; nullptr once closed and drained, or aborted.
-    std::unique_ptr<GuideBatch> PopFull();
-    void Recycle(std::unique_ptr<GuideBatch> batch);
-    // The emptying side gave up: the filler stops at its next batch.
-    void Abort();
+    // A cleared buffer to fill; nullptr once aborted.
+    std::unique_ptr<T> Empty() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_aborted || !m_empty.empty(); });
+        if (m_aborted)
+            return nullptr;
+        auto buffer = std::move(m_empty.back());
+        m_empty.pop_back();
+        lock.unlock();
+        buffer->Clear();
+        return buffer;
+    }
+    void PushFull(std::unique_ptr<T> buffer) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_full.push_back(std::move(buffer));
+        }
+        m_changed.notify_all();
+    }
+    // No more buffers will come.
+    void Close() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_changed.notify_all();
+    }
+    // The next full buffer; nullptr once closed and drained, or aborted.
+    std::unique_ptr<T> PopFull() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_aborted || m_closed || !m_full.empty(); });
+        if (m_aborted || m_full.empty())
+            return nullptr;
+        auto buffer = std::move(m_full.front());
+        m_full.pop_front();
+        return buffer;
+    }
+    void Recycle(std::unique_ptr<T> buffer) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_empty.push_back(std::move(buffer));
+        }
+        m_changed.notify_all();
+    }
+    // The emptying side gave up: the filler stops at its next buffer.
+    void Abort() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_aborted = true;
+        }
+        m_changed.notify_all();
+    }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<std::unique_ptr<GuideBatch>> m_empty;
-    std::deque<std::unique_ptr<GuideBatch>> m_full;
+    std::vector<std::unique_ptr<T>> m_empty;
+    std::deque<std::unique_ptr<T>> m_full;
     bool m_closed = false;
     bool m_aborted = false;
 };
+
+using BatchQueue = BoundedQueue<GuideBatch>;
+
+// Unpacked guide bytes on their way to the parser.
+struct GuideBytes {
+    std::string bytes;
+    void Clear() { bytes.clear(); }
+};
+using BytesQueue = BoundedQueue<GuideBytes>;
 
 }  // namespace quorvel::guide

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr std::size_t kReadPiece = 256 * 1024;
 constexpr std::size_t kBatchesInFlight = 4;
+constexpr std::size_t kPiecesInFlight = 4;
 
 // The reading thread's side: fills batches from the reader's events.
 class BatchSink final : public GuideSink {
@@ -75,7 +77,15 @@ private:
     std::unique_ptr<GuideBatch> m_batch;
 };
 
-// How the reading thread ended.
+// How the reading side ended: the bytes from the file or the network, and their unpacking.
+struct InputOutcome {
+    bool whole = false;    // every byte arrived and unpacked
+    bool refused = false;  // past a cap, missing, or refused before the first byte
+    bool cancelled = false;
+    std::string error;
+};
+
+// How the whole reading ended.
 struct ReadOutcome {
     bool ok = false;
     bool refused = false;  // hostile or past a cap: nothing of it is kept
@@ -83,37 +93,28 @@ struct ReadOutcome {
     std::string error;
 };
 
-// Bytes -> unpacking -> XML reader, with the first failure kept.
-class Pipeline {
+// The first stage: bytes from the source, unpacked, handed on in pieces.
+class Unpacking {
 public:
-    Pipeline(BatchQueue& queue, const ImportOptions& options)
-        : m_sink(queue),
-          m_reader(m_sink, options.language, options.limits),
-          m_unpack(options.maxUnpacked,
-                   [this](std::string_view plain) { return m_reader.Feed(plain); }) {}
+    Unpacking(BytesQueue& queue, const ImportOptions& options)
+        : m_queue(queue), m_unpack(options.maxUnpacked, [this](std::string_view plain) {
+              auto piece = m_queue.Empty();
+              if (!piece)
+                  return false;  // the parser gave up
+              piece->bytes.assign(plain);
+              m_queue.PushFull(std::move(piece));
+              return true;
+          }) {}
 
     bool Feed(std::string_view bytes) { return m_unpack.Feed(bytes); }
 
-    ReadOutcome Finish(bool inputWhole, std::string inputError) {
-        ReadOutcome outcome;
-        if (inputWhole && m_unpack.Finish() && m_reader.Finish()) {
-            m_sink.Flush();
-            outcome.ok = true;
-            return outcome;
-        }
-        m_sink.Flush();
-        if (m_reader.Stopped()) {
-            outcome.cancelled = true;
-            outcome.error = "stopped";
-        } else if (!m_reader.Error().empty()) {
-            outcome.refused = m_reader.Refused();
-            outcome.error = m_reader.Error();
+    InputOutcome Finish(bool inputWhole, std::string inputError) {
+        InputOutcome outcome;
+        if (inputWhole && m_unpack.Finish()) {
+            outcome.whole = true;
         } else if (!m_unpack.Error().empty()) {
             outcome.refused = m_unpack.TooLarge();
             outcome.error = m_unpack.Error();
-            // Where the guide itself broke off.
-            if (!outcome.refused && !m_reader.Finish())
-                outcome.error += "; " + m_reader.Error();
         } else {
             outcome.error = std::move(inputError);
         }
@@ -121,18 +122,21 @@ public:
     }
 
 private:
-    BatchSink m_sink;
-    XmltvReader m_reader;
+    BytesQueue& m_queue;
     Decompressor m_unpack;
 };
 
-ReadOutcome ReadFile(const std::string& path, const ImportOptions& options, BatchQueue& queue) {
+InputOutcome ReadFile(const std::string& path, const ImportOptions& options, BytesQueue& queue) {
     std::string error;
     FileReadStatus status = FileReadStatus::Read;
     FileDescriptor file = OpenRegularFileForReading(path, error, &status);
-    if (!file.Valid())
+    if (!file.Valid()) {
+        // Told with the guide's name by the caller.
+        if (error.starts_with(path + ": "))
+            error.erase(0, path.size() + 2);
         return {false, true, false, error};
-    Pipeline pipeline(queue, options);
+    }
+    Unpacking unpacking(queue, options);
     std::unique_ptr<char[]> buffer = std::make_unique<char[]>(kReadPiece);
     for (;;) {
         if (options.cancel && options.cancel->load())
@@ -141,35 +145,35 @@ ReadOutcome ReadFile(const std::string& path, const ImportOptions& options, Batc
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return pipeline.Finish(false, DescribeFileError(path, "read", errno));
+            return unpacking.Finish(false, DescribeFileError(path, "read", errno));
         if (n == 0)
-            return pipeline.Finish(true, {});
-        if (!pipeline.Feed({buffer.get(), static_cast<std::size_t>(n)}))
-            return pipeline.Finish(false, {});
+            return unpacking.Finish(true, {});
+        if (!unpacking.Feed({buffer.get(), static_cast<std::size_t>(n)}))
+            return unpacking.Finish(false, {});
     }
 }
 
-ReadOutcome ReadAddress(const std::string& url, const ImportOptions& options, BatchQueue& queue) {
-    Pipeline pipeline(queue, options);
+InputOutcome ReadAddress(const std::string& url, const ImportOptions& options, BytesQueue& queue) {
+    Unpacking unpacking(queue, options);
     HttpRequest request;
     request.url = url;
     request.maxBytes = options.maxUnpacked;
     request.stallTimeoutSeconds = options.stallTimeoutSeconds;
     request.cancel = options.cancel;
     bool fed = true;
-    request.onBodyChunk = [&](std::string_view chunk) { return fed = pipeline.Feed(chunk); };
+    request.onBodyChunk = [&](std::string_view chunk) { return fed = unpacking.Feed(chunk); };
     const HttpResponse response = Fetch(request);
     if (!fed)
-        return pipeline.Finish(false, {});
+        return unpacking.Finish(false, {});
     if (response.Ok())
-        return pipeline.Finish(true, {});
+        return unpacking.Finish(true, {});
     std::string reason =
         response.failure == HttpFailure::HttpError
             ? "the server answered " + std::to_string(response.httpStatus)
         : response.failure == HttpFailure::TooLarge
             ? "larger than " + std::to_string(options.maxUnpacked / (1024 * 1024)) + " MB, refused"
             : (response.detail.empty() ? "the download failed" : response.detail);
-    ReadOutcome outcome = pipeline.Finish(false, reason);
+    InputOutcome outcome = unpacking.Finish(false, reason);
     outcome.cancelled = response.failure == HttpFailure::Cancelled;
     // A download refused before its first byte leaves nothing worth keeping.
     outcome.refused =
@@ -177,14 +181,59 @@ ReadOutcome ReadAddress(const std::string& url, const ImportOptions& options, Ba
     return outcome;
 }
 
-// Joins the reading thread however the storing side ends.
-class ReadingThread {
+// The second stage: the unpacked bytes through the XML reader into batches.
+ReadOutcome Parse(BytesQueue& bytes, const InputOutcome& input, BatchQueue& batches,
+                  const ImportOptions& options) {
+    BatchSink sink(batches);
+    XmltvReader reader(sink, options.language, options.limits);
+    bool parsing = true;
+    while (auto piece = bytes.PopFull()) {
+        parsing = reader.Feed(piece->bytes);
+        bytes.Recycle(std::move(piece));
+        if (!parsing) {
+            bytes.Abort();  // the reading side stops at its next piece
+            break;
+        }
+    }
+    // Once the queue is closed, `input` is final.
+    ReadOutcome outcome;
+    if (parsing && input.whole) {
+        parsing = reader.Finish();
+        sink.Flush();
+        outcome.ok = parsing;
+        outcome.refused = reader.Refused();
+        outcome.error = reader.Error();
+        return outcome;
+    }
+    sink.Flush();
+    if (reader.Stopped()) {
+        outcome.cancelled = true;
+        outcome.error = "stopped";
+    } else if (!parsing) {
+        outcome.refused = reader.Refused();
+        outcome.error = reader.Error();
+    } else {
+        outcome.refused = input.refused;
+        outcome.cancelled = input.cancelled;
+        outcome.error = input.error;
+        // Where the guide itself broke off.
+        if (!input.refused && !input.cancelled && !reader.Finish())
+            outcome.error += "; " + reader.Error();
+    }
+    return outcome;
+}
+
+// Runs `work` on a thread of its own, joined however the caller leaves; `stop` makes a
+// thread still running give up first.
+class Stage {
 public:
-    ReadingThread(BatchQueue& queue, std::thread thread)
-        : m_queue(queue), m_thread(std::move(thread)) {}
-    ~ReadingThread() {
-        m_queue.Abort();
-        Join();
+    template <typename Work, typename Stop>
+    Stage(Work work, Stop stop) : m_stop(std::move(stop)), m_thread(std::move(work)) {}
+    ~Stage() {
+        if (m_thread.joinable()) {
+            m_stop();
+            m_thread.join();
+        }
     }
     void Join() {
         if (m_thread.joinable())
@@ -192,7 +241,7 @@ public:
     }
 
 private:
-    BatchQueue& m_queue;
+    std::function<void()> m_stop;
     std::thread m_thread;
 };
 
@@ -218,19 +267,34 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
     }
     const bool hadEarlier = import->HasEarlierCopy();
 
+    // Three stages on their own threads: unpacking, parsing, and storing here.
+    BytesQueue bytes(kPiecesInFlight);
     BatchQueue queue(kBatchesInFlight);
+    InputOutcome input;
     ReadOutcome read;
-    ReadingThread reading(queue, std::thread([&] {
-                              RunAtThreadEdge(
-                                  [&] {
-                                      read = IsGuideAddress(key) ? ReadAddress(key, options, queue)
-                                                                 : ReadFile(key, options, queue);
-                                  },
-                                  [&](std::string reason) {
-                                      read = {false, false, false, std::move(reason)};
-                                  });
-                              queue.Close();
-                          }));
+    Stage unpacking(
+        [&] {
+            RunAtThreadEdge(
+                [&] {
+                    input = IsGuideAddress(key) ? ReadAddress(key, options, bytes)
+                                                : ReadFile(key, options, bytes);
+                },
+                [&](std::string reason) {
+                    input = {false, false, false, std::move(reason)};
+                });
+            bytes.Close();
+        },
+        [&] { bytes.Abort(); });
+    Stage parsing(
+        [&] {
+            RunAtThreadEdge([&] { read = Parse(bytes, input, queue, options); },
+                            [&](std::string reason) {
+                                bytes.Abort();
+                                read = {false, false, false, std::move(reason)};
+                            });
+            queue.Close();
+        },
+        [&] { queue.Abort(); });
 
     std::uint64_t channels = 0;
     while (auto batch = queue.PopFull()) {
@@ -264,7 +328,8 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
             break;
         }
     }
-    reading.Join();
+    parsing.Join();
+    unpacking.Join();
 
     const auto fail = [&](std::string error) {
         import.reset();  // rolls back

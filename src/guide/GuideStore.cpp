@@ -302,7 +302,8 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
         std::filesystem::create_directories(path.parent_path(), ec);
     sqlite3* raw = nullptr;
     const int rc =
-        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(path.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     sqlite::DatabasePtr db(raw);
     if (rc != SQLITE_OK) {
         error = path.string() + ": " + (raw ? sqlite3_errmsg(raw) : "cannot open");
@@ -311,7 +312,8 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
     sqlite3_busy_timeout(db.get(), 60'000);
     // WAL: readers go on reading the old guide while a new one is written.
     const char* setup =
-        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
+        "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
+        "PRAGMA temp_store = MEMORY;"
         "PRAGMA journal_size_limit = 67108864; PRAGMA cache_size = -16384;"
         "CREATE TABLE IF NOT EXISTS guides(source TEXT PRIMARY KEY, generation INTEGER,"
         " channels INTEGER NOT NULL DEFAULT 0, programmes INTEGER NOT NULL DEFAULT 0,"

@@ -46,7 +46,7 @@ KeptSpan KeptAround(GuideTime now);
 
 // Every guide's programmes in one SQLite file. Each guide is replaced whole in one
 // transaction: a reader sees the old guide or the new one, never a mix, and a failed refresh
-// leaves the old one. Programmes are indexed by channel and start.
+// leaves the old one. Programmes are indexed by channel and start. One thread at a time.
 class GuideStore {
 public:
     static std::unique_ptr<GuideStore> Open(const std::filesystem::path& path, std::string& error);

@@ -58,6 +58,25 @@ void TrimPartialCharacter(std::string& text) {
         text.resize(i - 1);
 }
 
+bool IsSpecial(unsigned char c) { return c < 0x20 || c == 0x7F || c == 0xC2; }
+
+// Whether any of the eight bytes at `bytes` is a control, DEL or 0xC2 (which may start a C1
+// control), or a space followed by another (the ninth byte included): the text scan then
+// looks at them one by one. Reads nine bytes.
+bool HasSpecialByte(const char* bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    const std::uint64_t below20 = (word - kOnes * 0x20) & ~word & kHigh;
+    // Bytes equal to a space (a few false alarms above a true one only cost the slow look).
+    const std::uint64_t spaces = hasZero(word ^ (kOnes * 0x20));
+    return (below20 | hasZero(word ^ (kOnes * 0x7F)) | hasZero(word ^ (kOnes * 0xC2)) |
+            (spaces & (spaces >> 8))) != 0 ||
+           ((word >> 56) == 0x20 && bytes[8] == ' ');
+}
+
 const char* Attribute(const XML_Char** attributes, const char* name) {
     for (; attributes[0]; attributes += 2) {
         if (std::strcmp(attributes[0], name) == 0)
@@ -143,34 +162,69 @@ struct XmltvReader::State {
             TrimPartialCharacter(out);
     }
 
-    // White space and control characters as one space, none at either end; at most maxText.
+    // White space and control characters as one space, none at either end (the end is
+    // trimmed once the element closes); at most maxText bytes.
     void AppendText(const char* data, std::size_t length) {
-        std::string& out = scratch;
-        for (std::size_t i = 0; i < length; ++i) {
-            const auto c = static_cast<unsigned char>(data[i]);
-            bool blank = c <= 0x20 || c == 0x7F;
-            if (c == 0xC2 && i + 1 < length) {
-                const auto next = static_cast<unsigned char>(data[i + 1]);
-                if (next >= 0x80 && next <= 0x9F) {  // a C1 control
-                    blank = true;
-                    ++i;
-                }
-            }
-            if (blank) {
-                pendingSpace = !out.empty();
+        std::size_t i = 0;
+        while (i < length) {
+            // A run without controls: words and the single spaces between them go in at once.
+            std::size_t end = i;
+            while (end + 9 <= length && !HasSpecialByte(data + end))
+                end += 8;
+            while (end < length && !IsSpecial(static_cast<unsigned char>(data[end])) &&
+                   !(data[end] == ' ' && end + 1 < length && data[end + 1] == ' '))
+                ++end;
+            if (end > i) {
+                if (!AppendRun(data + i, end - i))
+                    return;
+                i = end;
                 continue;
             }
-            if (out.size() + (pendingSpace ? 1 : 0) >= limits.maxText) {
-                TrimPartialCharacter(out);
-                collecting = -2;  // full: the rest of this element is dropped
-                return;
+            const auto c = static_cast<unsigned char>(data[i]);
+            if (c == 0xC2 && i + 1 < length) {
+                const auto next = static_cast<unsigned char>(data[i + 1]);
+                if (next < 0x80 || next > 0x9F) {  // an ordinary two-byte character
+                    if (!AppendRun(data + i, 2))
+                        return;
+                    i += 2;
+                    continue;
+                }
+                ++i;  // a C1 control: blank like the rest
             }
-            if (pendingSpace) {
-                out.push_back(' ');
-                pendingSpace = false;
-            }
-            out.push_back(static_cast<char>(c));
+            pendingSpace = !scratch.empty();
+            ++i;
         }
+    }
+
+    // False once the text is full.
+    bool AppendRun(const char* run, std::size_t size) {
+        std::string& out = scratch;
+        const bool spaceBefore = out.empty() || out.back() == ' ';
+        if (run[0] == ' ' && (spaceBefore || pendingSpace)) {
+            // Would start with a space or make two: one byte at a time, rarely.
+            for (std::size_t k = 0; k < size; ++k) {
+                if (run[k] == ' ') {
+                    pendingSpace = !out.empty() && out.back() != ' ';
+                } else if (!AppendRun(run + k, 1)) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        const std::size_t space = pendingSpace && !spaceBefore ? 1 : 0;
+        pendingSpace = false;
+        if (out.size() + space + size > limits.maxText) {
+            if (out.size() + space < limits.maxText) {
+                out.append(space, ' ');
+                out.append(run, limits.maxText - out.size());
+            }
+            TrimPartialCharacter(out);
+            collecting = -2;  // full: the rest of this element is dropped
+            return false;
+        }
+        out.append(space, ' ');
+        out.append(run, size);
+        return true;
     }
 
     void StartElement(const XML_Char* name, const XML_Char** attributes) {
@@ -202,6 +256,9 @@ struct XmltvReader::State {
     }
 
     void StartCollecting(int kind, bool inLanguage) {
+        // Text is looked at only inside the elements kept: the white space between all the
+        // others never reaches a handler.
+        XML_SetCharacterDataHandler(parser.get(), OnText);
         collecting = kind;
         collectingInLanguage = inLanguage;
         scratch.clear();
@@ -222,11 +279,11 @@ struct XmltvReader::State {
         CopyCapped(channelId, channel ? channel : "");
         const auto startTime = start ? ParseGuideTime(start) : std::nullopt;
         const auto stopTime = stop ? ParseGuideTime(stop) : std::nullopt;
-        programmeValid = !channelId.empty() && startTime && (!stop || stopTime) &&
-                         (!stopTime || *stopTime > *startTime);
+        programmeValid = !channelId.empty() && startTime.has_value() && (!stop || stopTime);
         if (programmeValid) {
             programme.start = *startTime;
             programme.stop = stopTime;
+            programmeValid = !stopTime || *stopTime > programme.start;
         }
     }
 
@@ -252,8 +309,11 @@ struct XmltvReader::State {
     }
 
     void EndCollecting() {
+        XML_SetCharacterDataHandler(parser.get(), nullptr);
         const int kind = collecting == -2 ? lastKind : collecting;
         collecting = -1;
+        while (!scratch.empty() && scratch.back() == ' ')
+            scratch.pop_back();
         if (kind == kProgrammeTextCount) {
             if (names.size() <= nameCount)
                 names.emplace_back();
@@ -282,6 +342,14 @@ struct XmltvReader::State {
 
     // The kind being collected when the text was cut.
     int lastKind = -1;
+
+    static void OnText(void* user, const XML_Char* data, int length) {
+        State& state = *static_cast<State*>(user);
+        if (state.collecting >= 0) {
+            state.lastKind = state.collecting;
+            state.AppendText(data, static_cast<std::size_t>(length));
+        }
+    }
 };
 
 namespace {
@@ -323,13 +391,6 @@ XmltvReader::XmltvReader(GuideSink& sink, std::string language, ReaderLimits lim
             StateOf(user).StartElement(name, attributes);
         },
         [](void* user, const XML_Char*) { StateOf(user).EndElement(); });
-    XML_SetCharacterDataHandler(p, [](void* user, const XML_Char* data, int length) {
-        State& state = StateOf(user);
-        if (state.collecting >= 0) {
-            state.lastKind = state.collecting;
-            state.AppendText(data, static_cast<std::size_t>(length));
-        }
-    });
 }
 
 XmltvReader::~XmltvReader() = default;
