@@ -29,7 +29,7 @@ std::string ChannelId(int channel) {
 // Made once and kept: the same file serves every run and the comparison with xmllint.
 const std::filesystem::path& GeneratedGuide() {
     static const std::filesystem::path path = [] {
-        const std::filesystem::path file = "/tmp/quorvel-bench-guide-1000x1000.xml.gz";
+        const std::filesystem::path file = "/tmp/quorvel-bench-guide-1000x1000-v2.xml.gz";
         if (std::filesystem::exists(file))
             return file;
         const std::filesystem::path partial = file.string() + ".part";
@@ -59,7 +59,7 @@ const std::filesystem::path& GeneratedGuide() {
                           std::to_string(c) + "</title>\n";
                 buffer += "    <sub-title lang=\"en\">Episode " + std::to_string(random() % 200) +
                           "</sub-title>\n    <desc lang=\"en\">";
-                const int words = 25 + static_cast<int>(random() % 15);
+                const int words = 15 + static_cast<int>(random() % 12);
                 for (int w = 0; w < words; ++w) {
                     buffer += kWords[random() % std::size(kWords)];
                     buffer += w + 1 < words ? ' ' : '.';

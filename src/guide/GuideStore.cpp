@@ -1,6 +1,7 @@
 #include "guide/GuideStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -276,6 +277,18 @@ private:
 };
 
 }  // namespace
+
+std::filesystem::path DefaultGuideStorePath() {
+    std::filesystem::path cache;
+    // Relative values are to be ignored, as the base directory rules say.
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+        cache = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home == '/')
+        cache = std::filesystem::path(home) / ".cache";
+    else
+        cache = std::filesystem::temp_directory_path();
+    return cache / "quorvel" / "guide.sqlite";
+}
 
 KeptSpan KeptAround(GuideTime now) {
     return {now - 7 * kDay, now + 14 * kDay};

@@ -44,6 +44,10 @@ struct KeptSpan {
 };
 KeptSpan KeptAround(GuideTime now);
 
+// The store's usual place: quorvel/guide.sqlite in $XDG_CACHE_HOME (when absolute), else in
+// ~/.cache.
+std::filesystem::path DefaultGuideStorePath();
+
 // Every guide's programmes in one SQLite file. Each guide is replaced whole in one
 // transaction: a reader sees the old guide or the new one, never a mix, and a failed refresh
 // leaves the old one. Programmes are indexed by channel and start. One thread at a time.

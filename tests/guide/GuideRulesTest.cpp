@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "GuideTestFiles.h"
+#include "ScopedEnv.h"
 #include "guide/GuideTime.h"
 
 namespace quorvel::guide {
@@ -82,6 +83,14 @@ TEST(GuideRules, TimesTakeEveryFormOfTheRulesAndNothingElse) {
         EXPECT_EQ(FormatGuideTime(*time), std::string(expected) + " +0000");
         EXPECT_EQ(ParseGuideTime(FormatGuideTime(*time)), time);
     }
+}
+
+TEST(GuideRules, StoreLivesInTheCacheFolder) {
+    quorvel::test::ScopedEnv env("XDG_CACHE_HOME", "/cache/home");
+    env.Set("HOME", "/home/user");
+    EXPECT_EQ(DefaultGuideStorePath(), "/cache/home/quorvel/guide.sqlite");
+    env.Set("XDG_CACHE_HOME", "relative");
+    EXPECT_EQ(DefaultGuideStorePath(), "/home/user/.cache/quorvel/guide.sqlite");
 }
 
 }  // namespace
