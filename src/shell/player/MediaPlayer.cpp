@@ -103,10 +103,7 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
                 Q_UNUSED(path);
                 ShowRecording();
             });
-    connect(m_timeshift, &LiveTimeshift::Notice, this, [this](const QString& text) {
-        m_recordingProblem = text;
-        ShowRecording();
-    });
+    connect(m_timeshift, &LiveTimeshift::Notice, this, &MediaPlayer::showStatusMessage);
     connect(m_engine, &PlayerEngine::StageChanged, this, &MediaPlayer::RefreshPanel);
     connect(m_engine, &PlayerEngine::Reconnecting, this, &MediaPlayer::RefreshPanel);
     connect(&m_engine->Session(), &MpvSession::HasPictureChanged, this, &MediaPlayer::RefreshPanel);
