@@ -133,6 +133,8 @@ constexpr ProgramText kTexts[] = {
     {"MSG_PLAYLISTNAME", "Name:"},
     {"MSG_PLAYLISTFILESPLS", "Playlists (*.m3u *.m3u8 *.pls);;All files (*)"},
     {"MSG_PLAYLISTSNOTCHANGED", "The playlists could not be changed: %1"},
+    {"MSG_SEARCHTHISLIST", "This list"},
+    {"MSG_SEARCHEVERYTHING", "Everything"},
 };
 
 }  // namespace

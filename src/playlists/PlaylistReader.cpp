@@ -232,6 +232,12 @@ void ReadPlsChannels(std::string_view bytes, Playlist& playlist) {
     channels.reserve(order.size());
     for (const std::size_t i : order) {
         PlaylistChannel& channel = playlist.channels[i];
+        const AddressSuffix suffix = SplitAddressSuffix(channel.address);
+        if (suffix.userAgent)
+            SetHeader(channel.userAgent, *suffix.userAgent, playlist);
+        if (suffix.referrer)
+            SetHeader(channel.referrer, *suffix.referrer, playlist);
+        channel.address = std::string(suffix.address);
         if (channel.address.empty() || HasControlCharacter(channel.address)) {
             ++playlist.entriesWithoutAddress;
             continue;

@@ -91,9 +91,10 @@ TEST(PlaylistReaderTest, EachRuleOfWhatAChannelKeeps) {
         {"PLS: titles and files matched by number in any order; a title without a file left "
          "out",
          "x.pls",
-         "[playlist]\nTitle2=Two\nFile1=http://s/1\nfile2=http://s/2\nTitle9=None\n"
+         "[playlist]\nTitle2=Two\nFile1=http://s/1\nfile2=http://s/2|User-Agent=P\nTitle9=None\n"
          "NumberOfEntries=2\n",
-         Line({"http://s/1", "http://s/1"}) + Line({"Two", "http://s/2"})},
+         Line({"http://s/1", "http://s/1"}) +
+             Line({"Two", "http://s/2", "", "", "", "", "", "", "", "", "", "", "P"})},
         {"a plain list named .m3u8", "list.m3u8", "# comment\nhttp://s/1\n",
          Line({"http://s/1", "http://s/1"})},
         {"a web page under a playlist's name is not one", "a.m3u",

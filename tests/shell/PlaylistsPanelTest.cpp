@@ -65,6 +65,22 @@ TEST(PlaylistsPanel, OpenedPlaylistShowsItsChannelsPlaysTheFirstAndItsFavoritesO
     form->ListView1->Rows().Select(1);
     form->cmdFav_Click();
 
+    // "Everything": the catalogue's categories and every playlist, each row saying where it
+    // comes from; "This list" brings back what was listed.
+    panel.cboSearchScope_Click(1);
+    std::vector<std::string> everywhere;
+    for (int i = 1; i <= form->ListView1->Rows().Count(); ++i) {
+        const ListRow& row = form->ListView1->Rows().At(i);
+        everywhere.push_back(row.text + "@" + row.SubItem(1));
+    }
+    EXPECT_EQ(everywhere,
+              (std::vector<std::string>{"Zeta TV@TV", "Kanali 7 \xE2\x93\x88@my list.m3u",
+                                        "Radio@my list.m3u"}));
+    EXPECT_FALSE(form->Combo1->isEnabled());
+    panel.cboSearchScope_Click(0);
+    EXPECT_EQ(Names(form->ListView1->Rows()), (std::vector<std::string>{"Kanali 7 \xE2\x93\x88"}));
+    EXPECT_TRUE(form->Combo1->isEnabled());
+
     // Another category takes the list and the type box back.
     form->cmdTV->click();
     EXPECT_FALSE(panel.cboPlaylist->isVisibleTo(form.get()));

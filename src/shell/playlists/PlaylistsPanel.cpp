@@ -1,6 +1,8 @@
 #include "shell/playlists/PlaylistsPanel.h"
 
 #include "appearance/ProductInfo.h"
+#include "appearance/ProgramFiles.h"
+#include "catalogue/ChannelList.h"
 #include "files/TextCase.h"
 #include "net/HttpRequest.h"
 #include "playback/AddressPolicy.h"
@@ -23,7 +25,9 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -120,6 +124,21 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder)
                              TwipsToPixels(315));
     cboPlaylist->hide();
 
+    // The search box gets the scope choice beside it.
+    if (auto* search = form->findChild<QLineEdit*>(QStringLiteral("txtSearch1"))) {
+        auto* bar = new QWidget;
+        auto* row = new QHBoxLayout(bar);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(2);
+        cboSearchScope = new QComboBox(bar);
+        cboSearchScope->setObjectName(QStringLiteral("cboSearchScope"));
+        cboSearchScope->addItems({QString(), QString()});
+        row->addWidget(search, 1);
+        row->addWidget(cboSearchScope);
+        form->ListView1->SetTopWidget(bar);
+        connect(cboSearchScope, &QComboBox::activated, this, &PlaylistsPanel::cboSearchScope_Click);
+    }
+
     mnuOpenAddress = new QAction(this);
     mnuOpenAddress->setObjectName(QStringLiteral("mnuOpenAddress"));
     mnuOpenAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -189,9 +208,66 @@ void PlaylistsPanel::RetranslateUi() {
     mnuCatPlaylists->setText(tr("Playlists"));
     if (cboPlaylist->count() > 0)
         cboPlaylist->setItemText(0, tr("All Playlists"));
+    if (cboSearchScope) {
+        cboSearchScope->setItemText(0, tr("This list"));
+        cboSearchScope->setItemText(1, tr("Everything"));
+    }
+}
+
+void PlaylistsPanel::cboSearchScope_Click(int index) {
+    if (cboSearchScope && cboSearchScope->currentIndex() != index)
+        cboSearchScope->setCurrentIndex(index);
+    if (index == 1) {
+        ShowEverything();
+        return;
+    }
+    if (!m_everything)
+        return;
+    ResetScope();
+    // The list the search narrowed before comes back.
+    if (m_shown) {
+        FillRows();
+    } else {
+        m_form->State.RefreshLanguageList = true;
+        m_form->LoadChannelList();
+    }
+}
+
+void PlaylistsPanel::ResetScope() {
+    m_everything = false;
+    m_form->Combo1->setEnabled(true);
+    cboPlaylist->setEnabled(true);
+    if (cboSearchScope)
+        cboSearchScope->setCurrentIndex(0);
+}
+
+void PlaylistsPanel::ShowEverything() {
+    m_everything = true;
+    m_form->Combo1->setEnabled(false);
+    cboPlaylist->setEnabled(false);
+    // Every category the window offers, all languages, then every playlist.
+    ListRows everything;
+    std::vector<ListRow> rows;
+    for (const char* category : {"TV", "Radio", "Video"}) {
+        BrowsingState state{category, "All", false};
+        ComboBoxState unused;
+        LoadChannelList(ProgramFileToRead("Data.txt"), state, everything, unused,
+                        [](const std::string&) {});
+        for (int i = 1; i <= everything.Count(); ++i)
+            rows.push_back(everything.At(i));
+    }
+    for (const Entry& entry : m_entries) {
+        for (const PlaylistChannel& channel : entry.playlist->channels)
+            rows.push_back(PlaylistChannelRow(channel, entry.name));
+    }
+    ListRows& list = m_form->ListView1->Rows();
+    list.Clear();
+    list.AddRows(std::move(rows));
 }
 
 void PlaylistsPanel::cmdPlaylists_Click() {
+    if (m_everything)
+        ResetScope();
     for (QGroupBox* frame : {m_form->Frame1, m_form->Frame3, m_form->Frame4})
         frame->setVisible(frame == m_form->Frame1);
     m_shown = true;
@@ -212,6 +288,8 @@ void PlaylistsPanel::cmdPlaylists_Click() {
 }
 
 void PlaylistsPanel::Leave() {
+    if (m_everything)
+        ResetScope();
     if (!m_shown)
         return;
     m_shown = false;
@@ -314,7 +392,9 @@ void PlaylistsPanel::Reload() {
             Remember(entry.playlist);
         if (!errors->empty())
             tell(QString::fromStdString(errors->front()));
-        if (m_shown)
+        if (m_everything)
+            ShowEverything();
+        else if (m_shown)
             cmdPlaylists_Click();
         Q_EMIT Loaded();
         if (m_reloadAgain) {

@@ -43,6 +43,9 @@ public:
     QAction* mnuOpenFile = nullptr;
     QAction* mnuPlaylists = nullptr;
     QAction* mnuCatPlaylists = nullptr;
+    // Beside the channel list's search box: "This list" or "Everything", every category of
+    // the catalogue and every playlist at once, each row saying where it comes from.
+    QComboBox* cboSearchScope = nullptr;
 
     // Shows the playlists' channels in the channel list.
     void cmdPlaylists_Click();
@@ -52,6 +55,8 @@ public:
     // A stream or media file plays; a playlist (file or address) is read, shown for this run
     // and its first channel plays.
     void Open(const QString& addressOrFile);
+    // The search scope's choice: 0 this list, 1 everything.
+    void cboSearchScope_Click(int index);
     // Rereads the stored playlists (after a change in the store) and shows them.
     void Reload();
     // Refreshes, one after the other, every address playlist whose interval has passed.
@@ -93,6 +98,8 @@ private:
     void OpenPlaylist(const QString& source);
     void Play(const PlaylistChannel& channel);
     void RetranslateUi();
+    void ShowEverything();
+    void ResetScope();
 
     Form1* m_form;
     PlaylistStore m_store;
@@ -100,6 +107,7 @@ private:
     // The user agent and referrer of each address of the playlists read.
     std::unordered_map<std::string, std::pair<std::string, std::string>> m_headers;
     bool m_shown = false;
+    bool m_everything = false;
     QPointer<QThread> m_loading;
     bool m_reloadAgain = false;
     std::vector<std::uint64_t> m_dueQueue;
