@@ -21,6 +21,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -105,6 +106,11 @@ MediaPlayer::MediaPlayer(QWidget* parent, const SessionOptions& options)
             });
     connect(m_timeshift, &LiveTimeshift::Notice, this, &MediaPlayer::showStatusMessage);
     connect(m_engine, &PlayerEngine::StageChanged, this, &MediaPlayer::RefreshPanel);
+    // A box about the last channel says nothing of the one that plays now.
+    connect(m_engine, &PlayerEngine::Started, this, [this] {
+        if (QMessageBox* box = m_errorDialog.Box())
+            box->close();
+    });
     connect(m_engine, &PlayerEngine::Reconnecting, this, &MediaPlayer::RefreshPanel);
     connect(&m_engine->Session(), &MpvSession::HasPictureChanged, this, &MediaPlayer::RefreshPanel);
     connect(&m_engine->Session(), &MpvSession::SoundUnavailableChanged, this,
@@ -524,9 +530,13 @@ void MediaPlayer::setFullScreen(bool on) {
         if (m_menuBarShown)
             menuBar->setVisible(false);
         m_controls->setVisible(false);
+        // Without the menu bar the window's content moves up: cover it where it lands.
+        if (QLayout* layout = top->layout())
+            layout->activate();
         top->showFullScreen();
         raise();
         CoverWindow();
+        QTimer::singleShot(0, this, &MediaPlayer::CoverWindow);
         setFocus();
     } else {
         top->removeEventFilter(this);

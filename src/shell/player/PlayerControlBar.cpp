@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -107,6 +108,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_seek = new QSlider(Qt::Horizontal, this);
     m_seek->setObjectName(QStringLiteral("seek"));
     m_seek->setEnabled(false);
+    m_seek->setMinimumWidth(60);
     m_seek->setFocusPolicy(Qt::NoFocus);
     m_elapsed = new QLabel(FormatTime(0), this);
     m_total = new QLabel(FormatTime(0), this);
@@ -136,7 +138,10 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setTextFormat(Qt::PlainText);
+    // A long file name is cut rather than pushing the seek bar and the volume away.
+    m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_message->setVisible(false);
+    m_message->installEventFilter(this);
     m_openFolder = MakeButton(this, QString());
     m_openFolder->setObjectName(QStringLiteral("openFolder"));
     m_openFolder->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -154,6 +159,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_volume->setRange(0, 100);
     m_volume->setValue(m_session.Volume());
     m_volume->setMaximumWidth(80);
+    m_volume->setMinimumWidth(50);
     m_volume->setFocusPolicy(Qt::NoFocus);
     m_volume->setToolTip(PlainToolTip(tr("Volume")));
     m_mute = MakeButton(this, tr("Mute"));
@@ -173,7 +179,7 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_title, 1);
     layout->addWidget(m_record);
     layout->addWidget(m_recording);
-    layout->addWidget(m_message);
+    layout->addWidget(m_message, 3);
     layout->addWidget(m_openFolder);
     layout->addWidget(m_sleep);
     layout->addWidget(m_mute);
@@ -388,11 +394,13 @@ void PlayerControlBar::ShowStatus(const QString& status) {
 }
 
 void PlayerControlBar::ShowMessage(const QString& text) {
-    SetPlainText(*m_message, text);
+    m_messageText = CappedText(text);
+    ElideMessage();
     m_message->setToolTip(PlainToolTip(text));
     m_message->setVisible(!text.isEmpty());
     m_openFolder->setVisible(false);
     m_messageTimer->start(kMessageMs);
+    RefreshTitle();
 }
 
 void PlayerControlBar::ShowSaved(const QString& file) {
@@ -403,12 +411,26 @@ void PlayerControlBar::ShowSaved(const QString& file) {
     m_messageTimer->start(kSavedMs);
 }
 
+void PlayerControlBar::ElideMessage() {
+    // Cut in the middle where the bar is narrow: a file name's start and end tell it apart.
+    const QString shown = m_message->fontMetrics().elidedText(m_messageText, Qt::ElideMiddle,
+                                                              std::max(1, m_message->width()));
+    SetPlainText(*m_message, m_message->width() > 0 ? shown : m_messageText);
+}
+
+bool PlayerControlBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_message && event->type() == QEvent::Resize)
+        ElideMessage();
+    return QWidget::eventFilter(watched, event);
+}
+
 void PlayerControlBar::HideMessage() {
     // Keyboard focus on the button that goes would otherwise be lost.
     if (m_openFolder->hasFocus())
         m_record->setFocus();
     m_message->setVisible(false);
     m_openFolder->setVisible(false);
+    RefreshTitle();
 }
 
 void PlayerControlBar::ShowRecording(bool recording, bool possible, const QString& status,
@@ -432,7 +454,16 @@ void PlayerControlBar::RefreshTitle() {
                                              : m_nowPlaying;
     SetPlainText(*m_title, text);
     m_title->setToolTip(PlainToolTip(text));
-    m_title->setVisible(!text.isEmpty());
+    // A message (a saved recording) takes the title's place for the while it shows.
+    const bool title = !text.isEmpty() && m_message->isHidden();
+    // While it connects there is nothing to seek in: what it waits for takes the room.
+    const bool seek = m_status.isEmpty() || m_session.IsPlaying();
+    if (title == m_title->isHidden() || seek == m_seek->isHidden()) {
+        m_title->setVisible(title);
+        m_seek->setVisible(seek);
+        // Laid out now: the text is readable from the moment it is set.
+        layout()->activate();
+    }
 }
 
 void PlayerControlBar::ShowPaused(bool paused) {

@@ -71,12 +71,14 @@ Q_SIGNALS:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void KeepTextReadable();
     QIcon BarIcon(int standardPixmap) const;
     void ShowLiveState(bool atLive);
     void HideMessage();
+    void ElideMessage();
     void ShowPosition(double seconds);
     void ShowDuration(double seconds);
     void ShowPaused(bool paused);
@@ -108,6 +110,8 @@ private:
     QTimer* m_messageTimer = nullptr;
     QString m_nowPlaying;
     QString m_status;
+    // The message whole; the label shows it cut to its width.
+    QString m_messageText;
     bool m_reconnecting = false;
     // Icons and the focus frame take this colour: the style's own are dark on the black bar.
     QColor m_foreground = Qt::white;
