@@ -23,6 +23,9 @@ class MpvSession;
 // still holds of the last kBackSeconds before the press. A recording ends with a complete
 // file when it is stopped, when the stream ends, fails or changes, and when the recorder goes.
 // A write that fails (full disk, size limit) ends it with the reason; playback goes on.
+// The engine (libmpv 0.35) keeps the 104-byte packet struct of every packet it writes to a
+// recording until the program ends, whether the dump has an end or is stopped: about 0.3 MB
+// a recorded minute of radio, 0.5 MB of television (bench_ui_player_cpu, RecordingMemory).
 class StreamRecorder : public QObject {
     Q_OBJECT
 public:
