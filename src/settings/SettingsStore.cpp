@@ -117,6 +117,46 @@ bool SaveSetting(std::string_view appName, std::string_view section, std::string
     return registry.SetValue(handle.Get(), key, reg::kRegSz, WithZero(value)) == reg::kErrorSuccess;
 }
 
+std::vector<std::pair<std::string, std::string>> GetAllSettings(std::string_view appName,
+                                                                std::string_view section) try {
+    std::vector<std::pair<std::string, std::string>> values;
+    if (TrimBlanks(appName).empty() || TrimBlanks(section).empty())
+        return values;
+    KeyHandle handle;
+    Registry& registry = Registry::Process();
+    if (registry.OpenKey(reg::kHkeyCurrentUser, UserSettingsPath(appName, section),
+                         reg::Access::Read, handle.Out()) != reg::kErrorSuccess) {
+        return values;
+    }
+    std::string name;
+    std::uint32_t type = 0;
+    std::string data;
+    for (std::uint32_t index = 0;
+         registry.EnumValue(handle.Get(), index, name, type, data) == reg::kErrorSuccess; ++index) {
+        if (type == reg::kRegSz)
+            values.emplace_back(name, TextOf(data));
+    }
+    return values;
+} catch (const std::exception&) {
+    return {};
+}
+
+bool DeleteSetting(std::string_view appName, std::string_view section, std::string_view key) {
+    if (TrimBlanks(appName).empty() || TrimBlanks(section).empty() || key.empty())
+        return false;
+    KeyHandle handle;
+    Registry& registry = Registry::Process();
+    const reg::Status opened =
+        registry.OpenKey(reg::kHkeyCurrentUser, UserSettingsPath(appName, section),
+                         reg::Access::Write, handle.Out());
+    if (opened == reg::kErrorFileNotFound)
+        return true;
+    if (opened != reg::kErrorSuccess)
+        return false;
+    const reg::Status status = registry.DeleteValue(handle.Get(), key);
+    return status == reg::kErrorSuccess || status == reg::kErrorFileNotFound;
+}
+
 std::string GetMachineSetting(std::string_view appName, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
     if (TrimBlanks(appName).empty()) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -14,6 +15,13 @@ std::string GetSetting(std::string_view appName, std::string_view section, std::
 // False when the value could not be stored.
 bool SaveSetting(std::string_view appName, std::string_view section, std::string_view key,
                  std::string_view value);
+
+// Every text value of the section as (key, value), in the order first stored; values of
+// another type are left out. Empty when the section is missing or cannot be read.
+std::vector<std::pair<std::string, std::string>> GetAllSettings(std::string_view appName,
+                                                                std::string_view section);
+// False when the value could not be removed; a value that is not there counts as removed.
+bool DeleteSetting(std::string_view appName, std::string_view section, std::string_view key);
 
 // Machine-wide settings, REG_SZ values in HKEY_LOCAL_MACHINE\SOFTWARE\<company>\<app>\<section>.
 // A missing key or value gives the default; anything else wrong raises SettingsError.
