@@ -5,37 +5,29 @@
 namespace quorvel {
 namespace {
 
-// What a sequence at the start of `s` decodes to, straight from the table of RFC 3629: the
-// first n bytes carry a code point in n's range, surrogates excepted; 0 when none does.
+// RFC 3629's table: the lead byte's high bits give the length, every further byte is
+// 10xxxxxx, and the value lies in its length's range, surrogates excepted; 0 when not so.
 std::size_t ReferenceDecode(std::string_view s, char32_t& code) {
-    struct Form {
-        unsigned leadMask, leadBits;
-        char32_t low, high;
-    };
-    static constexpr Form kForms[] = {{0x80, 0x00, 0, 0x7F},
-                                      {0xE0, 0xC0, 0x80, 0x7FF},
-                                      {0xF0, 0xE0, 0x800, 0xFFFF},
-                                      {0xF8, 0xF0, 0x10000, 0x10FFFF}};
-    for (std::size_t n = 1; n <= 4 && n <= s.size(); ++n) {
-        const Form& form = kForms[n - 1];
-        const auto lead = static_cast<unsigned char>(s[0]);
-        if ((lead & form.leadMask) != form.leadBits)
-            continue;
-        char32_t value = lead & ~form.leadMask & 0xFF;
-        bool continued = true;
-        for (std::size_t i = 1; i < n; ++i) {
-            const auto next = static_cast<unsigned char>(s[i]);
-            continued = continued && (next & 0xC0) == 0x80;
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (continued && value >= form.low && value <= form.high &&
-            !(value >= 0xD800 && value <= 0xDFFF)) {
-            code = value;
-            return n;
-        }
+    static constexpr char32_t kLowest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const auto lead = static_cast<unsigned char>(s[0]);
+    const std::size_t n = lead < 0x80   ? 1
+                          : lead < 0xC0 ? 0
+                          : lead < 0xE0 ? 2
+                          : lead < 0xF0 ? 3
+                          : lead < 0xF8 ? 4
+                                        : 0;
+    if (n == 0 || s.size() < n)
         return 0;
+    char32_t value = n == 1 ? lead : lead & (0x7F >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((s[i] & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (s[i] & 0x3F);
     }
-    return 0;
+    if (value < kLowest[n] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    code = value;
+    return n;
 }
 
 bool ReferenceValid(std::string_view s) {

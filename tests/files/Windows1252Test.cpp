@@ -19,14 +19,6 @@ TEST(Windows1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
     EXPECT_EQ(Utf8ToWindows1252(utf8), all);
 }
 
-TEST(Windows1252, MapsTheCodePagesOwnCharacters) {
-    EXPECT_EQ(Windows1252ToUtf8("\x80"), "\u20AC");
-    EXPECT_EQ(Windows1252ToUtf8("caf\xE9"), "caf\u00E9");
-    EXPECT_EQ(Windows1252ToUtf8("\x9F"), "\u0178");
-    // Undefined bytes become the C1 control of the same number, as on Windows.
-    EXPECT_EQ(Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
-}
-
 // Texts are converted sixteen bytes at a time: wherever the accents fall, and however the
 // length splits into steps, a text converts as its bytes do one by one, and a byte asked to
 // be swapped (a separator for TAB) is swapped wherever it falls.

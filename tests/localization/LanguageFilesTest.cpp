@@ -1,5 +1,6 @@
 #include "LocalizationStoreFixture.h"
 #include "localization/LanguageFiles.h"
+#include "localization/LocalizationFormat.h"
 
 #include <gmock/gmock.h>
 
@@ -24,6 +25,12 @@ TEST_F(LanguageFiles, ListsEveryNamedGroupOfTheTextFile) {
     dir.Write("Localization.txt",
               "<LANGUAGE_GROUP><LANGUAGE_NAME>Español</LANGUAGE_NAME></LANGUAGE_GROUP>");
     EXPECT_THAT(LanguageNamesOfTxt(), ElementsAre("Español"));
+    // Read up to the cap, and not at all past it.
+    const std::string group = "<LANGUAGE_GROUP><LANGUAGE_NAME>X</LANGUAGE_NAME></LANGUAGE_GROUP>";
+    for (const std::size_t size : {kMaxLocalizationFileBytes, kMaxLocalizationFileBytes + 1}) {
+        dir.Write("Localization.txt", group + std::string(size - group.size(), ' '));
+        EXPECT_EQ(LanguageNamesOfTxt().size(), size == kMaxLocalizationFileBytes ? 1u : 0u);
+    }
 }
 
 TEST_F(LanguageFiles, DownloadIsKeptOnlyWhenItHoldsTranslationItems) {

@@ -34,6 +34,16 @@ TEST_F(Store, ReadsTagsInAnyLetterCaseAndTakesItemTextsWhole) {
     EXPECT_EQ(store.LookupItem("OPEN_ONLY"), "");
     EXPECT_EQ(store.LookupItem("WEB"), "Visit acme.example for Streamora");
     EXPECT_EQ(gLanguageName, "DEUTSCH");
+
+    // Read up to the cap, and not at all past it.
+    const std::string xml = dir.Read("Localization.xml");
+    for (const std::size_t size : {kMaxLocalizationFileBytes, kMaxLocalizationFileBytes + 1}) {
+        dir.Write("Localization.xml", xml + std::string(size - xml.size(), ' '));
+        clsLanguages other;
+        other.LoadLanguage("Deutsch");
+        EXPECT_EQ(other.LookupItem("FORM1_CMDTV"),
+                  size == kMaxLocalizationFileBytes ? "Fernsehen" : "");
+    }
 }
 
 TEST_F(Store, DamagedGroupsNeitherCrashNorHideTheRequestedLanguage) {

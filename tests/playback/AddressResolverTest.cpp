@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LocalHttpServer.h"
+#include "TempDir.h"
 
 namespace quorvel {
 namespace {
@@ -39,6 +40,18 @@ TEST(AddressResolver, PlaylistsNestAsDeepAsAllowed) {
         if (!result.failed) {
             EXPECT_EQ(result.play, std::vector<std::string>{server.Url("/live")});
         }
+    }
+}
+
+// A local playlist is read up to 1 MB; a larger one goes to the engine as it is.
+TEST(AddressResolver, LocalPlaylistsAreReadUpToTheCap) {
+    test::TempDir dir;
+    const std::string asx = "<ASX version=\"3.0\"><Entry><Ref href=\"http://x/a\"/></Entry></ASX>";
+    for (const std::size_t size : {std::size_t{1} << 20, (std::size_t{1} << 20) + 1}) {
+        const auto path = dir.Write("list.asx", asx + std::string(size - asx.size(), ' '));
+        const Resolution result = AddressResolver(60'000, nullptr).Resolve(path.string());
+        EXPECT_EQ(result.play,
+                  std::vector<std::string>{size == 1u << 20 ? "http://x/a" : path.string()});
     }
 }
 

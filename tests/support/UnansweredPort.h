@@ -8,45 +8,38 @@
 
 namespace quorvel::test {
 
-// A port on 127.0.0.1 where a connection never completes: the socket listens, but its
-// queue is full and nobody accepts, so the kernel drops every further SYN. A client then
-// waits for its connect timeout, which is how an unreachable host looks (a closed port
-// answers at once with "refused" instead).
+// A port on 127.0.0.1 where a connection never completes: it listens, but its queue is full
+// and nobody accepts, so the kernel drops every further SYN and a client waits for its
+// connect timeout, as for an unreachable host (a closed port is refused at once instead).
 class UnansweredPort {
 public:
     UnansweredPort() {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof(address);
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        ::listen(m_listen, 0);
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+        auto* any = reinterpret_cast<sockaddr*>(&address);
+        ::bind(m_fds[0], any, length);
+        ::listen(m_fds[0], 0);
+        ::getsockname(m_fds[0], any, &length);
         m_port = ntohs(address.sin_port);
-        // A queue of length 0 holds one connection; these fill it, whichever of them the
-        // kernel lets in.
-        for (int& filler : m_fillers) {
-            filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        // A queue of length 0 holds one connection: these fill it.
+        for (int i = 1; i < 3; ++i) {
+            m_fds[i] = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            ::connect(m_fds[i], any, length);
         }
     }
     ~UnansweredPort() {
-        for (const int filler : m_fillers)
-            ::close(filler);
-        ::close(m_listen);
+        for (const int fd : m_fds)
+            ::close(fd);
     }
     UnansweredPort(const UnansweredPort&) = delete;
     UnansweredPort& operator=(const UnansweredPort&) = delete;
 
-    int Port() const { return m_port; }
-    std::string Url(const std::string& scheme = "http") const {
-        return scheme + "://127.0.0.1:" + std::to_string(m_port) + "/";
-    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
 
 private:
-    int m_listen = -1;
-    int m_fillers[2] = {-1, -1};
+    int m_fds[3] = {::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), -1, -1};
     int m_port = 0;
 };
 
