@@ -1,6 +1,10 @@
 #include "guide/GuideStore.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <limits>
 #include <unordered_map>
@@ -44,6 +48,36 @@ sqlite::StatementPtr Prepare(sqlite3* db, const std::string& sql) {
     return sqlite::StatementPtr(stmt);
 }
 
+// Drops one generation's tables and its mark, inside the transaction open or in one of its own.
+bool DropGeneration(sqlite3* db, std::int64_t generation) {
+    const std::string g = std::to_string(generation);
+    const std::string sql = "DROP TABLE IF EXISTS p" + g + "; DROP TABLE IF EXISTS c" + g +
+                            "; DROP TABLE IF EXISTS n" + g +
+                            "; DELETE FROM generations WHERE id = " + g + ";";
+    if (sqlite3_get_autocommit(db) == 0)
+        return sqlite::Execute(db, sql.c_str()) == SQLITE_OK;
+    const std::string wrapped = "BEGIN IMMEDIATE;" + sql + "COMMIT;";
+    if (sqlite::Execute(db, wrapped.c_str()) == SQLITE_OK)
+        return true;
+    sqlite::Execute(db, "ROLLBACK");
+    return false;
+}
+
+// Copies left half-written by a process that ended before finishing them.
+void DropOrphans(sqlite3* db) {
+    Statement orphans(db,
+                      "SELECT id, owner FROM generations WHERE id NOT IN"
+                      " (SELECT generation FROM guides WHERE generation IS NOT NULL)");
+    std::vector<std::int64_t> dead;
+    while (orphans.Step() == SQLITE_ROW) {
+        const auto owner = static_cast<pid_t>(orphans.Int(1));
+        if (owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH)
+            dead.push_back(orphans.Int(0));
+    }
+    for (const std::int64_t generation : dead)
+        DropGeneration(db, generation);
+}
+
 StoredProgramme ReadProgramme(sqlite3_stmt* stmt, bool allTexts) {
     StoredProgramme programme;
     programme.start = sqlite3_column_int64(stmt, 0);
@@ -57,24 +91,26 @@ StoredProgramme ReadProgramme(sqlite3_stmt* stmt, bool allTexts) {
     return programme;
 }
 
+// A guide's new copy goes into tables of its own generation, which no reader looks at until
+// one short transaction points the guide at them and drops the old ones. The rows are
+// committed in pieces as they come, so the log is copied into the store while the guide is
+// still being read, not all at the end.
 class StoreImport final : public GuideStore::Import {
 public:
     StoreImport(sqlite3* db, std::string source, GuideTime now)
-        : m_db(db),
-          m_source(std::move(source)),
-          m_span(KeptAround(now)),
-          m_now(now),
-          m_transaction(db, sqlite::ScopedTransaction::Kind::Write) {
-        if (!m_transaction.Active()) {
-            m_error = Message(db, "the guide store is busy");
-            return;
-        }
+        : m_db(db), m_source(std::move(source)), m_span(KeptAround(now)), m_now(now) {
         Statement find(db, "SELECT coalesce(generation, 0) FROM guides WHERE source = ?1");
         find.Start().Bind(1, m_source);
         if (find.Step() == SQLITE_ROW)
-            m_old = find.Int(0);
-        Statement next(db, "SELECT coalesce(max(generation), 0) + 1 FROM guides");
-        m_generation = next.Step() == SQLITE_ROW ? next.Int(0) : 1;
+            m_hadEarlier = find.Int(0) != 0;
+        sqlite::ScopedTransaction reserve(db, sqlite::ScopedTransaction::Kind::Write);
+        Statement mark(db, "INSERT INTO generations(owner) VALUES(?1)");
+        mark.Start().Bind(1, static_cast<std::int64_t>(::getpid()));
+        if (!reserve.Active() || mark.Step() != SQLITE_DONE) {
+            m_error = Message(db, "the guide store is busy");
+            return;
+        }
+        m_generation = sqlite3_last_insert_rowid(db);
         const std::string c = Table('c', m_generation);
         const std::string n = Table('n', m_generation);
         const std::string p = Table('p', m_generation);
@@ -87,9 +123,11 @@ public:
             "CREATE TABLE " +
             p +
             "(channel INTEGER NOT NULL, start INTEGER NOT NULL, stop INTEGER, title TEXT,"
-            " subtitle TEXT, description TEXT, category TEXT)";
-        if (sqlite::Execute(db, create.c_str()) != SQLITE_OK) {
+            " subtitle TEXT, description TEXT, category TEXT);"
+            "CREATE INDEX " + p + "_at ON " + p + "(channel, start);";
+        if (sqlite::Execute(db, create.c_str()) != SQLITE_OK || reserve.Commit() != SQLITE_OK) {
             m_error = Message(db, "the guide store could not be written");
+            m_generation = 0;
             return;
         }
         m_insertProgramme = Prepare(db, "INSERT INTO " + p + " VALUES(?1,?2,?3,?4,?5,?6,?7)");
@@ -98,9 +136,23 @@ public:
         m_insertName = Prepare(db, "INSERT INTO " + n + " VALUES(?1,?2)");
         if (!m_insertProgramme || !m_insertChannel || !m_declare || !m_insertName)
             m_error = Message(db, "the guide store could not be written");
+        else
+            BeginPiece();
     }
 
-    bool HasEarlierCopy() const override { return m_old != 0; }
+    ~StoreImport() override {
+        // Not put in place: its tables go.
+        m_insertProgramme.reset();
+        m_insertChannel.reset();
+        m_declare.reset();
+        m_insertName.reset();
+        if (m_inPiece)
+            sqlite::Execute(m_db, "ROLLBACK");
+        if (m_generation != 0 && !m_committed)
+            DropGeneration(m_db, m_generation);
+    }
+
+    bool HasEarlierCopy() const override { return m_hadEarlier; }
     const std::string& Error() const override { return m_error; }
     std::uint64_t Programmes() const override { return m_programmes; }
 
@@ -159,6 +211,8 @@ public:
             BindText(insert, 4 + kind, texts[kind]);
         Step(insert);
         ++m_programmes;
+        if (++m_inThisPiece >= kPieceRows)
+            NextPiece();
         return m_error.empty();
     }
 
@@ -169,7 +223,7 @@ public:
         const std::string n = Table('n', m_generation);
         const std::string p = Table('p', m_generation);
         // Made once every row is in: far quicker than keeping it up to date row by row.
-        std::string work = "CREATE INDEX " + p + "_at ON " + p + "(channel, start);";
+        std::string work;
         if (m_withoutStop > 0) {
             // A programme without stop ends where the next of its channel starts (by start,
             // then file order); the last of a channel has none and goes.
@@ -185,10 +239,6 @@ public:
                     " OR start >= " + std::to_string(m_span.to) + ";";
         }
         work += "CREATE INDEX " + n + "_channel ON " + n + "(channel);";
-        if (m_old != 0) {
-            work += "DROP TABLE " + Table('p', m_old) + "; DROP TABLE " + Table('c', m_old) +
-                    "; DROP TABLE " + Table('n', m_old) + ";";
-        }
         if (sqlite::Execute(m_db, work.c_str()) != SQLITE_OK) {
             m_error = Message(m_db, "the guide could not be stored");
             return false;
@@ -209,6 +259,13 @@ public:
             m_firstStart = m_lastStop = m_longest = 0;
         }
         m_programmes = count;
+        // The switch: the guide now points at the new tables, the old ones go.
+        std::int64_t old = 0;
+        Statement find(m_db, "SELECT coalesce(generation, 0) FROM guides WHERE source = ?1");
+        find.Start().Bind(1, m_source);
+        if (find.Step() == SQLITE_ROW)
+            old = find.Int(0);
+        find = Statement();
         Statement upsert(
             m_db,
             "INSERT INTO guides(source, generation, channels, programmes, first_start, last_stop,"
@@ -227,10 +284,13 @@ public:
             .Bind(7, m_longest)
             .Bind(8, m_now)
             .Bind(9, error);
-        if (upsert.Step() != SQLITE_DONE || m_transaction.Commit() != SQLITE_OK) {
+        const bool upserted = upsert.Step() == SQLITE_DONE;
+        upsert = Statement();
+        if (!upserted || (old != 0 && !DropGeneration(m_db, old)) || !EndPiece()) {
             m_error = Message(m_db, "the guide could not be stored");
             return false;
         }
+        m_committed = true;
         return true;
     }
 
@@ -252,13 +312,41 @@ private:
             m_error = Message(m_db, "the guide could not be stored");
     }
 
+    // Rows per piece: about 16 MB of a guide with descriptions.
+    static constexpr std::uint64_t kPieceRows = 65536;
+
+    void BeginPiece() {
+        if (sqlite::Execute(m_db, "BEGIN IMMEDIATE") != SQLITE_OK)
+            m_error = Message(m_db, "the guide store is busy");
+        else
+            m_inPiece = true;
+    }
+    bool EndPiece() {
+        if (!m_inPiece)
+            return false;
+        if (sqlite::Execute(m_db, "COMMIT") != SQLITE_OK)
+            return false;
+        m_inPiece = false;
+        return true;
+    }
+    void NextPiece() {
+        m_inThisPiece = 0;
+        if (!EndPiece()) {
+            m_error = Message(m_db, "the guide could not be stored");
+            return;
+        }
+        BeginPiece();
+    }
+
     sqlite3* m_db;
     std::string m_source;
     KeptSpan m_span;
     GuideTime m_now;
-    sqlite::ScopedTransaction m_transaction;
     std::string m_error;
-    std::int64_t m_old = 0;
+    bool m_hadEarlier = false;
+    bool m_inPiece = false;
+    bool m_committed = false;
+    std::uint64_t m_inThisPiece = 0;
     std::int64_t m_generation = 0;
     sqlite::StatementPtr m_insertProgramme;
     sqlite::StatementPtr m_insertChannel;
@@ -326,19 +414,24 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
     // WAL: readers go on reading the old guide while a new one is written.
     const char* setup =
         "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
-        "PRAGMA temp_store = MEMORY;"
         "PRAGMA journal_size_limit = 67108864; PRAGMA cache_size = -16384;"
         "CREATE TABLE IF NOT EXISTS guides(source TEXT PRIMARY KEY, generation INTEGER,"
         " channels INTEGER NOT NULL DEFAULT 0, programmes INTEGER NOT NULL DEFAULT 0,"
         " first_start INTEGER NOT NULL DEFAULT 0, last_stop INTEGER NOT NULL DEFAULT 0,"
         " longest INTEGER NOT NULL DEFAULT 0, refreshed INTEGER NOT NULL DEFAULT 0,"
-        " error TEXT NOT NULL DEFAULT '')";
+        " error TEXT NOT NULL DEFAULT '');"
+        // Each copy being written marks its generation with the process writing it.
+        "CREATE TABLE IF NOT EXISTS generations(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+        " owner INTEGER NOT NULL);"
+        // Copied into the store every 16 MB of log, so the log stays small during an import.
+        "PRAGMA wal_autocheckpoint = 256";
     char* message = nullptr;
     if (sqlite3_exec(db.get(), setup, nullptr, nullptr, &message) != SQLITE_OK) {
         error = path.string() + ": " + (message ? message : "not a guide store");
         sqlite3_free(message);
         return nullptr;
     }
+    DropOrphans(db.get());
     return std::unique_ptr<GuideStore>(new GuideStore(std::move(db)));
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "GuideTestFiles.h"
 #include "LocalHttpServer.h"
@@ -156,6 +158,38 @@ TEST(GuideImport, HostileGuidesAreRefusedOrBounded) {
                       std::string("c 20261208100000 20261208110000 ") + row.error + "|||");
         }
     }
+}
+
+TEST(GuideImport, CopyLeftHalfWrittenByAProcessThatEndedIsDroppedOnOpen) {
+    TempDir dir;
+    OpenStore(dir);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const auto path = dir / "cache" / "guide.sqlite";
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+        sqlite::DatabasePtr db(raw);
+        const std::string sql =
+            "INSERT INTO generations(id, owner) VALUES(41, " + std::to_string(child) + "), (42, " +
+            std::to_string(::getppid()) +
+            ");"
+            "CREATE TABLE p41(x); CREATE TABLE c41(x); CREATE TABLE n41(x); CREATE TABLE p42(x);";
+        ASSERT_EQ(sqlite::Execute(db.get(), sql.c_str()), SQLITE_OK);
+    }
+    OpenStore(dir);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+    sqlite::DatabasePtr db(raw);
+    sqlite::Statement tables(db.get(),
+                             "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_schema"
+                             " WHERE name GLOB '[pcn][0-9]*' ORDER BY name)");
+    ASSERT_EQ(tables.Step(), SQLITE_ROW);
+    // The living writer's copy stays.
+    EXPECT_EQ(tables.Text(0), "p42");
 }
 
 }  // namespace
