@@ -13,11 +13,13 @@
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
 #include "shell/forms/CaptionFit.h"
+#include "shell/playlists/ChannelLogos.h"
 #include "shell/playlists/OpenAddressDialog.h"
 #include "shell/playlists/PlaylistsDialog.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
 #include "shell/widgets/ProgramTranslator.h"
+#include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
 #include "threads/ThreadEdge.h"
 
@@ -98,8 +100,20 @@ ReadResult ReadSource(const std::string& source) {
 
 }  // namespace
 
-PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder)
+PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
+                               std::filesystem::path logoFolder)
     : QObject(form), m_form(form), m_store(std::move(folder)) {
+    m_logos = new ChannelLogos(std::move(logoFolder), this);
+    form->ListView1->FilterModel()->SetRowDecoration([this](const ListRow& row) -> QVariant {
+        const auto found = m_logoOf.find(row.tag);
+        if (found == m_logoOf.end())
+            return {};
+        const QIcon icon = m_logos->Icon(
+            QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size())));
+        return icon.isNull() ? QVariant() : QVariant(icon);
+    });
+    connect(m_logos, &ChannelLogos::LogoReady, this,
+            [this] { m_form->ListView1->viewport()->update(); });
     // The category bar: the new button takes the place after "My Files".
     QWidget* bar = form->cmdFiles->parentWidget();
     cmdPlaylists = new QToolButton(bar);
@@ -191,6 +205,7 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder)
 }
 
 PlaylistsPanel::~PlaylistsPanel() {
+    m_form->ListView1->FilterModel()->SetRowDecoration(nullptr);
     m_form->RequestHeadersFor = nullptr;
     m_form->Combo1Override = nullptr;
     for (QThread* thread : {m_loading.data(), m_refreshing.data()}) {
@@ -341,6 +356,8 @@ void PlaylistsPanel::FillRows() {
 
 void PlaylistsPanel::Remember(const std::shared_ptr<const Playlist>& playlist) {
     for (const PlaylistChannel& channel : playlist->channels) {
+        if (!channel.tvgLogo.empty())
+            m_logoOf[channel.address] = channel.tvgLogo;
         if (!channel.userAgent.empty() || !channel.referrer.empty())
             m_headers[channel.address] = {channel.userAgent, channel.referrer};
     }
@@ -388,6 +405,7 @@ void PlaylistsPanel::Reload() {
         }
         m_entries = std::move(entries);
         m_headers.clear();
+        m_logoOf.clear();
         for (const Entry& entry : m_entries)
             Remember(entry.playlist);
         if (!errors->empty())

@@ -10,10 +10,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "logos/LogoCache.h"
 #include "playlists/PlaylistChannel.h"
 #include "playlists/PlaylistStore.h"
 
@@ -24,6 +26,7 @@ class QToolButton;
 
 namespace quorvel {
 
+class ChannelLogos;
 class Form1;
 
 // The user's own playlists in the main window: the "Playlists" button and category, which
@@ -34,7 +37,8 @@ class Form1;
 class PlaylistsPanel : public QObject {
     Q_OBJECT
 public:
-    explicit PlaylistsPanel(Form1* form, std::filesystem::path folder = DefaultPlaylistsFolder());
+    explicit PlaylistsPanel(Form1* form, std::filesystem::path folder = DefaultPlaylistsFolder(),
+                            std::filesystem::path logoFolder = LogoCache::DefaultFolder());
     ~PlaylistsPanel() override;
 
     QToolButton* cmdPlaylists = nullptr;
@@ -65,6 +69,7 @@ public:
     void RefreshNow(std::uint64_t id);
 
     PlaylistStore& Store() { return m_store; }
+    ChannelLogos& Logos() { return *m_logos; }
     bool Shown() const { return m_shown; }
     // The recent addresses of "Open Address...", newest first.
     QStringList RecentAddresses() const;
@@ -106,6 +111,9 @@ private:
     std::vector<Entry> m_entries;
     // The user agent and referrer of each address of the playlists read.
     std::unordered_map<std::string, std::pair<std::string, std::string>> m_headers;
+    // The logo address of each channel address, both held by m_entries' playlists.
+    std::unordered_map<std::string_view, std::string_view> m_logoOf;
+    ChannelLogos* m_logos = nullptr;
     bool m_shown = false;
     bool m_everything = false;
     QPointer<QThread> m_loading;

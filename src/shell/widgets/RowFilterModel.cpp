@@ -188,7 +188,13 @@ QModelIndex RowFilterModel::mapFromSource(const QModelIndex& sourceIndex) const 
     return index(row, sourceIndex.column());
 }
 
+void RowFilterModel::SetRowDecoration(RowDecoration decoration) {
+    m_decoration = std::move(decoration);
+}
+
 QVariant RowFilterModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::DecorationRole && m_decoration && index.isValid() && index.column() == 0)
+        return m_decoration(m_rows->Rows().At(mapToSource(index).row() + 1));
     if ((role == Qt::ForegroundRole || role == Qt::ToolTipRole) && m_mark && index.isValid()) {
         const QModelIndex source = mapToSource(index);
         if (const auto reason = m_mark(m_rows->Rows().At(source.row() + 1))) {
