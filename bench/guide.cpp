@@ -138,4 +138,24 @@ void BM_OnAirPageOf50(benchmark::State& state) {
 }
 BENCHMARK(BM_OnAirPageOf50)->Unit(benchmark::kMicrosecond);
 
+// What a channel list asks for the rows on screen: on air and next, each with a shift.
+void BM_NowAndNextPageOf50(benchmark::State& state) {
+    std::string error;
+    auto store = GuideStore::Open(kStore, error);
+    std::vector<std::vector<ShiftedChannel>> pages;
+    for (int first = 0; first < kChannels; first += 50) {
+        pages.emplace_back();
+        for (int c = first; c < first + 50; ++c)
+            pages.back().push_back({ChannelId(c), (c % 3) * 1800});
+    }
+    std::size_t page = 0;
+    GuideTime at = kNow;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store->NowAndNextOf(pages[page], at));
+        page = (page + 1) % pages.size();
+        at += 61;
+    }
+}
+BENCHMARK(BM_NowAndNextPageOf50)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -124,7 +124,8 @@ public:
             p +
             "(channel INTEGER NOT NULL, start INTEGER NOT NULL, stop INTEGER, title TEXT,"
             " subtitle TEXT, description TEXT, category TEXT);"
-            "CREATE INDEX " + p + "_at ON " + p + "(channel, start);";
+            "CREATE INDEX " +
+            p + "_at ON " + p + "(channel, start);";
         if (sqlite::Execute(db, create.c_str()) != SQLITE_OK || reserve.Commit() != SQLITE_OK) {
             m_error = Message(db, "the guide store could not be written");
             m_generation = 0;
@@ -388,6 +389,7 @@ struct GuideStore::Queries {
         std::int64_t generation = 0;
         GuideTime longest = 0;
         sqlite::StatementPtr onAir;
+        sqlite::StatementPtr next;
         sqlite::StatementPtr range;
     };
     std::vector<PerGuide> guides;
@@ -516,6 +518,10 @@ GuideStore::Queries& GuideStore::CurrentQueries() {
                                     " p ON p.channel = c.id WHERE c.name = ?1 AND p.start <= ?2"
                                     " AND p.start > ?2 - ?3 AND p.stop > ?2"
                                     " ORDER BY p.start DESC, p.rowid DESC LIMIT 1");
+        guide.next =
+            Prepare(m_db.get(), "SELECT p.start, p.stop, p.title FROM " + c + " c JOIN " + p +
+                                    " p ON p.channel = c.id WHERE c.name = ?1 AND"
+                                    " p.start > ?2 ORDER BY p.start, p.rowid LIMIT 1");
         guide.range = Prepare(m_db.get(),
                               "SELECT p.start, p.stop, p.title, p.subtitle, p.description,"
                               " p.category FROM " +
@@ -551,6 +557,60 @@ std::vector<std::optional<StoredProgramme>> GuideStore::OnAir(const std::vector<
         }
     }
     return found;
+}
+
+std::vector<NowAndNext> GuideStore::NowAndNextOf(const std::vector<ShiftedChannel>& channels,
+                                                 GuideTime at) {
+    std::vector<NowAndNext> found(channels.size());
+    sqlite::ScopedTransaction read(m_db.get(), sqlite::ScopedTransaction::Kind::Read);
+    Queries& queries = CurrentQueries();
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        const std::string& id = channels[i].id;
+        // A channel shifted by +1 h shows at 21:00 what the guide has at 20:00.
+        const GuideTime moment = at - channels[i].shift;
+        for (auto& guide : queries.guides) {
+            sqlite3_stmt* onAir = guide.onAir.get();
+            sqlite3_stmt* next = guide.next.get();
+            if (!onAir || !next)
+                continue;
+            sqlite3_bind_text64(onAir, 1, id.data(), id.size(), SQLITE_STATIC, SQLITE_UTF8);
+            sqlite3_bind_int64(onAir, 2, moment);
+            sqlite3_bind_int64(onAir, 3, guide.longest);
+            if (sqlite3_step(onAir) == SQLITE_ROW &&
+                (!found[i].now || sqlite3_column_int64(onAir, 0) >= found[i].now->start))
+                found[i].now = ReadProgramme(onAir, false);
+            sqlite3_reset(onAir);
+            sqlite3_bind_text64(next, 1, id.data(), id.size(), SQLITE_STATIC, SQLITE_UTF8);
+            sqlite3_bind_int64(next, 2, moment);
+            if (sqlite3_step(next) == SQLITE_ROW &&
+                (!found[i].next || sqlite3_column_int64(next, 0) < found[i].next->start))
+                found[i].next = ReadProgramme(next, false);
+            sqlite3_reset(next);
+        }
+        for (auto* programme : {&found[i].now, &found[i].next}) {
+            if (*programme) {
+                (*programme)->start += channels[i].shift;
+                (*programme)->stop += channels[i].shift;
+            }
+        }
+    }
+    return found;
+}
+
+bool GuideStore::RemoveGuide(std::string_view source) {
+    sqlite::ScopedTransaction write(m_db.get(), sqlite::ScopedTransaction::Kind::Write);
+    Statement find(m_db.get(), "SELECT coalesce(generation, 0) FROM guides WHERE source = ?1");
+    find.Start().Bind(1, source);
+    const std::int64_t generation = find.Step() == SQLITE_ROW ? find.Int(0) : 0;
+    find = Statement();
+    Statement remove(m_db.get(), "DELETE FROM guides WHERE source = ?1");
+    remove.Start().Bind(1, source);
+    const bool removed = remove.Step() == SQLITE_DONE;
+    remove = Statement();
+    m_queries.reset();
+    return write.Active() && removed &&
+           (generation == 0 || DropGeneration(m_db.get(), generation)) &&
+           write.Commit() == SQLITE_OK;
 }
 
 std::vector<StoredProgramme> GuideStore::Programmes(std::string_view id, GuideTime from,

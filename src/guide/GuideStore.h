@@ -20,6 +20,18 @@ struct StoredProgramme {
     std::string texts[kProgrammeTextCount];
 };
 
+// A channel of a list as the guide knows it: its guide channel id and how far its times
+// move (tvg-shift and the global offset, TimeShift's seconds).
+struct ShiftedChannel {
+    std::string id;
+    GuideTime shift = 0;
+};
+
+struct NowAndNext {
+    std::optional<StoredProgramme> now;
+    std::optional<StoredProgramme> next;  // the first that starts after the moment asked
+};
+
 // One guide as the store holds it.
 struct StoredGuide {
     std::string source;
@@ -89,6 +101,11 @@ public:
     // The programme on air at `at` per guide channel id, in the order of `ids`.
     std::vector<std::optional<StoredProgramme>> OnAir(const std::vector<std::string>& ids,
                                                       GuideTime at);
+    // On air and next at `at` for the rows of a list, their times moved by each shift. Only
+    // the title of each is read.
+    std::vector<NowAndNext> NowAndNextOf(const std::vector<ShiftedChannel>& channels, GuideTime at);
+    // The guide and its programmes go from the store.
+    bool RemoveGuide(std::string_view source);
     // The channel's programmes overlapping [from, to), by start, then guide order.
     std::vector<StoredProgramme> Programmes(std::string_view id, GuideTime from, GuideTime to);
 

@@ -47,6 +47,40 @@ TEST(GuideRules, SmallGuideIsStoredByTheRulesWhateverItsPacking) {
     }
 }
 
+TEST(GuideRules, NowAndNextMoveWithTheChannelsShift) {
+    TempDir dir;
+    auto store = OpenStore(dir);
+    const auto path = dir.Write("guide.xml", kRulesGuide).string();
+    ASSERT_TRUE(ImportGuide(*store, path, Options()).Ok());
+    const auto at = *ParseGuideTime("20261208134500");
+    const auto found = store->NowAndNextOf({{"one.example", 0},
+                                            {"one.example", 3600},
+                                            {"one.example", -5400},
+                                            {"two.example", 0},
+                                            {"nothing.example", 0}},
+                                           at);
+    const auto describe = [](const std::optional<StoredProgramme>& p) {
+        return p ? FormatGuideTime(p->start).substr(8, 6) + "-" +
+                       FormatGuideTime(p->stop).substr(8, 6) + " " + p->texts[kTitle]
+                 : std::string("-");
+    };
+    std::vector<std::string> rows;
+    for (const auto& row : found)
+        rows.push_back(describe(row.now) + " / " + describe(row.next));
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "133000-143000 Tie later / -",
+                        "130000-140000 News <live> & more / 140000-150000 Movie",
+                        "- / -",
+                        "- / 000000-000000 Whole day",
+                        "- / -",
+                    }));
+
+    // Removed, the guide answers nothing more.
+    ASSERT_TRUE(store->RemoveGuide(std::filesystem::absolute(path).lexically_normal().string()));
+    EXPECT_TRUE(store->Guides().empty());
+    EXPECT_TRUE(Table(*store, kRulesIds).empty());
+}
+
 TEST(GuideRules, TimesTakeEveryFormOfTheRulesAndNothingElse) {
     const std::vector<std::pair<const char*, const char*>> rows = {
         {"20261208123456", "20261208123456"},
