@@ -104,11 +104,16 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
                                std::filesystem::path logoFolder)
     : QObject(form), m_form(form), m_store(std::move(folder)) {
     m_logos = new ChannelLogos(std::move(logoFolder), this);
-    form->ListView1->FilterModel()->SetRowDecoration([this](const ListRow& row) -> QVariant {
-        const auto found = m_logoOf.find(row.tag);
-        if (found == m_logoOf.end())
+    // The window's hooks hold the panel weakly: either may go first (the panel goes with the
+    // window it belongs to, and never touches it from its destructor).
+    const QPointer<PlaylistsPanel> self(this);
+    form->ListView1->FilterModel()->SetRowDecoration([self](const ListRow& row) -> QVariant {
+        if (!self)
             return {};
-        const QIcon icon = m_logos->Icon(
+        const auto found = self->m_logoOf.find(row.tag);
+        if (found == self->m_logoOf.end())
+            return {};
+        const QIcon icon = self->m_logos->Icon(
             QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size())));
         return icon.isNull() ? QVariant() : QVariant(icon);
     });
@@ -140,16 +145,16 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
 
     // The search box gets the scope choice beside it.
     if (auto* search = form->findChild<QLineEdit*>(QStringLiteral("txtSearch1"))) {
-        auto* bar = new QWidget;
-        auto* row = new QHBoxLayout(bar);
+        auto* searchBar = new QWidget;
+        auto* row = new QHBoxLayout(searchBar);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(2);
-        cboSearchScope = new QComboBox(bar);
+        cboSearchScope = new QComboBox(searchBar);
         cboSearchScope->setObjectName(QStringLiteral("cboSearchScope"));
         cboSearchScope->addItems({QString(), QString()});
         row->addWidget(search, 1);
         row->addWidget(cboSearchScope);
-        form->ListView1->SetTopWidget(bar);
+        form->ListView1->SetTopWidget(searchBar);
         connect(cboSearchScope, &QComboBox::activated, this, &PlaylistsPanel::cboSearchScope_Click);
     }
 
@@ -182,9 +187,12 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
     for (QAction* item : form->mnuCatItem)
         connect(item, &QAction::triggered, this, &PlaylistsPanel::Leave);
 
-    form->RequestHeadersFor = [this](const QString& url) -> std::pair<std::string, std::string> {
-        const auto found = m_headers.find(url.toStdString());
-        return found == m_headers.end() ? std::pair<std::string, std::string>{} : found->second;
+    form->RequestHeadersFor = [self](const QString& url) -> std::pair<std::string, std::string> {
+        if (!self)
+            return {};
+        const auto found = self->m_headers.find(url.toStdString());
+        return found == self->m_headers.end() ? std::pair<std::string, std::string>{}
+                                              : found->second;
     };
 
     askAddress = [this] {
@@ -205,9 +213,6 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
 }
 
 PlaylistsPanel::~PlaylistsPanel() {
-    m_form->ListView1->FilterModel()->SetRowDecoration(nullptr);
-    m_form->RequestHeadersFor = nullptr;
-    m_form->Combo1Override = nullptr;
     for (QThread* thread : {m_loading.data(), m_refreshing.data()}) {
         if (thread)
             thread->wait();
@@ -288,7 +293,10 @@ void PlaylistsPanel::cmdPlaylists_Click() {
     m_shown = true;
     m_form->lblCountry->hide();
     cboPlaylist->show();
-    m_form->Combo1Override = [this] { TypeChosen(); };
+    m_form->Combo1Override = [self = QPointer<PlaylistsPanel>(this)] {
+        if (self)
+            self->TypeChosen();
+    };
     const QSignalBlocker blocker(cboPlaylist);
     const int chosen = std::max(0, cboPlaylist->currentIndex());
     cboPlaylist->clear();
@@ -340,7 +348,14 @@ void PlaylistsPanel::FillTypes() {
 void PlaylistsPanel::FillRows() {
     const int index = cboPlaylist->currentIndex();
     const std::string type = ChosenText(*m_form->Combo1).toStdString();
+    // Reserved once: a list growing by doubling holds its old and new storage at once.
+    std::size_t most = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (index <= 0 || static_cast<std::size_t>(index - 1) == i)
+            most += m_entries[i].playlist->channels.size();
+    }
     std::vector<ListRow> rows;
+    rows.reserve(most);
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (index > 0 && static_cast<std::size_t>(index - 1) != i)
             continue;
