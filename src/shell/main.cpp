@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
         // Once the window is up: what was asked for plays, due playlists refresh.
         QTimer::singleShot(0, playlists, [playlists, toOpen] {
             playlists->Open(toOpen);
+            // Read in the background: a favorite of a playlist channel then plays with its
+            // user agent, and searching everything finds them.
+            playlists->Reload();
             playlists->RefreshDue();
         });
         return form1;
