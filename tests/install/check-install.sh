@@ -33,7 +33,8 @@ appstreamcli validate --no-net --explain "${metainfos[0]}"
 id=$(basename "${desktops[0]}" .desktop)
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "${metainfos[0]}" ||
   fail "the metainfo does not launch $id.desktop"
-grep -qx "Exec=quorvel" "${desktops[0]}" || fail "the desktop entry does not start quorvel"
+grep -qx "Exec=quorvel %U" "${desktops[0]}" ||
+  fail "the desktop entry does not start quorvel with the addresses and files it is handed"
 
 # Every icon lies in the hicolor folder of its own size.
 for png in "$prefix"/share/icons/hicolor/*/apps/quorvel.png; do
