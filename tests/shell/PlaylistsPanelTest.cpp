@@ -136,6 +136,19 @@ TEST(PlaylistsPanel, KeptPlaylistsAreShownRenamedAndRemovedThroughTheDialog) {
     EXPECT_EQ(dialog.lstPlaylists->count(), 0);
     EXPECT_EQ(form->ListView1->Rows().Count(), 0);
     EXPECT_EQ(Items(*panel.cboPlaylist), (QStringList{"All Playlists"}));
+
+    // A playlist opened for this run stays chosen when the kept ones are read again.
+    loaded.clear();
+    QSignalSpy opened(&panel, &PlaylistsPanel::Opened);
+    panel.Open(QString::fromStdString(dir.Write("run.m3u", kList).string()));
+    ASSERT_TRUE(opened.wait(kGuardMs));
+    EXPECT_EQ(panel.cboPlaylist->currentText(), "run.m3u");
+    dialog.AddSource(QString::fromStdString(list.string()));
+    ASSERT_TRUE(loaded.wait(kGuardMs));
+    EXPECT_EQ(Items(*panel.cboPlaylist), (QStringList{"All Playlists", "list.m3u", "run.m3u"}));
+    EXPECT_EQ(panel.cboPlaylist->currentText(), "run.m3u");
+    // Read once per change, never again by itself (an empty store was read on and on).
+    EXPECT_EQ(loaded.size(), 1);
 }
 
 }  // namespace

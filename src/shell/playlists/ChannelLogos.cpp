@@ -39,7 +39,7 @@ std::string PngOf(const QImage& image) {
 
 // The cache's policy for one address: the picture to show, or nothing.
 std::optional<QImage> LoadLogo(const LogoCache& cache, const std::string& address,
-                           const std::atomic<bool>& cancel) {
+                               const std::atomic<bool>& cancel) {
     const std::int64_t now = LogoClock();
     std::optional<LogoRecord> record = cache.Record(address);
     const std::optional<std::string> kept = cache.Picture(address);

@@ -297,16 +297,29 @@ void PlaylistsPanel::cmdPlaylists_Click() {
         if (self)
             self->TypeChosen();
     };
+    // The playlist chosen stays chosen when the list of them is read again: a kept one by
+    // its id, one opened for this run by itself.
+    const auto keyOf = [](const Entry& entry) {
+        return entry.id != 0
+                   ? QStringLiteral("s%1").arg(entry.id)
+                   : QStringLiteral("t%1").arg(reinterpret_cast<quintptr>(entry.playlist.get()));
+    };
     const QSignalBlocker blocker(cboPlaylist);
-    const int chosen = std::max(0, cboPlaylist->currentIndex());
+    constexpr int kKeyRole = Qt::UserRole + 1;
+    const QString chosen = cboPlaylist->currentData(kKeyRole).toString();
     cboPlaylist->clear();
     cboPlaylist->addItem(tr("All Playlists"));
-    for (const Entry& entry : m_entries)
+    for (const Entry& entry : m_entries) {
         AddCappedItem(*cboPlaylist, QString::fromStdString(entry.name));
-    cboPlaylist->setCurrentIndex(std::min(chosen, cboPlaylist->count() - 1));
+        cboPlaylist->setItemData(cboPlaylist->count() - 1, keyOf(entry), kKeyRole);
+    }
+    cboPlaylist->setCurrentIndex(
+        std::max(0, chosen.isEmpty() ? 0 : cboPlaylist->findData(chosen, kKeyRole)));
     FillTypes();
     FillRows();
-    if (m_entries.empty() && !m_loading)
+    // The kept playlists are read the first time they are shown, and again only when they
+    // change: an empty list read again would read again for ever.
+    if (!m_readOnce)
         Reload();
 }
 
@@ -379,6 +392,7 @@ void PlaylistsPanel::Remember(const std::shared_ptr<const Playlist>& playlist) {
 }
 
 void PlaylistsPanel::Reload() {
+    m_readOnce = true;
     if (m_loading) {
         m_reloadAgain = true;
         return;

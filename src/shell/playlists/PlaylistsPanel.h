@@ -116,6 +116,7 @@ private:
     ChannelLogos* m_logos = nullptr;
     bool m_shown = false;
     bool m_everything = false;
+    bool m_readOnce = false;
     QPointer<QThread> m_loading;
     bool m_reloadAgain = false;
     std::vector<std::uint64_t> m_dueQueue;
