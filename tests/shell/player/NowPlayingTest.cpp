@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -114,6 +115,13 @@ TEST(NowPlaying, IcyTitlesReachTheBarTheSignalAndTheHistoryAsPlainText) {
     EXPECT_TRUE(player.statusPanel()->isVisible());
     EXPECT_EQ(player.statusPanel()->Lines(),
               (QStringList{"Harbour <i>Radio</i>", QString::fromStdString(title)}));
+    // A logo fits its place and stays with its channel only.
+    QImage logo(400, 200, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    player.setLogo(logo);
+    QLabel* logoLabel = player.statusPanel()->LogoLabel();
+    EXPECT_TRUE(logoLabel->isVisible());
+    EXPECT_EQ(logoLabel->pixmap().size(), QSize(96, 48));
     QLabel* label = player.controlBar()->TitleLabel();
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->text().toStdString(), title);
@@ -127,6 +135,8 @@ TEST(NowPlaying, IcyTitlesReachTheBarTheSignalAndTheHistoryAsPlainText) {
         ASSERT_TRUE(titles.wait(5000));
     EXPECT_FALSE(label->isVisible());
     EXPECT_EQ(player.titleHistory().size(), 1);
+    player.setUrl(QString::fromStdString(server.Url()));
+    EXPECT_TRUE(logoLabel->isHidden());
 }
 
 // A sound device that cannot be opened: ALSA told to read a configuration that names none.
