@@ -56,32 +56,19 @@ QString ChannelNameFor(const Form1& form, const QString& url) {
 }
 
 void SetTabOrder(Form1& form) {
-    // The reading order: the category bar, the type box, then each panel's search box, list
-    // and buttons, then the player's controls.
-    const auto search = [&form](const char* name) {
-        return form.findChild<QWidget*>(QLatin1String(name));
-    };
-    std::vector<QWidget*> chain{form.cmdTV,
-                                form.cmdRadio,
-                                form.cmdVideo,
-                                form.cmdFavorites,
-                                form.cmdFiles,
-                                search("cmdPlaylists"),
-                                form.cmdSports,
-                                form.cmdExtras,
-                                form.cmdXXX,
-                                form.cmdWebsite,
-                                search("cboPlaylist"),
-                                form.Combo1,
-                                search("txtSearch1"),
-                                form.ListView1,
-                                form.cmdFav,
-                                search("txtSearch2"),
-                                form.ListView2,
-                                form.Command1,
-                                form.Drive1,
-                                form.Dir1,
-                                form.File1};
+    // The reading order: the category bar, the playlist picker and the type box, then each
+    // panel's search box, list and buttons, then the player's controls. Controls that other
+    // parts of the window add (playlists, the search scope) are found by name where present.
+    static constexpr const char* kOrder[] = {
+        "cmdTV",      "cmdRadio",       "cmdVideo",  "cmdFavorites", "cmdFiles",    "cmdPlaylists",
+        "cmdSports",  "cmdExtras",      "cmdXXX",    "cmdWebsite",   "cboPlaylist", "Combo1",
+        "txtSearch1", "cboSearchScope", "ListView1", "cmdFav",       "txtSearch2",  "ListView2",
+        "Command1",   "Drive1",         "Dir1",      "File1"};
+    std::vector<QWidget*> chain;
+    for (const char* name : kOrder) {
+        if (auto* widget = form.findChild<QWidget*>(QLatin1String(name)))
+            chain.push_back(widget);
+    }
     if (MediaPlayer* player = form.WindowsMediaPlayer1) {
         for (QWidget* control : player->controlBar()->FocusChain())
             chain.push_back(control);
@@ -108,8 +95,8 @@ void SetTabOrder(Form1& form) {
         }
     }
     // The window opens with the focus where the order begins, not on whatever was made first.
-    if (QWidget* first = chain.front(); first && !form.focusWidget())
-        first->setFocus(Qt::OtherFocusReason);
+    if (!chain.empty() && !form.focusWidget())
+        chain.front()->setFocus(Qt::OtherFocusReason);
 }
 
 MprisService* StartDesktopIntegration(Form1& form, QDBusConnection bus) {

@@ -18,6 +18,7 @@
 #include "shell/player/PlayerControlBar.h"
 #include "shell/player/PlayerEngine.h"
 #include "shell/player/StreamRecorder.h"
+#include "shell/playlists/PlaylistsPanel.h"
 #include "shell/widgets/ListView.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,8 @@ protected:
         Form1Options options;
         options.playerOptions.audioOutput = "null";
         form = new Form1(options);
+        // As the program builds it: the playlists add their own controls to the window.
+        playlists = new PlaylistsPanel(form, dir / "playlists", dir / "logos");
         form->SetMessagePresenter([](QWidget*, const QString&) {});
         player = form->WindowsMediaPlayer1;
         ASSERT_NE(player, nullptr);
@@ -94,6 +97,7 @@ protected:
         QApplication::setActiveWindow(form);
     }
     void TearDown() override {
+        delete playlists;
         delete form;
         ReleaseInstanceLock();
         SetApplicationFolder({});
@@ -110,6 +114,7 @@ protected:
     test::LocalHttpServer server;
     test::PrivateBus bus;
     Form1* form = nullptr;
+    PlaylistsPanel* playlists = nullptr;
     MediaPlayer* player = nullptr;
     MprisService* service = nullptr;
 };
@@ -197,8 +202,8 @@ TEST_F(MainWindowOnTheDesktop, TabFollowsTheReadingOrderAndASecondStartRaisesIt)
             break;
     }
     EXPECT_EQ(order.join(' ').toStdString(),
-              "cmdTV cmdRadio cmdVideo cmdFavorites cmdFiles cmdWebsite Combo1 txtSearch1 "
-              "ListView1 cmdFav playPause stop seek record mute volume");
+              "cmdTV cmdRadio cmdVideo cmdFavorites cmdFiles cmdPlaylists cmdWebsite Combo1 "
+              "txtSearch1 cboSearchScope ListView1 cmdFav playPause stop seek record mute volume");
 
     // A second start of the program finds this window's lock, raises it over the bus and
     // ends without a window of its own.
