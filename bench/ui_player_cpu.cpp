@@ -7,6 +7,9 @@
 // without its control bar, and the whole player; then the whole player recording the stream
 // (with the time the press takes on the GUI thread) and keeping it on disk for rewinding
 // (with the process's resident memory at the end, against the whole player's).
+// BM_ScheduledRecordingCpu needs no display: a scheduled recording of the same stream on an
+// engine of its own (no picture, no sound, nothing decoded that can be skipped), against "no
+// picture" (the stream decoded and shown nowhere).
 // BM_RecordingMemory needs no display: the heap a long recording takes, half an hour of a
 // 64 kbit/s radio stream that the engine reads at once (and the heap still held once the
 // player has gone), against the same playback without recording.
@@ -17,6 +20,7 @@
 #include "shell/player/MpvVideoWidget.h"
 #include "shell/player/PlayerEngine.h"
 #include "shell/player/StreamRecorder.h"
+#include "shell/schedule/ScheduledRecording.h"
 #include "support/LocalHttpServer.h"
 #include "support/TempDir.h"
 #include "support/TestMedia.h"
@@ -344,8 +348,60 @@ void BM_MpvCommandLineCpu(benchmark::State& state) {
     }
 }
 
+void BM_ScheduledRecordingCpu(benchmark::State& state) {
+    if (TheStream().url.empty()) {
+        state.SkipWithError("ffmpeg could not make the stream");
+        return;
+    }
+    for (auto _ : state) {
+        quorvel::test::TempDir kept;
+        quorvel::ScheduleEntry entry;
+        entry.id = 1;
+        entry.channel = "Bench";
+        entry.address = TheStream().url;
+        quorvel::ScheduledRecording recording(entry);
+        recording.SetFolders(kept.Path(), kept.Path());
+        QEventLoop started;
+        QObject::connect(&recording, &quorvel::ScheduledRecording::Started, &started,
+                         &QEventLoop::quit);
+        QObject::connect(&recording, &quorvel::ScheduledRecording::Failed, &started,
+                         [&] { started.exit(1); });
+        QTimer::singleShot(15000, &started, [&] { started.exit(1); });
+        const double before = SelfCpu();
+        auto threads = ThreadCpu();
+        recording.Start();
+        if (started.exec() != 0) {
+            state.SkipWithError("the recording did not start");
+            return;
+        }
+        RunEventLoop(kPlaySeconds * 1000);
+        const double cpu = SelfCpu() - before;
+        std::string breakdown;
+        for (const auto& [name, seconds] : ThreadCpu()) {
+            if (seconds - threads[name] >= 0.05) {
+                char part[96];
+                std::snprintf(part, sizeof part, "%s%s %.2f", breakdown.empty() ? "" : ", ",
+                              name.c_str(), seconds - threads[name]);
+                breakdown += part;
+            }
+        }
+        state.counters["cpu_s"] = cpu;
+        g_cpu["scheduled recording"] = cpu;
+        g_threads["scheduled recording"] = breakdown;
+        QEventLoop ended;
+        QObject::connect(&recording, &quorvel::ScheduledRecording::Finished, &ended,
+                         &QEventLoop::quit);
+        QObject::connect(&recording, &quorvel::ScheduledRecording::Failed, &ended,
+                         &QEventLoop::quit);
+        QTimer::singleShot(15000, &ended, &QEventLoop::quit);
+        recording.Stop();
+        ended.exec();
+    }
+}
+
 BENCHMARK(BM_RecordingMemory)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_MpvCommandLineCpu)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ScheduledRecordingCpu)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_PlayerCpu)
     ->Arg(static_cast<int>(Variant::NoPicture))
     ->Arg(static_cast<int>(Variant::WidgetWithoutBar))

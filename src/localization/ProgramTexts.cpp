@@ -135,6 +135,11 @@ constexpr ProgramText kTexts[] = {
     {"MSG_PLAYLISTSNOTCHANGED", "The playlists could not be changed: %1"},
     {"MSG_SEARCHTHISLIST", "This list"},
     {"MSG_SEARCHEVERYTHING", "Everything"},
+    // Scheduled recordings and reminders.
+    {"MSG_SCHEDULENOSTART", "The stream did not start before the programme ended."},
+    {"MSG_SCHEDULEENDEDEARLY", "The stream ended before the programme did."},
+    {"MSG_REMINDERWATCH", "Watch"},
+    {"MSG_REMINDERAT", "%1 at %2"},
 };
 
 }  // namespace
