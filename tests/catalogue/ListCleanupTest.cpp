@@ -75,8 +75,9 @@ TEST(RemoveDuplicates, KeepsTheFirstOfEachAddressOnBothLayouts) {
 TEST(RemoveDuplicates, SurvivorsMatchThePairwiseWalk) {
     ListRows rows;
     for (int i = 0; i < 400; ++i) {
-        const std::string url =
-            "http://h" + std::to_string((i * 7919) % 97) + (i % 3 == 0 ? "/X" : "/x");
+        // Letters of both cases in ASCII, and in Latin-1 and beyond (\xC3, \xC5 lead them).
+        const char* ends[] = {"/X", "/x", "/\xC3\x89", "/\xC3\xA9", "/\xC5\xA0", "/\xC5\xA1"};
+        const std::string url = "http://h" + std::to_string((i * 7919) % 97) + ends[i % 6];
         if (i % 2 == 0)
             rows.Add(MakeCatalogueRow("r" + std::to_string(i), url, "TV", "t"));
         else

@@ -67,6 +67,16 @@ TEST(Publish, RowsACatalogueCannotHoldAreNamedAndNothingIsWritten) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("Rows 2, 3 "), std::string::npos) << result.error;
     EXPECT_EQ(dir.Read("Data.htm"), "old page");
+    // Ten rows are named, more are counted.
+    for (const int count : {10, 11}) {
+        ListRows many;
+        for (int i = 0; i < count; ++i)
+            many.Add(MakeCatalogueRow("|", "u", "TV", "x"));
+        const std::string error = PublishCatalogue(many, dir / "Data.htm").error;
+        EXPECT_NE(error.find(count == 10 ? "9, 10 hold" : "9, 10 and 1 more hold"),
+                  std::string::npos)
+            << error;
+    }
 }
 
 }  // namespace

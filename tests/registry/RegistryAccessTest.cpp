@@ -79,6 +79,9 @@ TEST(RegistryAccess, KeyNamesIgnoreCaseKeepTheirCaseAndListInNameOrder) {
     EXPECT_EQ(reg.CreateKey("HKCU\\S\\\\double"), 0);
     EXPECT_EQ(reg.CreateKey("HKCU\\S\\" + std::string(256, 'k')), 0);
     EXPECT_NE(reg.CreateKey("HKCU\\S\\" + std::string(255, 'k')), 0);
+    // A value name holds 16383 characters.
+    EXPECT_NE(reg.WriteString("HKCU\\S", std::string(16383, 'v'), "x"), 0);
+    EXPECT_EQ(reg.WriteString("HKCU\\S", std::string(16384, 'v'), "x"), 0);
 }
 
 TEST(RegistryAccess, ValuesListInCreationOrderWithTheirTypeFilter) {
