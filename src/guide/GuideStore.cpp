@@ -413,6 +413,16 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
         return nullptr;
     }
     sqlite3_busy_timeout(db.get(), 60'000);
+    // Another program's database is left as it is, never given guide tables.
+    Statement foreign(db.get(),
+                      "SELECT count(*) > 0 AND sum(name = 'guides') = 0 FROM sqlite_schema");
+    const int probe = foreign.Step();
+    if (probe != SQLITE_ROW || foreign.Int(0) != 0) {
+        error = path.string() + ": " +
+                (probe == SQLITE_ROW ? "not a guide store" : sqlite3_errmsg(db.get()));
+        return nullptr;
+    }
+    foreign = Statement();
     // WAL: readers go on reading the old guide while a new one is written.
     const char* setup =
         "PRAGMA page_size = 65536; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"

@@ -119,6 +119,38 @@ TEST(GuideRules, TimesTakeEveryFormOfTheRulesAndNothingElse) {
     }
 }
 
+TEST(GuideRules, StoreOpensOnlyAGuideStore) {
+    TempDir dir;
+    for (const auto& [name, bytes] :
+         {std::pair{"garbage", std::string(4096, 'x')}, std::pair{"empty", std::string()}}) {
+        SCOPED_TRACE(name);
+        std::string error;
+        const auto path = dir.Write(name, bytes);
+        EXPECT_EQ(GuideStore::Open(path, error) != nullptr, bytes.empty()) << error;
+        // A new store starts in an empty file; garbage is refused and left untouched.
+        if (!bytes.empty()) {
+            EXPECT_EQ(dir.Read(name), bytes);
+        }
+    }
+    // Another program's database is refused and left as it was.
+    const auto foreign = dir / "foreign.sqlite";
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(foreign.c_str(), &raw), SQLITE_OK);
+        sqlite::DatabasePtr db(raw);
+        ASSERT_EQ(sqlite::Execute(db.get(), "CREATE TABLE keys(x)"), SQLITE_OK);
+    }
+    std::string error;
+    EXPECT_FALSE(GuideStore::Open(foreign, error));
+    EXPECT_NE(error.find("not a guide store"), std::string::npos) << error;
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(foreign.c_str(), &raw), SQLITE_OK);
+    sqlite::DatabasePtr db(raw);
+    sqlite::Statement tables(db.get(), "SELECT group_concat(name) FROM sqlite_schema");
+    ASSERT_EQ(tables.Step(), SQLITE_ROW);
+    EXPECT_EQ(tables.Text(0), "keys");
+}
+
 TEST(GuideRules, StoreLivesInTheCacheFolder) {
     quorvel::test::ScopedEnv env("XDG_CACHE_HOME", "/cache/home");
     env.Set("HOME", "/home/user");
