@@ -140,6 +140,26 @@ constexpr ProgramText kTexts[] = {
     {"MSG_SCHEDULEENDEDEARLY", "The stream ended before the programme did."},
     {"MSG_REMINDERWATCH", "Watch"},
     {"MSG_REMINDERAT", "%1 at %2"},
+    {"MSG_RECORDINGSMENU", "Recordings..."},
+    {"MSG_RECORDINGS", "Recordings"},
+    {"MSG_RECPROGRAMME", "Programme"},
+    {"MSG_RECCHANNEL", "Channel"},
+    {"MSG_RECSTARTS", "Starts"},
+    {"MSG_RECSTATE", "State"},
+    {"MSG_RECCANCEL", "Cancel Recording"},
+    {"MSG_RECOPENFILE", "Open File"},
+    {"MSG_RECNOTE",
+     "Recordings and reminders run only while the program is open: it does not wake the "
+     "computer or start by itself."},
+    {"MSG_RECWHYFAILED", "Why it failed: %1"},
+    {"MSG_RECREMINDED", "Reminded"},
+    {"MSG_RECMISSED", "Missed"},
+    {"MSG_RECREMINDER", "Reminder"},
+    {"MSG_RECSERIES", "Every programme of this title"},
+    {"MSG_RECSCHEDULED", "Scheduled"},
+    {"MSG_RECRECORDING", "Recording"},
+    {"MSG_RECFINISHED", "Finished"},
+    {"MSG_RECFAILED", "Failed"},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "shell/frmSplash.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
+#include "shell/schedule/ScheduleMenu.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
             quorvel::Branding().ProgramName, "Settings", "TimeshiftMB", "1024"));
         auto* form1 = new quorvel::Form1(options);
         auto* playlists = new quorvel::PlaylistsPanel(form1);
+        auto* schedule = new quorvel::ScheduleMenu(form1);
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
                 [playlists](const QString& target) { playlists->Open(target); });
         }
         // Once the window is up: what was asked for plays, due playlists refresh.
+        // Recordings and reminders planned before: what passed meanwhile is marked missed.
+        QTimer::singleShot(0, schedule, [schedule] { schedule->Start(); });
         QTimer::singleShot(0, playlists, [playlists, toOpen] {
             playlists->Open(toOpen);
             // Read in the background: a favorite of a playlist channel then plays with its
