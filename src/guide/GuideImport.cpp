@@ -83,7 +83,18 @@ struct InputOutcome {
     bool refused = false;  // past a cap, missing, or refused before the first byte
     bool cancelled = false;
     std::string error;
+    bool notModified = false;  // the server said the copy held is current
+    std::string etag;
+    std::string lastModified;
 };
+
+InputOutcome InputFailed(bool refused, bool cancelled, std::string error) {
+    InputOutcome outcome;
+    outcome.refused = refused;
+    outcome.cancelled = cancelled;
+    outcome.error = std::move(error);
+    return outcome;
+}
 
 // How the whole reading ended.
 struct ReadOutcome {
@@ -134,13 +145,13 @@ InputOutcome ReadFile(const std::string& path, const ImportOptions& options, Byt
         // Told with the guide's name by the caller.
         if (error.starts_with(path + ": "))
             error.erase(0, path.size() + 2);
-        return {false, true, false, error};
+        return InputFailed(true, false, error);
     }
     Unpacking unpacking(queue, options);
     std::unique_ptr<char[]> buffer = std::make_unique<char[]>(kReadPiece);
     for (;;) {
         if (options.cancel && options.cancel->load())
-            return {false, false, true, "cancelled"};
+            return InputFailed(false, true, "cancelled");
         const ssize_t n = ::read(file.Get(), buffer.get(), kReadPiece);
         if (n < 0 && errno == EINTR)
             continue;
@@ -153,10 +164,15 @@ InputOutcome ReadFile(const std::string& path, const ImportOptions& options, Byt
     }
 }
 
-InputOutcome ReadAddress(const std::string& url, const ImportOptions& options, BytesQueue& queue) {
+InputOutcome ReadAddress(const std::string& url, const StoredGuide* held,
+                         const ImportOptions& options, BytesQueue& queue) {
     Unpacking unpacking(queue, options);
     HttpRequest request;
     request.url = url;
+    if (held) {
+        request.ifNoneMatch = held->etag;
+        request.ifModifiedSince = held->lastModified;
+    }
     request.maxBytes = options.maxUnpacked;
     request.stallTimeoutSeconds = options.stallTimeoutSeconds;
     request.cancel = options.cancel;
@@ -165,8 +181,17 @@ InputOutcome ReadAddress(const std::string& url, const ImportOptions& options, B
     const HttpResponse response = Fetch(request);
     if (!fed)
         return unpacking.Finish(false, {});
-    if (response.Ok())
-        return unpacking.Finish(true, {});
+    if (response.Ok() && response.httpStatus == 304 && held) {
+        InputOutcome outcome;
+        outcome.notModified = true;
+        return outcome;
+    }
+    if (response.Ok()) {
+        InputOutcome outcome = unpacking.Finish(true, {});
+        outcome.etag = response.etag;
+        outcome.lastModified = response.lastModified;
+        return outcome;
+    }
     std::string reason =
         response.failure == HttpFailure::HttpError
             ? "the server answered " + std::to_string(response.httpStatus)
@@ -260,6 +285,9 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
         if (!ec)
             key = absolute.lexically_normal().string();
     }
+    // A copy held with validators is asked for only if it changed.
+    const std::optional<StoredGuide> stored = store.Guide(key);
+    const StoredGuide* held = stored && stored->held ? &*stored : nullptr;
     auto import = store.BeginImport(key, options.now);
     if (!import->Error().empty()) {
         result.error = import->Error();
@@ -276,12 +304,10 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
         [&] {
             RunAtThreadEdge(
                 [&] {
-                    input = IsGuideAddress(key) ? ReadAddress(key, options, bytes)
+                    input = IsGuideAddress(key) ? ReadAddress(key, held, options, bytes)
                                                 : ReadFile(key, options, bytes);
                 },
-                [&](std::string reason) {
-                    input = {false, false, false, std::move(reason)};
-                });
+                [&](std::string reason) { input = InputFailed(false, false, std::move(reason)); });
             bytes.Close();
         },
         [&] { bytes.Abort(); });
@@ -341,7 +367,16 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
     };
     if (!import->Error().empty())
         return fail(import->Error());
+    if (input.notModified) {
+        import.reset();  // nothing new to put in place
+        store.RecordUnchanged(key, options.now);
+        result.outcome = ImportResult::Outcome::Unchanged;
+        result.channels = held->channels;
+        result.programmes = held->programmes;
+        return result;
+    }
     if (read.ok) {
+        import->SetValidators(input.etag, input.lastModified);
         if (!import->Commit({}))
             return fail(import->Error());
         result.outcome = ImportResult::Outcome::Replaced;

@@ -29,6 +29,7 @@ struct ImportOptions {
 struct ImportResult {
     enum class Outcome {
         Replaced,     // read whole; the store holds this copy now
+        Unchanged,    // the server said the copy held is current
         KeptPartial,  // cut off half-way, no earlier copy: what was read whole is kept
         KeptEarlier,  // failed; the earlier copy stays
         Failed,       // failed, and there was nothing to keep
@@ -40,7 +41,7 @@ struct ImportResult {
     // Programmes stored (after the rules and the days kept).
     std::uint64_t programmes = 0;
 
-    bool Ok() const { return outcome == Outcome::Replaced; }
+    bool Ok() const { return outcome == Outcome::Replaced || outcome == Outcome::Unchanged; }
 };
 
 // True for an http or https address, false for a path.
@@ -48,7 +49,8 @@ bool IsGuideAddress(std::string_view source);
 
 // Reads a guide (a path or an http/https address; plain XML, gzip or xz) into the store as a
 // stream, never holding it whole: one thread reads, unpacks and parses, the calling thread
-// stores. The guide's earlier copy is replaced in one transaction.
+// stores. The guide's earlier copy is replaced in one transaction. An address whose copy is
+// held is asked for with its validators, and a 304 answer keeps that copy.
 ImportResult ImportGuide(GuideStore& store, std::string_view source, const ImportOptions& options);
 
 }  // namespace quorvel::guide

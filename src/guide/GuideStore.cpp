@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -154,6 +155,10 @@ public:
     }
 
     bool HasEarlierCopy() const override { return m_hadEarlier; }
+    void SetValidators(std::string etag, std::string lastModified) override {
+        m_etag = std::move(etag);
+        m_lastModified = std::move(lastModified);
+    }
     const std::string& Error() const override { return m_error; }
     std::uint64_t Programmes() const override { return m_programmes; }
 
@@ -270,11 +275,14 @@ public:
         Statement upsert(
             m_db,
             "INSERT INTO guides(source, generation, channels, programmes, first_start, last_stop,"
-            " longest, refreshed, error) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)"
+            " longest, refreshed, error, checked, etag, last_modified)"
+            " VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?8,?10,?11)"
             " ON CONFLICT(source) DO UPDATE SET generation = excluded.generation,"
             " channels = excluded.channels, programmes = excluded.programmes,"
             " first_start = excluded.first_start, last_stop = excluded.last_stop,"
-            " longest = excluded.longest, refreshed = excluded.refreshed, error = excluded.error");
+            " longest = excluded.longest, refreshed = excluded.refreshed, error = excluded.error,"
+            " checked = excluded.checked, etag = excluded.etag,"
+            " last_modified = excluded.last_modified");
         upsert.Start()
             .Bind(1, m_source)
             .Bind(2, m_generation)
@@ -284,7 +292,9 @@ public:
             .Bind(6, m_lastStop)
             .Bind(7, m_longest)
             .Bind(8, m_now)
-            .Bind(9, error);
+            .Bind(9, error)
+            .Bind(10, m_etag)
+            .Bind(11, m_lastModified);
         const bool upserted = upsert.Step() == SQLITE_DONE;
         upsert = Statement();
         if (!upserted || (old != 0 && !DropGeneration(m_db, old)) || !EndPiece()) {
@@ -344,6 +354,8 @@ private:
     KeptSpan m_span;
     GuideTime m_now;
     std::string m_error;
+    std::string m_etag;
+    std::string m_lastModified;
     bool m_hadEarlier = false;
     bool m_inPiece = false;
     bool m_committed = false;
@@ -437,11 +449,24 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
         " owner INTEGER NOT NULL);"
         // Copied into the store every 16 MB of log, so the log stays small during an import.
         "PRAGMA wal_autocheckpoint = 256";
+    // Columns a store made before them lacks.
+    const char* added[] = {"checked INTEGER NOT NULL DEFAULT 0", "etag TEXT NOT NULL DEFAULT ''",
+                           "last_modified TEXT NOT NULL DEFAULT ''"};
     char* message = nullptr;
     if (sqlite3_exec(db.get(), setup, nullptr, nullptr, &message) != SQLITE_OK) {
         error = path.string() + ": " + (message ? message : "not a guide store");
         sqlite3_free(message);
         return nullptr;
+    }
+    for (const char* column : added) {
+        const std::string name(column, std::strchr(column, ' '));
+        if (Prepare(db.get(), "SELECT " + name + " FROM guides LIMIT 0"))
+            continue;
+        const std::string alter = "ALTER TABLE guides ADD COLUMN " + std::string(column);
+        if (sqlite::Execute(db.get(), alter.c_str()) != SQLITE_OK) {
+            error = path.string() + ": " + sqlite3_errmsg(db.get());
+            return nullptr;
+        }
     }
     DropOrphans(db.get());
     return std::unique_ptr<GuideStore>(new GuideStore(std::move(db)));
@@ -455,17 +480,40 @@ std::unique_ptr<GuideStore::Import> GuideStore::BeginImport(std::string_view sou
 
 bool GuideStore::RecordFailure(std::string_view source, std::string_view error, GuideTime now) {
     Statement note(m_db.get(),
-                   "INSERT INTO guides(source, refreshed, error) VALUES(?1, ?2, ?3)"
-                   " ON CONFLICT(source) DO UPDATE SET error = excluded.error");
+                   "INSERT INTO guides(source, checked, error) VALUES(?1, ?2, ?3)"
+                   " ON CONFLICT(source) DO UPDATE SET error = excluded.error,"
+                   " checked = excluded.checked");
     note.Start().Bind(1, source).Bind(2, now).Bind(3, error);
     return note.Step() == SQLITE_DONE;
+}
+
+bool GuideStore::RecordUnchanged(std::string_view source, GuideTime now) {
+    Statement note(m_db.get(), "UPDATE guides SET checked = ?2, error = '' WHERE source = ?1");
+    note.Start().Bind(1, source).Bind(2, now);
+    return note.Step() == SQLITE_DONE;
+}
+
+std::optional<StoredGuide> GuideStore::Guide(std::string_view source) {
+    for (auto& guide : Guides()) {
+        if (guide.source == source)
+            return std::move(guide);
+    }
+    return std::nullopt;
+}
+
+bool RefreshDue(const StoredGuide& guide, GuideTime now, GuideTime interval) {
+    if (!guide.held)
+        return true;
+    const GuideTime wait = guide.lastError.empty() ? interval : std::min<GuideTime>(interval, 3600);
+    return now - guide.checked >= wait;
 }
 
 std::vector<StoredGuide> GuideStore::Guides() {
     std::vector<StoredGuide> guides;
     Statement list(m_db.get(),
                    "SELECT source, generation IS NOT NULL, channels, programmes, first_start,"
-                   " last_stop, refreshed, error FROM guides ORDER BY rowid");
+                   " last_stop, refreshed, error, checked, etag, last_modified FROM guides"
+                   " ORDER BY rowid");
     while (list.Step() == SQLITE_ROW) {
         StoredGuide guide;
         guide.source = list.Text(0);
@@ -476,6 +524,9 @@ std::vector<StoredGuide> GuideStore::Guides() {
         guide.lastStop = list.Int(5);
         guide.refreshed = list.Int(6);
         guide.lastError = list.Text(7);
+        guide.checked = list.Int(8);
+        guide.etag = list.Text(9);
+        guide.lastModified = list.Text(10);
         guides.push_back(std::move(guide));
     }
     return guides;

@@ -41,8 +41,16 @@ struct StoredGuide {
     GuideTime firstStart = 0;
     GuideTime lastStop = 0;
     GuideTime refreshed = 0;  // when it was last replaced
+    GuideTime checked = 0;    // when it was last asked for, whatever came of it
     std::string lastError;    // of the last refresh; empty when that went well
+    // The server's validators of the copy held, for a conditional refresh.
+    std::string etag;
+    std::string lastModified;
 };
+
+// Whether a guide is due to be asked for again: one never read whole always is; one held
+// once `interval` has passed since it was last asked for, or an hour after a failure.
+bool RefreshDue(const StoredGuide& guide, GuideTime now, GuideTime interval = 12 * 3600);
 
 struct StoredChannel {
     std::string id;
@@ -89,11 +97,16 @@ public:
         virtual bool Commit(std::string_view error) = 0;
         virtual const std::string& Error() const = 0;
         virtual std::uint64_t Programmes() const = 0;
+        // The server's validators of this copy, kept with it by Commit.
+        virtual void SetValidators(std::string etag, std::string lastModified) = 0;
     };
     // `now` sets the days kept.
     std::unique_ptr<Import> BeginImport(std::string_view source, GuideTime now);
     // Notes a failed refresh on the guide, whose programmes stay as they were.
     bool RecordFailure(std::string_view source, std::string_view error, GuideTime now);
+    // Notes that the server said the copy held is current.
+    bool RecordUnchanged(std::string_view source, GuideTime now);
+    std::optional<StoredGuide> Guide(std::string_view source);
 
     std::vector<StoredGuide> Guides();
     // Every channel of every guide, declared or only named by its programmes.

@@ -58,7 +58,9 @@ void TrimPartialCharacter(std::string& text) {
         text.resize(i - 1);
 }
 
-bool IsSpecial(unsigned char c) { return c < 0x20 || c == 0x7F || c == 0xC2; }
+bool IsSpecial(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0xC2;
+}
 
 // Whether any of the eight bytes at `bytes` is a control, DEL or 0xC2 (which may start a C1
 // control), or a space followed by another (the ninth byte included): the text scan then

@@ -66,6 +66,48 @@ TEST(GuideImport, RefreshThatFailsKeepsTheEarlierCopy) {
     }
 }
 
+TEST(GuideImport, RefreshAsksOnlyForAChangedCopyAndWhenDue) {
+    LocalHttpServer server;
+    TempDir dir;
+    auto store = OpenStore(dir);
+    server.Serve("/guide", Gzip(kRulesGuide));
+    server.AddHeaders("/guide", "ETag: \"v1\"\r\nLast-Modified: Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+    const auto url = server.Url("/guide");
+    ASSERT_EQ(ImportGuide(*store, url, Options()).outcome, ImportResult::Outcome::Replaced);
+    EXPECT_EQ(server.LastRequestHead("/guide").find("If-None-Match"), std::string::npos);
+    const auto before = Table(*store, kIds);
+
+    server.ServeStatus("/guide", 304, "");
+    ImportOptions later = Options();
+    later.now = kNow + 3600;
+    const ImportResult unchanged = ImportGuide(*store, url, later);
+    EXPECT_EQ(unchanged.outcome, ImportResult::Outcome::Unchanged) << unchanged.error;
+    EXPECT_EQ(unchanged.programmes, before.size());
+    const std::string head = server.LastRequestHead("/guide");
+    EXPECT_NE(head.find("If-None-Match: \"v1\""), std::string::npos) << head;
+    EXPECT_NE(head.find("If-Modified-Since: Tue, 08 Dec 2026 10:00:00 GMT"), std::string::npos);
+    EXPECT_EQ(Table(*store, kIds), before);
+    const auto guide = store->Guide(url);
+    ASSERT_TRUE(guide);
+    EXPECT_EQ(guide->refreshed, kNow);
+    EXPECT_EQ(guide->checked, kNow + 3600);
+
+    // Due 12 hours after it was last asked for; an hour after a failure; always when never
+    // read whole.
+    StoredGuide failed = *guide;
+    failed.lastError = "the server answered 500";
+    StoredGuide never;
+    for (const auto& [what, due, at] : std::vector<std::tuple<StoredGuide, bool, GuideTime>>{
+             {*guide, false, kNow + 3600 + 12 * 3600 - 1},
+             {*guide, true, kNow + 3600 + 12 * 3600},
+             {failed, false, kNow + 3600 + 3599},
+             {failed, true, kNow + 3600 + 3600},
+             {never, true, 0},
+         }) {
+        EXPECT_EQ(RefreshDue(what, at), due) << at - kNow;
+    }
+}
+
 TEST(GuideImport, FirstCopyCutOffKeepsWhatWasReadWholeAndSaysWhere) {
     TempDir dir;
     auto store = OpenStore(dir);

@@ -76,8 +76,7 @@ int Import(const CommandLine& line) {
             std::fprintf(stderr, "quorvel-guide import: %s: %s%s\n", source.c_str(),
                          result.error.c_str(), kept);
         }
-        if (result.outcome == ImportResult::Outcome::Replaced ||
-            result.outcome == ImportResult::Outcome::KeptPartial) {
+        if (result.Ok() || result.outcome == ImportResult::Outcome::KeptPartial) {
             ++read;
             channels += result.channels;
             programmes += result.programmes;
