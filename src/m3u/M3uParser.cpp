@@ -184,6 +184,8 @@ void ReadM3u(std::string_view bytes, M3uPlaylist& playlist,
             group = std::string(TrimSpace(line.substr(8)));
         } else if (StartsWithIgnoringCase(line, "#EXTVLCOPT:")) {
             options.append(TrimSpace(line.substr(11))).push_back('\n');
+        } else if (playlist.title.empty() && StartsWithIgnoringCase(line, "#PLAYLIST:")) {
+            playlist.title = std::string(TrimSpace(line.substr(10)));
         } else if (!sawHeader && StartsWithIgnoringCase(line, "#EXTM3U")) {
             sawHeader = true;
             playlist.headerAttributes = std::string(TrimSpace(line.substr(7)));

@@ -39,6 +39,8 @@ struct M3uPlaylist {
     std::vector<M3uEntry> entries;
     // The attributes of the first #EXTM3U line (url-tvg="..." and the like), as written.
     std::string headerAttributes;
+    // The playlist's own title, from its first #PLAYLIST: line.
+    std::string title;
     // #EXTINF lines that no address followed (the next #EXTINF or the end came first).
     std::size_t entriesWithoutAddress = 0;
     // The file names more than kMaxM3uEntries addresses: reading stopped after that many.

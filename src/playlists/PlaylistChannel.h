@@ -31,6 +31,8 @@ enum class PlaylistKind { NotAPlaylist, M3u, Pls };
 
 struct Playlist {
     PlaylistKind kind = PlaylistKind::NotAPlaylist;
+    // Its own title (#PLAYLIST:), or empty.
+    std::string title;
     // The header's url-tvg and x-tvg-url addresses, in the order written, each once.
     std::vector<std::string> guideAddresses;
     std::vector<PlaylistChannel> channels;

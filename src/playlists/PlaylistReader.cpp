@@ -194,6 +194,7 @@ void ReadM3uChannels(std::string_view bytes, Playlist& playlist) {
     });
     playlist.entriesWithoutAddress += read.entriesWithoutAddress;
     playlist.tooManyEntries = read.tooManyEntries;
+    playlist.title = read.title.substr(0, CutAtCharacter(read.title, kMaxChannelNameBytes).size());
     ForEachM3uAttribute(read.headerAttributes, [&](std::string_view name, std::string_view value) {
         if (EqualsIgnoringCase(name, "url-tvg") || EqualsIgnoringCase(name, "x-tvg-url"))
             AddGuideAddresses(value, playlist.guideAddresses);

@@ -105,6 +105,10 @@ TEST(PlaylistReaderTest, EachRuleOfWhatAChannelKeeps) {
         EXPECT_EQ(ListPlaylist(playlist), c.listing) << c.rule;
     }
     EXPECT_EQ(ReadPlaylist("<html>", "a.m3u").kind, PlaylistKind::NotAPlaylist);
+    EXPECT_EQ(
+        ReadPlaylist("#EXTM3U\n#PLAYLIST: Meine Sender \xE2\x93\x88\n#PLAYLIST:Second\n", "a.m3u")
+            .title,
+        "Meine Sender \xE2\x93\x88");
     EXPECT_EQ(ReadPlaylist(cases[6].bytes, "a.m3u").refusedHeaders, 3u);
 }
 

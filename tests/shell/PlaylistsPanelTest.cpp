@@ -140,13 +140,14 @@ TEST(PlaylistsPanel, KeptPlaylistsAreShownRenamedAndRemovedThroughTheDialog) {
     // A playlist opened for this run stays chosen when the kept ones are read again.
     loaded.clear();
     QSignalSpy opened(&panel, &PlaylistsPanel::Opened);
-    panel.Open(QString::fromStdString(dir.Write("run.m3u", kList).string()));
+    // Its own title names it.
+    panel.Open(QString::fromStdString(dir.Write("run.m3u", "#PLAYLIST:Run\n" + kList).string()));
     ASSERT_TRUE(opened.wait(kGuardMs));
-    EXPECT_EQ(panel.cboPlaylist->currentText(), "run.m3u");
+    EXPECT_EQ(panel.cboPlaylist->currentText(), "Run");
     dialog.AddSource(QString::fromStdString(list.string()));
     ASSERT_TRUE(loaded.wait(kGuardMs));
-    EXPECT_EQ(Items(*panel.cboPlaylist), (QStringList{"All Playlists", "list.m3u", "run.m3u"}));
-    EXPECT_EQ(panel.cboPlaylist->currentText(), "run.m3u");
+    EXPECT_EQ(Items(*panel.cboPlaylist), (QStringList{"All Playlists", "list.m3u", "Run"}));
+    EXPECT_EQ(panel.cboPlaylist->currentText(), "Run");
     // Read once per change, never again by itself (an empty store was read on and on).
     EXPECT_EQ(loaded.size(), 1);
 }

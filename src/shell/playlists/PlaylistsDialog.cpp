@@ -1,5 +1,7 @@
 #include "shell/playlists/PlaylistsDialog.h"
 
+#include "playback/AddressPolicy.h"
+#include "playlists/PlaylistFile.h"
 #include "playlists/PlaylistStore.h"
 #include "shell/playlists/PlaylistsPanel.h"
 #include "shell/widgets/PlainText.h"
@@ -127,7 +129,11 @@ void PlaylistsDialog::AddSource(const QString& given) {
     std::uint64_t id = 0;
     std::string error;
     const std::string text = source.toStdString();
-    const bool ok = m_panel.Store().Add(DefaultPlaylistName(text), text, id, error);
+    // A file's own title names it; an address is named by its file name until renamed.
+    std::string name = SchemeOf(text).empty() ? PlaylistFileTitle(text) : std::string();
+    if (name.empty())
+        name = DefaultPlaylistName(text);
+    const bool ok = m_panel.Store().Add(name, text, id, error);
     Report(ok, error);
     Fill(id);
     if (ok) {

@@ -515,7 +515,8 @@ void PlaylistsPanel::OpenPlaylist(const QString& source) {
             return;
         }
         std::shared_ptr<const Playlist> playlist = result->playlist;
-        m_entries.push_back({0, DefaultPlaylistName(path), playlist});
+        m_entries.push_back(
+            {0, playlist->title.empty() ? DefaultPlaylistName(path) : playlist->title, playlist});
         Remember(playlist);
         cboPlaylist->setCurrentIndex(-1);
         cmdPlaylists_Click();
