@@ -52,6 +52,11 @@ TEST(M3uToolTest, RefusesWhatIsNotAPlaylistFile) {
     EXPECT_EQ(pipe.exitStatus, 2);
     EXPECT_NE(pipe.err.find("not a regular file"), std::string::npos);
 
+    EXPECT_EQ(CatalogueTool({"channels", fifo.string()}).exitStatus, 2);
+    const ProcessResult page =
+        CatalogueTool({"channels", dir.Write("page.m3u", "<html>log in</html>").string()});
+    EXPECT_EQ(page.exitStatus, 2);
+    EXPECT_NE(page.err.find("not a playlist"), std::string::npos);
     EXPECT_EQ(CatalogueTool({"import-m3u", (dir / "missing.m3u").string()}).exitStatus, 2);
     EXPECT_EQ(CatalogueTool({"export-m3u", (dir / "missing.txt").string()}).exitStatus, 2);
 }
