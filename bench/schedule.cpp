@@ -33,7 +33,7 @@ void BM_LoadSchedule(benchmark::State& state) {
         quorvel::LoadedSchedule loaded = quorvel::LoadSchedule("Quorvel");
         quorvel::Schedule schedule;
         schedule.Restore(std::move(loaded.entries), kNow, loaded.usedIds);
-        benchmark::DoNotOptimize(schedule.NextEvent());
+        benchmark::DoNotOptimize(schedule.NextEvent(kNow));
     }
 }
 BENCHMARK(BM_LoadSchedule)->Arg(0)->Arg(500)->Unit(benchmark::kMillisecond);

@@ -169,10 +169,10 @@ Schedule::Due Schedule::Check(std::int64_t now) {
     return due;
 }
 
-std::optional<std::int64_t> Schedule::NextEvent() const {
+std::optional<std::int64_t> Schedule::NextEvent(std::int64_t now) const {
     std::optional<std::int64_t> next;
-    const auto consider = [&next](std::int64_t time) {
-        if (!next || time < *next)
+    const auto consider = [&next, now](std::int64_t time) {
+        if (time > now && (!next || time < *next))
             next = time;
     };
     for (const ScheduleEntry& entry : m_entries) {

@@ -47,8 +47,10 @@ public:
         std::vector<std::uint64_t> changed;  // entries whose state this check set
     };
     Due Check(std::int64_t now);
-    // When the next check has something to do; nothing when the plan holds no future work.
-    std::optional<std::int64_t> NextEvent() const;
+    // When a check after `now` next has something to do; nothing when the plan holds no
+    // further work. What was due at `now` itself was handed out by Check(now): a recording
+    // told to stop is waited for, not told again and again.
+    std::optional<std::int64_t> NextEvent(std::int64_t now) const;
 
     void MarkRunning(std::uint64_t id, std::string file);
     void MarkFinished(std::uint64_t id, std::string file = {});

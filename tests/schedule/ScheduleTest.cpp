@@ -72,14 +72,17 @@ TEST(Schedule, WallTimeDecidesWhatStartsAndWhatWasMissed) {
     ScheduleEntry reminder = Recording("Film", kEight + 2 * kHour, kEight + 3 * kHour, "Cinema");
     reminder.kind = EntryKind::Reminder;
     const auto film = schedule.Add(reminder, now).id;
-    EXPECT_EQ(schedule.NextEvent(), kEight - 2 * kMinute);
+    EXPECT_EQ(schedule.NextEvent(now), kEight - 2 * kMinute);
 
     // One second before the margin nothing is due; at it the recording starts.
     EXPECT_TRUE(schedule.Check(kEight - 2 * kMinute - 1).startRecording.empty());
     EXPECT_EQ(schedule.Check(kEight - 2 * kMinute).startRecording, std::vector{news});
     schedule.MarkRunning(news, "/videos/News.ts");
+    // Running, it is next due at its end; told to stop there, it is waited for.
+    EXPECT_EQ(schedule.NextEvent(kEight), kEight + kHour + 5 * kMinute);
     EXPECT_TRUE(schedule.Check(kEight + kHour + 5 * kMinute - 1).stopRecording.empty());
     EXPECT_EQ(schedule.Check(kEight + kHour + 5 * kMinute).stopRecording, std::vector{news});
+    EXPECT_EQ(schedule.NextEvent(kEight + kHour + 5 * kMinute), kEight + 2 * kHour - kMinute);
     // The clock set forward by hand past the reminder's programme: missed, not shown late.
     const auto jumped = schedule.Check(kEight + 3 * kHour);
     EXPECT_TRUE(jumped.remind.empty());

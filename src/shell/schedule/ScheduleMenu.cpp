@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QStringList>
 
 namespace quorvel {
 
@@ -31,8 +32,12 @@ void ScheduleMenu::RetranslateUi() {
 
 void ScheduleMenu::Start() {
     m_runner.Load();
+    // One message for all: a damaged settings file could hold many.
+    QStringList problems;
     for (const std::string& problem : m_runner.Problems())
-        tell(m_form, QString::fromStdString(problem));
+        problems << QString::fromStdString(problem);
+    if (!problems.isEmpty())
+        tell(m_form, problems.join(QLatin1Char('\n')));
 }
 
 void ScheduleMenu::mnuRecordings_Click() {

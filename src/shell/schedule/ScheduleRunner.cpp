@@ -103,13 +103,13 @@ void ScheduleRunner::CheckNow() {
 }
 
 void ScheduleRunner::Arm() {
-    const auto next = m_schedule.NextEvent();
+    const std::int64_t now = m_clock();
+    const auto next = m_schedule.NextEvent(now);
     if (!next) {
         m_timer.stop();
         return;
     }
-    const std::int64_t waitMs =
-        std::clamp<std::int64_t>((*next - m_clock()) * 1000, 0, kLongestWaitMs);
+    const std::int64_t waitMs = std::clamp<std::int64_t>((*next - now) * 1000, 0, kLongestWaitMs);
     m_timer.start(static_cast<int>(waitMs));
 }
 
