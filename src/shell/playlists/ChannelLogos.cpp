@@ -127,8 +127,16 @@ QIcon ChannelLogos::Icon(const QString& address) {
     return {};
 }
 
+QImage ChannelLogos::Picture(const QString& address) {
+    if (const auto found = m_images.constFind(address); found != m_images.constEnd())
+        return *found;
+    Icon(address);
+    return {};
+}
+
 void ChannelLogos::Arrived(const QString& address, const QImage& image) {
     m_icons.insert(address, QIcon(QPixmap::fromImage(image)));
+    m_images.insert(address, image);
     Q_EMIT LogoReady(address);
 }
 

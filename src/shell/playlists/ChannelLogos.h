@@ -27,6 +27,8 @@ public:
     // The logo's picture when it is at hand; otherwise it is asked for (once a run) and a
     // null icon comes back.
     QIcon Icon(const QString& address);
+    // The same logo as a picture (at most kSide a side), for beside what plays.
+    QImage Picture(const QString& address);
 
     // A logo's bytes as a picture of at most kSide pixels a side: nothing for what is not an
     // image, or one whose size is not told or is too large to decode safely.
@@ -41,6 +43,7 @@ private:
 
     std::filesystem::path m_folder;
     QHash<QString, QIcon> m_icons;
+    QHash<QString, QImage> m_images;
     QSet<QString> m_asked;
     QThreadPool m_pool;
     std::atomic<bool> m_cancel{false};

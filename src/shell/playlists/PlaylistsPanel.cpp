@@ -13,6 +13,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
 #include "shell/forms/CaptionFit.h"
+#include "shell/player/MediaPlayer.h"
 #include "shell/playlists/ChannelLogos.h"
 #include "shell/playlists/OpenAddressDialog.h"
 #include "shell/playlists/PlaylistsDialog.h"
@@ -117,8 +118,12 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
             QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size())));
         return icon.isNull() ? QVariant() : QVariant(icon);
     });
-    connect(m_logos, &ChannelLogos::LogoReady, this,
-            [this] { m_form->ListView1->viewport()->update(); });
+    connect(m_logos, &ChannelLogos::LogoReady, this, [this](const QString& logo) {
+        m_form->ListView1->viewport()->update();
+        if (logo == m_playingLogo && m_form->WindowsMediaPlayer1)
+            m_form->WindowsMediaPlayer1->setLogo(m_logos->Picture(logo));
+    });
+    connect(form, &Form1::PlayerUrlSet, this, &PlaylistsPanel::ShowPlayingLogo);
     // The category bar: the new button takes the place after "My Files".
     QWidget* bar = form->cmdFiles->parentWidget();
     cmdPlaylists = new QToolButton(bar);
@@ -217,6 +222,19 @@ PlaylistsPanel::~PlaylistsPanel() {
         if (thread)
             thread->wait();
     }
+}
+
+void PlaylistsPanel::ShowPlayingLogo(const QString& url) {
+    const auto found = m_logoOf.find(url.toStdString());
+    m_playingLogo =
+        found == m_logoOf.end()
+            ? QString()
+            : QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size()));
+    if (m_playingLogo.isEmpty() || !m_form->WindowsMediaPlayer1)
+        return;
+    const QImage logo = m_logos->Picture(m_playingLogo);
+    if (!logo.isNull())
+        m_form->WindowsMediaPlayer1->setLogo(logo);
 }
 
 void PlaylistsPanel::RetranslateUi() {

@@ -103,6 +103,7 @@ private:
     void OpenPlaylist(const QString& source);
     void Play(const PlaylistChannel& channel);
     void RetranslateUi();
+    void ShowPlayingLogo(const QString& url);
     void ShowEverything();
     void ResetScope();
 
@@ -114,6 +115,8 @@ private:
     // The logo address of each channel address, both held by m_entries' playlists.
     std::unordered_map<std::string_view, std::string_view> m_logoOf;
     ChannelLogos* m_logos = nullptr;
+    // The logo address of what plays, shown beside it once it is at hand.
+    QString m_playingLogo;
     bool m_shown = false;
     bool m_everything = false;
     bool m_readOnce = false;
