@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case ImportResult::Outcome::KeptPartial:
             FUZZ_CHECK(stored == result.programmes);
             break;
+        case ImportResult::Outcome::Unchanged:
         case ImportResult::Outcome::KeptEarlier:
             FUZZ_CHECK(stored == held);
             break;
