@@ -307,6 +307,10 @@ CatchupAddress ExpandCatchupTemplate(std::string_view text, const CatchupTimes& 
         return Problem("The channel's catch-up address is longer than " +
                        std::to_string(kMaxCatchupTemplateBytes) + " characters.");
     }
+    for (const std::int64_t time : {times.start, times.stop, times.now}) {
+        if (time < 0 || time > kMaxCatchupTime)
+            return Problem("The programme's times lie outside the years 1970 to 9999.");
+    }
     Expander expander(times);
     std::string out;
     std::size_t placeholders = 0;
