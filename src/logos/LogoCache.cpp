@@ -1,162 +1,188 @@
 #include "logos/LogoCache.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "files/FileIo.h"
-#include "files/TextCase.h"
-#include "net/HttpRequest.h"
-#include "playback/AddressPolicy.h"
 
 namespace quorvel {
 namespace {
 
-// FNV-1a, 64 bits: a file name for any address.
-std::string KeyOf(const std::string& address) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (const unsigned char c : address) {
-        hash ^= c;
-        hash *= 0x100000001b3ull;
+constexpr std::size_t kMaxRecordBytes = 4096;
+constexpr std::string_view kCopySuffix = ".logo";
+constexpr std::string_view kRecordSuffix = ".meta";
+
+// FNV-1a over the address: names its files. A collision only makes two addresses share a
+// name, and the record's own address tells them apart.
+std::string HashName(std::string_view address) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : address) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
     }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string name(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        name[static_cast<std::size_t>(i)] = kHex[hash & 0xF];
+    return name;
 }
 
-bool ParseNumber(std::string_view text, std::int64_t& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
+bool IsCacheFileName(const std::string& name) {
+    if (name.size() != 16 + kCopySuffix.size())
+        return false;
+    const std::string_view suffix = std::string_view(name).substr(16);
+    if (suffix != kCopySuffix && suffix != kRecordSuffix)
+        return false;
+    return std::all_of(name.begin(), name.begin() + 16,
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-bool IsAbsolute(const char* path) {
-    return path && path[0] == '/';
+bool ParseTime(std::string_view text, std::int64_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 }  // namespace
 
-LogoStep DecideLogo(const std::optional<LogoRecord>& record, bool pictureKept, std::int64_t now) {
-    if (record && record->failedAt > 0 && now >= record->failedAt &&
-        now - record->failedAt < kLogoRetrySeconds)
-        return pictureKept ? LogoStep::Use : LogoStep::WaitToRetry;
-    if (!record || !pictureKept)
-        return LogoStep::Fetch;
-    if (now < record->fetchedAt || now - record->fetchedAt >= kLogoRecheckSeconds)
-        return LogoStep::Recheck;
-    return LogoStep::Use;
-}
-
-LogoCache::LogoCache(std::filesystem::path folder) : m_folder(std::move(folder)) {}
-
-std::filesystem::path LogoCache::DefaultFolder() {
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); IsAbsolute(cache))
+std::filesystem::path DefaultLogoCacheFolder() {
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/')
         return std::filesystem::path(cache) / "quorvel" / "logos";
-    if (const char* home = std::getenv("HOME"); IsAbsolute(home))
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
         return std::filesystem::path(home) / ".cache" / "quorvel" / "logos";
     return {};
 }
 
-std::filesystem::path LogoCache::PicturePath(const std::string& address) const {
-    return m_folder / (KeyOf(address) + ".png");
+LogoCache::LogoCache(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+std::filesystem::path LogoCache::CopyPath(const std::string& address) const {
+    return m_folder / (HashName(address) + std::string(kCopySuffix));
 }
 
 std::filesystem::path LogoCache::RecordPath(const std::string& address) const {
-    return m_folder / (KeyOf(address) + ".txt");
+    return m_folder / (HashName(address) + std::string(kRecordSuffix));
 }
 
 std::optional<LogoRecord> LogoCache::Record(const std::string& address) const {
     std::string bytes;
     std::string error;
-    if (ReadFileAtMost(RecordPath(address), 64 * 1024, bytes, error) != FileReadStatus::Read)
+    if (m_folder.empty() ||
+        ReadFileAtMost(RecordPath(address), kMaxRecordBytes, bytes, error) != FileReadStatus::Read)
         return std::nullopt;
-    // "address\netag\nfetchedAt\nfailedAt\n": the address guards against a key shared by two.
-    std::string_view rest = bytes;
-    std::string_view lines[4];
-    for (auto& line : lines) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        line = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
-    }
     LogoRecord record;
-    if (lines[0] != address || !ParseNumber(lines[2], record.fetchedAt) ||
-        !ParseNumber(lines[3], record.failedAt))
+    bool named = false;
+    bool sound = true;
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        const std::size_t space = line.find(' ');
+        const std::string_view key = line.substr(0, space);
+        const std::string_view value =
+            space == std::string_view::npos ? std::string_view{} : line.substr(space + 1);
+        if (key == "address") {
+            named = value == address;
+        } else if (key == "etag") {
+            record.etag = value;
+        } else if (key == "fetched") {
+            sound = sound && ParseTime(value, record.fetchedAt);
+        } else if (key == "failed") {
+            sound = sound && ParseTime(value, record.failedAt);
+        }
+    }
+    if (!named || !sound)
         return std::nullopt;
-    record.etag = std::string(lines[1]);
+    record.address = address;
     return record;
 }
 
-std::optional<std::string> LogoCache::Picture(const std::string& address) const {
-    std::string bytes;
+bool LogoCache::HasCopy(const std::string& address) const {
+    struct stat info {};
+    return !m_folder.empty() && ::stat(CopyPath(address).c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+bool LogoCache::ReadCopy(const std::string& address, std::string& bytes) const {
     std::string error;
-    if (!Record(address) || ReadFileAtMost(PicturePath(address), 4 * kMaxLogoBytes, bytes, error) !=
-                                FileReadStatus::Read)
-        return std::nullopt;
-    return bytes;
+    return !m_folder.empty() &&
+           ReadFileAtMost(CopyPath(address), kMaxLogoBytes, bytes, error) == FileReadStatus::Read &&
+           !bytes.empty();
 }
 
-bool LogoCache::Store(const std::string& address, const LogoRecord& record,
-                      const std::string* picture, std::string& error) const {
-    std::error_code code;
-    std::filesystem::create_directories(m_folder, code);
-    if (code) {
-        error = m_folder.string() + ": " + code.message();
+bool LogoCache::MakeFolder(std::string& error) const {
+    if (m_folder.empty()) {
+        error = "No folder for the logo cache.";
         return false;
     }
-    if (picture && !WriteFileAtomically(PicturePath(address), *picture, error))
-        return false;
-    // An ETag with a line end could not be read back; it is dropped.
-    const std::string etag =
-        record.etag.find_first_of("\r\n") == std::string::npos ? record.etag : "";
-    if (address.find_first_of("\r\n") != std::string::npos) {
-        error = "an address with a line end";
-        return false;
+    // Made part by part with mode 0700: what a user watches is nobody else's business.
+    std::filesystem::path partial;
+    for (const auto& part : m_folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = DescribeFileError(partial, "cannot create the folder", errno);
+            return false;
+        }
     }
-    return WriteFileAtomically(RecordPath(address),
-                               address + "\n" + etag + "\n" + std::to_string(record.fetchedAt) +
-                                   "\n" + std::to_string(record.failedAt) + "\n",
-                               error);
+    return true;
 }
 
-LogoFetch FetchLogo(const std::string& address, const std::string& etag,
-                    const std::atomic<bool>* cancel) {
-    LogoFetch fetch;
-    const std::string scheme = ToLowerAscii(SchemeOf(address));
-    if (scheme != "http" && scheme != "https") {
-        fetch.detail = "not an http or https address";
-        return fetch;
+bool LogoCache::StoreCopy(const LogoRecord& record, std::string_view bytes, std::string& error) {
+    return MakeFolder(error) && WriteFileAtomically(CopyPath(record.address), bytes, error) &&
+           StoreRecord(record, error);
+}
+
+bool LogoCache::StoreRecord(const LogoRecord& record, std::string& error) {
+    if (HasLineBreak(record.address) || HasLineBreak(record.etag)) {
+        error = "A logo's address or validator holds a line break.";
+        return false;
     }
-    HttpRequest request;
-    request.url = address;
-    request.maxBytes = kMaxLogoBytes;
-    request.connectTimeoutMs = 10'000;
-    request.stallTimeoutSeconds = 10;
-    request.deadlineMs = 30'000;
-    request.maxRedirects = 3;
-    request.ifNoneMatch = etag;
-    request.cancel = cancel;
-    HttpResponse response = Fetch(request);
-    if (!response.Ok()) {
-        fetch.detail = response.detail.empty() ? "HTTP error " + std::to_string(response.httpStatus)
-                                               : response.detail;
-        return fetch;
+    std::string text = "address " + record.address + "\n";
+    if (!record.etag.empty())
+        text += "etag " + record.etag + "\n";
+    text += "fetched " + std::to_string(record.fetchedAt) + "\n";
+    text += "failed " + std::to_string(record.failedAt) + "\n";
+    return MakeFolder(error) && WriteFileAtomically(RecordPath(record.address), text, error);
+}
+
+void LogoCache::Trim(std::uint64_t maxBytes) {
+    struct Held {
+        std::filesystem::path path;
+        std::filesystem::file_time_type time;
+        std::uint64_t size;
+    };
+    std::vector<Held> files;
+    std::uint64_t total = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(m_folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!IsCacheFileName(it->path().filename().string()) || !it->is_regular_file(ec))
+            continue;
+        const auto size = it->file_size(ec);
+        const auto time = it->last_write_time(ec);
+        if (ec)
+            continue;
+        files.push_back({it->path(), time, size});
+        total += size;
     }
-    if (response.httpStatus == 304 && !etag.empty()) {
-        fetch.result = LogoFetchResult::NotModified;
-        fetch.etag = etag;
-        return fetch;
+    if (total <= maxBytes)
+        return;
+    std::sort(files.begin(), files.end(),
+              [](const Held& a, const Held& b) { return a.time < b.time; });
+    for (const Held& file : files) {
+        if (total <= maxBytes)
+            break;
+        if (std::filesystem::remove(file.path, ec))
+            total -= file.size;
     }
-    const std::string_view type = TrimBlanks(
-        std::string_view(response.contentType).substr(0, response.contentType.find(';')));
-    if (!StartsWithIgnoringCase(type, "image/") || response.body.empty()) {
-        fetch.detail = "not an image";
-        return fetch;
-    }
-    fetch.result = LogoFetchResult::Image;
-    fetch.bytes = std::move(response.body);
-    fetch.etag = std::move(response.etag);
-    return fetch;
 }
 
 }  // namespace quorvel

@@ -87,6 +87,7 @@ ListRow PlaylistChannelRow(const PlaylistChannel& channel, const std::string& pl
     row.text = channel.name;
     row.tag = channel.address;
     row.subItems = {playlistName, channel.group};
+    row.logo = channel.tvgLogo;
     return row;
 }
 

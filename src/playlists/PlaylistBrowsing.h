@@ -18,7 +18,8 @@ std::vector<std::string> PlaylistTypeChoices(const std::vector<const Playlist*>&
 bool ChannelHasType(const PlaylistChannel& channel, std::string_view type);
 
 // The channel as a row of the channel list: its name, the playlist it comes from, its group;
-// the tag is its address, so a favorite made of it plays whatever becomes of the playlist.
+// the tag is its address, so a favorite made of it plays whatever becomes of the playlist;
+// its logo goes with it.
 ListRow PlaylistChannelRow(const PlaylistChannel& channel, const std::string& playlistName);
 
 // Whether an address or path names a playlist to read rather than a stream to play: .m3u

@@ -18,6 +18,8 @@ struct ListRow {
     std::string tag;
     std::vector<std::string> subItems;  // subItems[k - 1] is sub-item k
     RowLayout layout = RowLayout::Catalogue;
+    // The address of a picture for the first column (a channel's logo); empty for none.
+    std::string logo = {};
 
     const std::string& SubItem(int k) const;
     void SetSubItem(int k, std::string value);

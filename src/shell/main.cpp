@@ -6,6 +6,7 @@
 #include "shell/PermissionPrompt.h"
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
+#include "shell/logos/ChannelLogos.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
 #include "shell/schedule/ScheduleMenu.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
         auto* form1 = new quorvel::Form1(options);
         auto* playlists = new quorvel::PlaylistsPanel(form1);
         auto* schedule = new quorvel::ScheduleMenu(form1);
+        new quorvel::ChannelLogos(form1);
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;

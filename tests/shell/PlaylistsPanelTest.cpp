@@ -1,17 +1,13 @@
 #include "Form1Fixture.h"
 #include "LocalHttpServer.h"
 #include "TempDir.h"
-#include "logos/LogoCache.h"
-#include "shell/playlists/ChannelLogos.h"
 #include "shell/playlists/PlaylistsDialog.h"
 #include "shell/playlists/PlaylistsPanel.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
-#include <QBuffer>
 #include <QComboBox>
-#include <QImage>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -150,66 +146,6 @@ TEST(PlaylistsPanel, KeptPlaylistsAreShownRenamedAndRemovedThroughTheDialog) {
     EXPECT_EQ(panel.cboPlaylist->currentText(), "Run");
     // Read once per change, never again by itself (an empty store was read on and on).
     EXPECT_EQ(loaded.size(), 1);
-}
-
-}  // namespace
-}  // namespace quorvel
-
-namespace quorvel {
-namespace {
-
-QByteArray Png(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-TEST(PlaylistsPanel, LogosComeWhenRowsAreDrawnAndHostileOnesLeaveTheRowAsItIs) {
-    // What a decoder gets to see: only pictures of a sane size come out, scaled once.
-    const QByteArray bomb = Png(3000, 1500);  // small as a file, 18 MB as pixels
-    ASSERT_LT(bomb.size(), 512 * 1024);
-    EXPECT_FALSE(ChannelLogos::Decode(bomb));
-    EXPECT_FALSE(ChannelLogos::Decode("<html>not an image</html>"));
-    EXPECT_FALSE(ChannelLogos::Decode(Png(40, 30).left(40)));  // cut off
-    const auto logo = ChannelLogos::Decode(Png(400, 200));
-    ASSERT_TRUE(logo);
-    EXPECT_EQ(logo->size(), QSize(ChannelLogos::kSide, ChannelLogos::kSide / 2));
-
-    test::Form1Fixture fixture;
-    auto form = fixture.MakeForm();
-    ASSERT_TRUE(form->Form_Load());
-    test::TempDir dir;
-    test::LocalHttpServer server;
-    const QByteArray png = Png(100, 100);
-    server.Serve("/good.png", png.toStdString(), "image/png");
-    server.Serve("/page.png", "<html>login</html>", "text/html");
-    PlaylistsPanel panel(form.get(), fixture.App() / "Playlists", dir / "logos");
-    const auto list =
-        dir.Write("logos.m3u", "#EXTM3U\n#EXTINF:-1 tvg-logo=\"" + server.Url("/good.png") +
-                                   "\",Good\nhttp://s/good\n#EXTINF:-1 tvg-logo=\"" +
-                                   server.Url("/page.png") + "\",Page\nhttp://s/page\n");
-    QSignalSpy opened(&panel, &PlaylistsPanel::Opened);
-    panel.Open(QString::fromStdString(list.string()));
-    ASSERT_TRUE(opened.wait(kGuardMs));
-    QAbstractItemModel* model = form->ListView1->model();
-    const auto decoration = [&](int row) {
-        return model->data(model->index(row, 0), Qt::DecorationRole);
-    };
-    // Nothing waits for a logo: the rows are there before any has come.
-    EXPECT_FALSE(decoration(0).isValid());
-    EXPECT_FALSE(decoration(1).isValid());
-    QSignalSpy ready(&panel.Logos(), &ChannelLogos::LogoReady);
-    ASSERT_TRUE(server.WaitForRequests("/page.png", 1, kGuardMs));
-    ASSERT_TRUE(ready.wait(kGuardMs));
-    EXPECT_EQ(ready[0][0].toString(), QString::fromStdString(server.Url("/good.png")));
-    EXPECT_TRUE(decoration(0).isValid());
-    EXPECT_FALSE(decoration(1).isValid());
-    // Kept in the cache, for a window of a later run.
-    EXPECT_TRUE(LogoCache(dir / "logos").Picture(server.Url("/good.png")));
 }
 
 }  // namespace

@@ -13,8 +13,6 @@
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
 #include "shell/forms/CaptionFit.h"
-#include "shell/player/MediaPlayer.h"
-#include "shell/playlists/ChannelLogos.h"
 #include "shell/playlists/OpenAddressDialog.h"
 #include "shell/playlists/PlaylistsDialog.h"
 #include "shell/widgets/ListView.h"
@@ -101,29 +99,11 @@ ReadResult ReadSource(const std::string& source) {
 
 }  // namespace
 
-PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder,
-                               std::filesystem::path logoFolder)
+PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder)
     : QObject(form), m_form(form), m_store(std::move(folder)) {
-    m_logos = new ChannelLogos(std::move(logoFolder), this);
     // The window's hooks hold the panel weakly: either may go first (the panel goes with the
     // window it belongs to, and never touches it from its destructor).
     const QPointer<PlaylistsPanel> self(this);
-    form->ListView1->FilterModel()->SetRowDecoration([self](const ListRow& row) -> QVariant {
-        if (!self)
-            return {};
-        const auto found = self->m_logoOf.find(row.tag);
-        if (found == self->m_logoOf.end())
-            return {};
-        const QIcon icon = self->m_logos->Icon(
-            QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size())));
-        return icon.isNull() ? QVariant() : QVariant(icon);
-    });
-    connect(m_logos, &ChannelLogos::LogoReady, this, [this](const QString& logo) {
-        m_form->ListView1->viewport()->update();
-        if (logo == m_playingLogo && m_form->WindowsMediaPlayer1)
-            m_form->WindowsMediaPlayer1->setLogo(m_logos->Picture(logo));
-    });
-    connect(form, &Form1::PlayerUrlSet, this, &PlaylistsPanel::ShowPlayingLogo);
     // The category bar: the new button takes the place after "My Files".
     QWidget* bar = form->cmdFiles->parentWidget();
     cmdPlaylists = new QToolButton(bar);
@@ -222,19 +202,6 @@ PlaylistsPanel::~PlaylistsPanel() {
         if (thread)
             thread->wait();
     }
-}
-
-void PlaylistsPanel::ShowPlayingLogo(const QString& url) {
-    const auto found = m_logoOf.find(url.toStdString());
-    m_playingLogo =
-        found == m_logoOf.end()
-            ? QString()
-            : QString::fromUtf8(found->second.data(), static_cast<qsizetype>(found->second.size()));
-    if (m_playingLogo.isEmpty() || !m_form->WindowsMediaPlayer1)
-        return;
-    const QImage logo = m_logos->Picture(m_playingLogo);
-    if (!logo.isNull())
-        m_form->WindowsMediaPlayer1->setLogo(logo);
 }
 
 void PlaylistsPanel::RetranslateUi() {
@@ -402,8 +369,6 @@ void PlaylistsPanel::FillRows() {
 
 void PlaylistsPanel::Remember(const std::shared_ptr<const Playlist>& playlist) {
     for (const PlaylistChannel& channel : playlist->channels) {
-        if (!channel.tvgLogo.empty())
-            m_logoOf[channel.address] = channel.tvgLogo;
         if (!channel.userAgent.empty() || !channel.referrer.empty())
             m_headers[channel.address] = {channel.userAgent, channel.referrer};
     }
@@ -452,7 +417,6 @@ void PlaylistsPanel::Reload() {
         }
         m_entries = std::move(entries);
         m_headers.clear();
-        m_logoOf.clear();
         for (const Entry& entry : m_entries)
             Remember(entry.playlist);
         if (!errors->empty())

@@ -10,12 +10,10 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "logos/LogoCache.h"
 #include "playlists/PlaylistChannel.h"
 #include "playlists/PlaylistStore.h"
 
@@ -26,7 +24,6 @@ class QToolButton;
 
 namespace quorvel {
 
-class ChannelLogos;
 class Form1;
 
 // The user's own playlists in the main window: the "Playlists" button and category, which
@@ -37,8 +34,7 @@ class Form1;
 class PlaylistsPanel : public QObject {
     Q_OBJECT
 public:
-    explicit PlaylistsPanel(Form1* form, std::filesystem::path folder = DefaultPlaylistsFolder(),
-                            std::filesystem::path logoFolder = LogoCache::DefaultFolder());
+    explicit PlaylistsPanel(Form1* form, std::filesystem::path folder = DefaultPlaylistsFolder());
     ~PlaylistsPanel() override;
 
     QToolButton* cmdPlaylists = nullptr;
@@ -69,7 +65,6 @@ public:
     void RefreshNow(std::uint64_t id);
 
     PlaylistStore& Store() { return m_store; }
-    ChannelLogos& Logos() { return *m_logos; }
     bool Shown() const { return m_shown; }
     // The recent addresses of "Open Address...", newest first.
     QStringList RecentAddresses() const;
@@ -103,7 +98,6 @@ private:
     void OpenPlaylist(const QString& source);
     void Play(const PlaylistChannel& channel);
     void RetranslateUi();
-    void ShowPlayingLogo(const QString& url);
     void ShowEverything();
     void ResetScope();
 
@@ -112,11 +106,6 @@ private:
     std::vector<Entry> m_entries;
     // The user agent and referrer of each address of the playlists read.
     std::unordered_map<std::string, std::pair<std::string, std::string>> m_headers;
-    // The logo address of each channel address, both held by m_entries' playlists.
-    std::unordered_map<std::string_view, std::string_view> m_logoOf;
-    ChannelLogos* m_logos = nullptr;
-    // The logo address of what plays, shown beside it once it is at hand.
-    QString m_playingLogo;
     bool m_shown = false;
     bool m_everything = false;
     bool m_readOnce = false;

@@ -51,9 +51,23 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
             return PlainToolTip(CellText(row.Column(index.column())));
         case TagRole:
             return ToQString(row.tag);
+        case Qt::DecorationRole:
+            if (index.column() == 0 && m_picture && !row.logo.empty())
+                return m_picture(row);
+            return {};
         default:
             return {};
     }
+}
+
+void ListRowsModel::SetRowPicture(RowPicture picture) {
+    m_picture = std::move(picture);
+    PicturesChanged();
+}
+
+void ListRowsModel::PicturesChanged() {
+    if (m_rows->Count() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows->Count() - 1, 0), {Qt::DecorationRole});
 }
 
 QVariant ListRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {

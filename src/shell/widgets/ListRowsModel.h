@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <memory>
 
 namespace quorvel {
@@ -22,6 +23,13 @@ public:
     ListRows& Rows() { return *m_rows; }
     const ListRows& Rows() const { return *m_rows; }
     const std::shared_ptr<ListRows>& SharedRows() const { return m_rows; }
+
+    // The picture of a row's first column (its logo), for rows that name one; asked only
+    // for the rows painted.
+    using RowPicture = std::function<QVariant(const ListRow& row)>;
+    void SetRowPicture(RowPicture picture);
+    // Pictures came: the views ask again for those they show. Nothing else changed.
+    void PicturesChanged();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,6 +56,7 @@ private:
     void SelectionChanged() override;
 
     std::shared_ptr<ListRows> m_rows;
+    RowPicture m_picture;
     // The column count the views were last told; ListRows reports column changes only
     // after the fact, so the model keeps its own count until it has announced the change.
     int m_columnCount = 0;

@@ -53,6 +53,16 @@ void RowFilterModel::ConnectSource() {
     connect(s, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles) {
+                if (roles == QList<int>{Qt::DecorationRole}) {
+                    // Pictures came: nothing the filter reads changed, and the views
+                    // repaint what they show.
+                    if (!m_visible)
+                        Q_EMIT dataChanged(mapFromSource(topLeft), mapFromSource(bottomRight),
+                                           roles);
+                    else if (!m_visible->empty())
+                        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 0), roles);
+                    return;
+                }
                 m_rowsChanged = true;
                 if (!m_visible) {
                     Q_EMIT dataChanged(mapFromSource(topLeft), mapFromSource(bottomRight), roles);
@@ -188,13 +198,7 @@ QModelIndex RowFilterModel::mapFromSource(const QModelIndex& sourceIndex) const 
     return index(row, sourceIndex.column());
 }
 
-void RowFilterModel::SetRowDecoration(RowDecoration decoration) {
-    m_decoration = std::move(decoration);
-}
-
 QVariant RowFilterModel::data(const QModelIndex& index, int role) const {
-    if (role == Qt::DecorationRole && m_decoration && index.isValid() && index.column() == 0)
-        return m_decoration(m_rows->Rows().At(mapToSource(index).row() + 1));
     if ((role == Qt::ForegroundRole || role == Qt::ToolTipRole) && m_mark && index.isValid()) {
         const QModelIndex source = mapToSource(index);
         if (const auto reason = m_mark(m_rows->Rows().At(source.row() + 1))) {

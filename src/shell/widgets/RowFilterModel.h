@@ -37,9 +37,6 @@ public:
     bool Filtered() const { return m_visible.has_value(); }
 
     void SetRowMark(RowMark mark);
-    // The picture at the start of a row (an icon), or an empty value for none.
-    using RowDecoration = std::function<QVariant(const ListRow& row)>;
-    void SetRowDecoration(RowDecoration decoration);
 
     QModelIndex index(int row, int column,
                       const QModelIndex& parent = QModelIndex()) const override;
@@ -63,7 +60,6 @@ private:
     ListRowsModel* m_rows;
     RowFilter m_filter;
     RowMark m_mark;
-    RowDecoration m_decoration;
     std::optional<std::vector<int>> m_visible;  // proxy row -> source row
     std::vector<int> m_proxyRowOf;              // source row -> proxy row or -1, when filtered
     bool m_rowsChanged = true;
