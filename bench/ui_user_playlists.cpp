@@ -56,8 +56,7 @@ void BM_OpenAndShowPlaylistOf100000Channels(benchmark::State& state) {
     options.createPlayer = false;
     auto form = std::make_unique<quorvel::Form1>(options);
     form->SetMessagePresenter([](QWidget*, const QString&) {});
-    auto* panel =
-        new quorvel::PlaylistsPanel(form.get(), dir / "app" / "Playlists", dir / "logos");
+    auto* panel = new quorvel::PlaylistsPanel(form.get(), dir / "app" / "Playlists");
     form->resize(1000, 640);
     form->show();
     QApplication::processEvents();
@@ -94,8 +93,7 @@ void BM_SwitchToPlaylistOf100000Channels(benchmark::State& state) {
     options.createPlayer = false;
     auto form = std::make_unique<quorvel::Form1>(options);
     form->SetMessagePresenter([](QWidget*, const QString&) {});
-    auto* panel =
-        new quorvel::PlaylistsPanel(form.get(), dir / "app" / "Playlists", dir / "logos");
+    auto* panel = new quorvel::PlaylistsPanel(form.get(), dir / "app" / "Playlists");
     form->resize(1000, 640);
     form->show();
     QEventLoop loop;

@@ -13,6 +13,12 @@ constexpr ProgramText kTexts[] = {
      "The newest translations have been downloaded. Pick a language to use them."},
     // Main window extras.
     {"MSG_SEARCHCHANNELS", "Search channels"},
+    {"MSG_SEARCHTHISLIST", "This list"},
+    {"MSG_SEARCHEVERYTHING", "Everything"},
+    {"MSG_SEARCHSCOPETIP", "Search the list shown, or every category and playlist"},
+    {"MSG_FOUNDCHANNEL", "Channel"},
+    {"MSG_FOUNDFROM", "From"},
+    {"MSG_FOUNDTYPE", "Type"},
     {"MSG_IMPORTM3U", "Import M3U..."},
     {"MSG_IMPORTM3UTIP",
      "Appends the channels of an M3U playlist; their category is the Type box above, or the "
@@ -133,8 +139,6 @@ constexpr ProgramText kTexts[] = {
     {"MSG_PLAYLISTNAME", "Name:"},
     {"MSG_PLAYLISTFILESPLS", "Playlists (*.m3u *.m3u8 *.pls);;All files (*)"},
     {"MSG_PLAYLISTSNOTCHANGED", "The playlists could not be changed: %1"},
-    {"MSG_SEARCHTHISLIST", "This list"},
-    {"MSG_SEARCHEVERYTHING", "Everything"},
     // Scheduled recordings and reminders.
     {"MSG_SCHEDULENOSTART", "The stream did not start before the programme ended."},
     {"MSG_SCHEDULEENDEDEARLY", "The stream ended before the programme did."},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ struct Playlist {
     std::size_t refusedHeaders = 0;
     // Reading stopped at kMaxPlaylistChannels.
     bool tooManyEntries = false;
+};
+
+// A playlist read, with the name the user knows it by.
+struct NamedPlaylist {
+    std::string name;
+    std::shared_ptr<const Playlist> playlist;
 };
 
 }  // namespace quorvel

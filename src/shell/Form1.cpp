@@ -2,6 +2,7 @@
 
 #include "shell/CatalogueEditor.h"
 #include "shell/Form1Extras.h"
+#include "shell/search/ChannelSearch.h"
 
 #include "shell/player/MediaPlayer.h"
 #include "shell/widgets/ListView.h"
@@ -22,7 +23,10 @@ Form1::Form1(Form1Options options) : Form("Form1"), m_options(std::move(options)
     BuildMenus();
     ResizeClient(15510, 10125);
     ConnectHandlers();
-    new Form1Extras(this);       // search, stream check, M3U import
+    auto* search = new ChannelSearch(this);
+    connect(search, &ChannelSearch::PlayRequested, this,
+            [this](const QString& url, const QString& name) { SetPlayerUrl(url, name); });
+    new Form1Extras(this);       // stream check, M3U import
     new CatalogueEditor(*this);  // the editing panel's handlers and the catalogue update
 }
 

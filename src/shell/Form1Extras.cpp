@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QShortcut>
 #include <QThread>
 
 #include <memory>
@@ -16,7 +15,6 @@
 #include "shell/Form1.h"
 #include "shell/StreamCheckDialog.h"
 #include "shell/forms/CaptionFit.h"
-#include "shell/widgets/ListSearch.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
 #include "shell/widgets/ProgramTranslator.h"
@@ -33,14 +31,6 @@ std::string AddressOf(const ListRow& row) {
     return url.empty() ? row.tag : url;
 }
 
-SearchBox* MakeSearchBox(ListView* list) {
-    auto* box = new SearchBox;
-    KeepTranslated(box, [box] { box->setPlaceholderText(QObject::tr("Search channels")); });
-    box->setObjectName(list->objectName() == "ListView2" ? "txtSearch2" : "txtSearch1");
-    list->SetTopWidget(box);
-    return box;
-}
-
 QPushButton* MakeButton(QGroupBox* panel, const char* name, int left, int top, int width) {
     auto* button = new QPushButton(panel);
     button->setObjectName(name);
@@ -52,13 +42,6 @@ QPushButton* MakeButton(QGroupBox* panel, const char* name, int left, int top, i
 }  // namespace
 
 Form1Extras::Form1Extras(Form1* form) : QObject(form), m_form(form) {
-    txtSearch1 = MakeSearchBox(form->ListView1);
-    txtSearch2 = MakeSearchBox(form->ListView2);
-    m_search1 = new ListSearch(form->ListView1, txtSearch1);
-    m_search2 = new ListSearch(form->ListView2, txtSearch2);
-    auto* find = new QShortcut(QKeySequence::Find, form);
-    connect(find, &QShortcut::activated, this, &Form1Extras::FocusSearch);
-
     // Free places in the editing panel: beside the list import and after "Recommended".
     cmdImportM3U = MakeButton(form->Frame2, "cmdImportM3U", 6360, 3840, 1800);
     cmdCheckStreams = MakeButton(form->Frame2, "cmdCheckStreams", 7680, 5400, 1875);
@@ -101,16 +84,6 @@ Form1Extras::~Form1Extras() {
 
 StreamCheckDialog* Form1Extras::CheckDialog() const {
     return m_check;
-}
-
-void Form1Extras::FocusSearch() {
-    SearchBox* box = m_form->Frame3->isVisible()   ? txtSearch2
-                     : m_form->Frame1->isVisible() ? txtSearch1
-                                                   : nullptr;
-    if (!box)
-        return;
-    box->setFocus(Qt::ShortcutFocusReason);
-    box->selectAll();
 }
 
 void Form1Extras::cmdCheckStreams_Click() {

@@ -14,25 +14,20 @@ class QThread;
 namespace quorvel {
 
 class Form1;
-class ListSearch;
-class SearchBox;
 class StreamCheckDialog;
 
-// What the main window offers beyond its classic controls: a search box above each channel
-// list (Ctrl+F goes to the one shown, Escape empties it), and in the editing panel a check
-// of every stream in the list and an import of M3U playlists. It lives as long as the window.
+// What the editing panel offers beyond its classic controls: a check of every stream in the
+// list and an import of M3U playlists. It lives as long as the window. (The search boxes
+// are in shell/search.)
 class Form1Extras : public QObject {
     Q_OBJECT
 public:
     explicit Form1Extras(Form1* form);
     ~Form1Extras() override;
 
-    SearchBox* txtSearch1 = nullptr;  // above ListView1
-    SearchBox* txtSearch2 = nullptr;  // above ListView2
     QPushButton* cmdCheckStreams = nullptr;
     QPushButton* cmdImportM3U = nullptr;
 
-    void FocusSearch();
     void cmdCheckStreams_Click();
     void cmdImportM3U_Click();
     // Appends the playlist's channels to ListView1, read off the GUI thread.
@@ -56,8 +51,6 @@ private:
     void CheckDone();
 
     Form1* m_form;
-    ListSearch* m_search1 = nullptr;
-    ListSearch* m_search2 = nullptr;
     QPointer<StreamCheckDialog> m_check;
     QPointer<QThread> m_import;
 };

@@ -10,6 +10,7 @@
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
 #include "shell/schedule/ScheduleMenu.h"
+#include "shell/search/ChannelSearch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,6 +55,13 @@ int main(int argc, char** argv) {
         auto* playlists = new quorvel::PlaylistsPanel(form1);
         auto* schedule = new quorvel::ScheduleMenu(form1);
         new quorvel::ChannelLogos(form1);
+        if (auto* search = form1->findChild<quorvel::ChannelSearch*>()) {
+            search->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });
+            QObject::connect(playlists, &quorvel::PlaylistsPanel::Loaded, search,
+                             &quorvel::ChannelSearch::SourcesChanged);
+            QObject::connect(playlists, &quorvel::PlaylistsPanel::Opened, search,
+                             &quorvel::ChannelSearch::SourcesChanged);
+        }
         quorvel::InstallPermissionMessageBox(form1);
         if (!form1->Form_Load()) {
             delete form1;

@@ -3,11 +3,9 @@
 #include "catalogue/CatalogueRows.h"
 #include "m3u/M3uParser.h"
 #include "shell/Form1Extras.h"
-#include "shell/widgets/ListSearch.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -20,66 +18,8 @@ namespace {
 
 using test::StreamServer;
 
-constexpr int kChannels = 100'000;
-
-// Even channels English, odd German; every tenth is a "Caf\u00e9".
-std::string BigCatalogue() {
-    std::string bytes;
-    bytes.reserve(kChannels * 48);
-    for (int i = 0; i < kChannels; ++i) {
-        const std::string name = (i % 10 == 0 ? "Caf\xE9 " : "Channel ") + std::to_string(i);
-        bytes += EncodeLine(name + "|http://s/" + std::to_string(i) + "|TV|" +
-                            (i % 2 ? "German" : "English"));
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
 Form1Extras* ExtrasOf(Form1& form) {
     return form.findChild<Form1Extras*>();
-}
-
-int Shown(const Form1& form) {
-    return form.ListView1->model()->rowCount();
-}
-
-TEST(Form1Extras, SearchNarrowsTheListedChannelsAndFollowsALanguageSwitch) {
-    test::Form1Fixture fixture;
-    fixture.WriteAppFile("Data.txt", BigCatalogue());
-    auto form = fixture.MakeForm();
-    Form1Extras* extras = ExtrasOf(*form);
-    form->cmdTV_Click();
-    ASSERT_EQ(Shown(*form), kChannels / 2);
-
-    extras->txtSearch1->setText("CAFE");
-    EXPECT_EQ(Shown(*form), kChannels / 10);
-    EXPECT_EQ(form->ListView1->model()->index(1, 0).data().toString(), "Caf\xC3\xA9 10");
-
-    // The category's language list reloads the rows: the search applies to the new ones
-    // and changes neither the language nor its stored setting.
-    const int german = form->Combo1->findText("German");
-    form->Combo1->setCurrentIndex(german);
-    Q_EMIT form->Combo1->activated(german);
-    EXPECT_EQ(form->State.CurrentLanguage, "German");
-    EXPECT_EQ(Shown(*form), 0);  // the Cafés are all even
-    extras->txtSearch1->setText("channel 9999");
-    EXPECT_EQ(Shown(*form), 6);  // 9999, 99991 .. 99999 odd
-    EXPECT_EQ(fixture.Setting("TVLang"), "German");
-
-    QTest::keyClick(extras->txtSearch1, Qt::Key_Escape);
-    EXPECT_EQ(Shown(*form), kChannels / 2);
-    EXPECT_EQ(form->ListView1->model()->index(0, 0).data().toString(), "Channel 1");
-    EXPECT_EQ(form->State.CurrentLanguage, "German");
-
-    // Ctrl+F goes to the search box of the panel shown.
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(extras->txtSearch1->hasFocus());
-    form->cmdFavorites_Click();
-    QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
-    EXPECT_TRUE(extras->txtSearch2->hasFocus());
 }
 
 TEST(Form1Extras, CheckStreamsMarksDeadRowsAndRemovesThemWhenAsked) {

@@ -3,6 +3,8 @@
 #include "TempDir.h"
 #include "shell/playlists/PlaylistsDialog.h"
 #include "shell/playlists/PlaylistsPanel.h"
+#include "shell/search/ChannelSearch.h"
+#include "shell/widgets/ListSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +69,29 @@ TEST(PlaylistsPanel, OpenedPlaylistShowsItsChannelsPlaysTheFirstAndItsFavoritesO
     form->ListView1->Rows().Select(1);
     form->cmdFav_Click();
 
-    // "Everything": the catalogue's categories and every playlist, each row saying where it
-    // comes from; "This list" brings back what was listed.
-    panel.cboSearchScope_Click(1);
+    // "Everything": the catalogue's categories and every playlist, each result saying where
+    // it comes from; "This list" brings back what was listed.
+    auto* search = form->findChild<ChannelSearch*>();
+    search->SetPlaylists([&panel] { return panel.ReadPlaylists(); });
+    QSignalSpy listed(search, &ChannelSearch::EverythingListed);
+    search->cboSearchScope->setCurrentIndex(ChannelSearch::Everything);
+    search->txtSearch1->setText("a");
+    ASSERT_TRUE(listed.wait(kGuardMs));
     std::vector<std::string> everywhere;
-    for (int i = 1; i <= form->ListView1->Rows().Count(); ++i) {
-        const ListRow& row = form->ListView1->Rows().At(i);
+    for (int i = 1; i <= search->lstEverything->Rows().Count(); ++i) {
+        const ListRow& row = search->lstEverything->Rows().At(i);
         everywhere.push_back(row.text + "@" + row.SubItem(1));
     }
     EXPECT_EQ(everywhere,
               (std::vector<std::string>{"Zeta TV@TV", "Kanali 7 \xE2\x93\x88@my list.m3u",
                                         "Radio@my list.m3u"}));
-    EXPECT_FALSE(form->Combo1->isEnabled());
-    panel.cboSearchScope_Click(0);
-    EXPECT_EQ(Names(form->ListView1->Rows()), (std::vector<std::string>{"Kanali 7 \xE2\x93\x88"}));
-    EXPECT_TRUE(form->Combo1->isEnabled());
+    // The results lie over the list, which stays as it is, all of it shown again after.
+    const std::vector<std::string> listedBefore = Names(form->ListView1->Rows());
+    search->cboSearchScope->setCurrentIndex(ChannelSearch::ThisList);
+    search->txtSearch1->clear();
+    EXPECT_FALSE(search->ResultsShown());
+    EXPECT_EQ(Names(form->ListView1->Rows()), listedBefore);
+    EXPECT_EQ(form->ListView1->model()->rowCount(), static_cast<int>(listedBefore.size()));
 
     // Another category takes the list and the type box back.
     form->cmdTV->click();

@@ -12,6 +12,9 @@ ChannelLogos::ChannelLogos(Form1* form, LogoFetcher::Options options)
     : QObject(form), m_form(form), m_provider(new LogoProvider(std::move(options), this)) {
     AttachList(form->ListView1);
     AttachList(form->ListView2);
+    // What the search of everything found.
+    if (auto* found = form->findChild<ListView*>(QStringLiteral("lstEverything")))
+        AttachList(found);
     connect(form, &Form1::PlayerUrlSet, this, &ChannelLogos::PlayerUrlSet);
     connect(m_provider, &LogoProvider::LogosChanged, this, &ChannelLogos::ShowPlayingLogo);
 }

@@ -1,8 +1,6 @@
 #include "shell/playlists/PlaylistsPanel.h"
 
 #include "appearance/ProductInfo.h"
-#include "appearance/ProgramFiles.h"
-#include "catalogue/ChannelList.h"
 #include "files/TextCase.h"
 #include "net/HttpRequest.h"
 #include "playback/AddressPolicy.h"
@@ -18,7 +16,6 @@
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/PlainText.h"
 #include "shell/widgets/ProgramTranslator.h"
-#include "shell/widgets/RowFilterModel.h"
 #include "shell/widgets/Twips.h"
 #include "threads/ThreadEdge.h"
 
@@ -26,9 +23,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -128,21 +123,6 @@ PlaylistsPanel::PlaylistsPanel(Form1* form, std::filesystem::path folder)
                              TwipsToPixels(315));
     cboPlaylist->hide();
 
-    // The search box gets the scope choice beside it.
-    if (auto* search = form->findChild<QLineEdit*>(QStringLiteral("txtSearch1"))) {
-        auto* searchBar = new QWidget;
-        auto* row = new QHBoxLayout(searchBar);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(2);
-        cboSearchScope = new QComboBox(searchBar);
-        cboSearchScope->setObjectName(QStringLiteral("cboSearchScope"));
-        cboSearchScope->addItems({QString(), QString()});
-        row->addWidget(search, 1);
-        row->addWidget(cboSearchScope);
-        form->ListView1->SetTopWidget(searchBar);
-        connect(cboSearchScope, &QComboBox::activated, this, &PlaylistsPanel::cboSearchScope_Click);
-    }
-
     mnuOpenAddress = new QAction(this);
     mnuOpenAddress->setObjectName(QStringLiteral("mnuOpenAddress"));
     mnuOpenAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -213,66 +193,9 @@ void PlaylistsPanel::RetranslateUi() {
     mnuCatPlaylists->setText(tr("Playlists"));
     if (cboPlaylist->count() > 0)
         cboPlaylist->setItemText(0, tr("All Playlists"));
-    if (cboSearchScope) {
-        cboSearchScope->setItemText(0, tr("This list"));
-        cboSearchScope->setItemText(1, tr("Everything"));
-    }
-}
-
-void PlaylistsPanel::cboSearchScope_Click(int index) {
-    if (cboSearchScope && cboSearchScope->currentIndex() != index)
-        cboSearchScope->setCurrentIndex(index);
-    if (index == 1) {
-        ShowEverything();
-        return;
-    }
-    if (!m_everything)
-        return;
-    ResetScope();
-    // The list the search narrowed before comes back.
-    if (m_shown) {
-        FillRows();
-    } else {
-        m_form->State.RefreshLanguageList = true;
-        m_form->LoadChannelList();
-    }
-}
-
-void PlaylistsPanel::ResetScope() {
-    m_everything = false;
-    m_form->Combo1->setEnabled(true);
-    cboPlaylist->setEnabled(true);
-    if (cboSearchScope)
-        cboSearchScope->setCurrentIndex(0);
-}
-
-void PlaylistsPanel::ShowEverything() {
-    m_everything = true;
-    m_form->Combo1->setEnabled(false);
-    cboPlaylist->setEnabled(false);
-    // Every category the window offers, all languages, then every playlist.
-    ListRows everything;
-    std::vector<ListRow> rows;
-    for (const char* category : {"TV", "Radio", "Video"}) {
-        BrowsingState state{category, "All", false};
-        ComboBoxState unused;
-        LoadChannelList(ProgramFileToRead("Data.txt"), state, everything, unused,
-                        [](const std::string&) {});
-        for (int i = 1; i <= everything.Count(); ++i)
-            rows.push_back(everything.At(i));
-    }
-    for (const Entry& entry : m_entries) {
-        for (const PlaylistChannel& channel : entry.playlist->channels)
-            rows.push_back(PlaylistChannelRow(channel, entry.name));
-    }
-    ListRows& list = m_form->ListView1->Rows();
-    list.Clear();
-    list.AddRows(std::move(rows));
 }
 
 void PlaylistsPanel::cmdPlaylists_Click() {
-    if (m_everything)
-        ResetScope();
     for (QGroupBox* frame : {m_form->Frame1, m_form->Frame3, m_form->Frame4})
         frame->setVisible(frame == m_form->Frame1);
     m_shown = true;
@@ -309,8 +232,6 @@ void PlaylistsPanel::cmdPlaylists_Click() {
 }
 
 void PlaylistsPanel::Leave() {
-    if (m_everything)
-        ResetScope();
     if (!m_shown)
         return;
     m_shown = false;
@@ -421,8 +342,6 @@ void PlaylistsPanel::Reload() {
             Remember(entry.playlist);
         if (!errors->empty())
             tell(QString::fromStdString(errors->front()));
-        if (m_everything)
-            ShowEverything();
         else if (m_shown)
             cmdPlaylists_Click();
         Q_EMIT Loaded();
@@ -432,6 +351,13 @@ void PlaylistsPanel::Reload() {
         }
     });
     thread->start();
+}
+
+std::vector<NamedPlaylist> PlaylistsPanel::ReadPlaylists() const {
+    std::vector<NamedPlaylist> read;
+    for (const Entry& entry : m_entries)
+        read.push_back({entry.name, entry.playlist});
+    return read;
 }
 
 QStringList PlaylistsPanel::RecentAddresses() const {

@@ -43,9 +43,6 @@ public:
     QAction* mnuOpenFile = nullptr;
     QAction* mnuPlaylists = nullptr;
     QAction* mnuCatPlaylists = nullptr;
-    // Beside the channel list's search box: "This list" or "Everything", every category of
-    // the catalogue and every playlist at once, each row saying where it comes from.
-    QComboBox* cboSearchScope = nullptr;
 
     // Shows the playlists' channels in the channel list.
     void cmdPlaylists_Click();
@@ -55,8 +52,6 @@ public:
     // A stream or media file plays; a playlist (file or address) is read, shown for this run
     // and its first channel plays.
     void Open(const QString& addressOrFile);
-    // The search scope's choice: 0 this list, 1 everything.
-    void cboSearchScope_Click(int index);
     // Rereads the stored playlists (after a change in the store) and shows them.
     void Reload();
     // Refreshes, one after the other, every address playlist whose interval has passed.
@@ -65,6 +60,9 @@ public:
     void RefreshNow(std::uint64_t id);
 
     PlaylistStore& Store() { return m_store; }
+    // Every playlist read (kept or opened for this run), with its name: for the search of
+    // everything.
+    std::vector<NamedPlaylist> ReadPlaylists() const;
     bool Shown() const { return m_shown; }
     // The recent addresses of "Open Address...", newest first.
     QStringList RecentAddresses() const;
@@ -98,8 +96,6 @@ private:
     void OpenPlaylist(const QString& source);
     void Play(const PlaylistChannel& channel);
     void RetranslateUi();
-    void ShowEverything();
-    void ResetScope();
 
     Form1* m_form;
     PlaylistStore m_store;
@@ -107,7 +103,6 @@ private:
     // The user agent and referrer of each address of the playlists read.
     std::unordered_map<std::string, std::pair<std::string, std::string>> m_headers;
     bool m_shown = false;
-    bool m_everything = false;
     bool m_readOnce = false;
     QPointer<QThread> m_loading;
     bool m_reloadAgain = false;

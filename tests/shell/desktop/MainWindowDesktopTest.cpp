@@ -11,6 +11,7 @@
 #include "files/Windows1252.h"
 #include "shell/Form1.h"
 #include "shell/desktop/DesktopIntegration.h"
+#include "shell/logos/ChannelLogos.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/player/MpvSession.h"
@@ -84,8 +85,12 @@ protected:
         Form1Options options;
         options.playerOptions.audioOutput = "null";
         form = new Form1(options);
-        // As the program builds it: the playlists add their own controls to the window.
-        playlists = new PlaylistsPanel(form, dir / "playlists", dir / "logos");
+        // As the program builds it: the playlists add their own controls to the window, and
+        // logos show in its lists.
+        playlists = new PlaylistsPanel(form, dir / "playlists");
+        LogoFetcher::Options logoOptions;
+        logoOptions.folder = dir / "logos";
+        new ChannelLogos(form, logoOptions);
         form->SetMessagePresenter([](QWidget*, const QString&) {});
         player = form->WindowsMediaPlayer1;
         ASSERT_NE(player, nullptr);

@@ -221,8 +221,9 @@ TEST(ChannelLogosTest, APlaylistsLogosComeAsItsRowsAreDrawnAndStayInTheCache) {
     QSignalSpy missing(logos.Provider(), &LogoProvider::LogoMissing);
     QSignalSpy changed(logos.Provider(), &LogoProvider::LogosChanged);
     ASSERT_TRUE(changed.wait(10'000));
-    if (missing.isEmpty())
+    if (missing.isEmpty()) {
         ASSERT_TRUE(missing.wait(10'000));
+    }
     EXPECT_FALSE(AllTransparent(decoration(0).toImage()));
     EXPECT_TRUE(AllTransparent(decoration(1).toImage()));
     // Kept in the cache, for a window of a later run.
