@@ -139,6 +139,15 @@ constexpr ProgramText kTexts[] = {
     {"MSG_PLAYLISTNAME", "Name:"},
     {"MSG_PLAYLISTFILESPLS", "Playlists (*.m3u *.m3u8 *.pls);;All files (*)"},
     {"MSG_PLAYLISTSNOTCHANGED", "The playlists could not be changed: %1"},
+    // Programme guides.
+    {"MSG_GUIDEMENU", "Programme Guide..."},
+    {"MSG_GUIDE", "Programme Guide"},
+    {"MSG_GUIDEADDRESS", "Address of the guide:"},
+    {"MSG_GUIDEFILES", "Programme guides (*.xml *.gz *.xz);;All files (*)"},
+    {"MSG_GUIDESTATE", "%1 channels, %2 programmes, %3 days; refreshed %4"},
+    {"MSG_GUIDENOTREAD", "not read yet"},
+    {"MSG_GUIDELASTERROR", "Last error: %1"},
+    {"MSG_GUIDEREADING", "Reading %1..."},
     // Scheduled recordings and reminders.
     {"MSG_SCHEDULENOSTART", "The stream did not start before the programme ended."},
     {"MSG_SCHEDULEENDEDEARLY", "The stream ended before the programme did."},

@@ -6,6 +6,7 @@
 #include "shell/PermissionPrompt.h"
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
+#include "shell/guide/GuidePanel.h"
 #include "shell/logos/ChannelLogos.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
             quorvel::Branding().ProgramName, "Settings", "TimeshiftMB", "1024"));
         auto* form1 = new quorvel::Form1(options);
         auto* playlists = new quorvel::PlaylistsPanel(form1);
+        new quorvel::GuidePanel(form1);
         auto* schedule = new quorvel::ScheduleMenu(form1);
         new quorvel::ChannelLogos(form1);
         if (auto* search = form1->findChild<quorvel::ChannelSearch*>()) {
