@@ -12,15 +12,15 @@ ChannelLogos::ChannelLogos(Form1* form, LogoFetcher::Options options)
     : QObject(form), m_form(form), m_provider(new LogoProvider(std::move(options), this)) {
     AttachList(form->ListView1);
     AttachList(form->ListView2);
-    // What the search of everything found.
+    // What the search of everything found: catalogue channels beside playlist ones.
     if (auto* found = form->findChild<ListView*>(QStringLiteral("lstEverything")))
-        AttachList(found);
+        AttachList(found, LogoPlaces::EveryRow);
     connect(form, &Form1::PlayerUrlSet, this, &ChannelLogos::PlayerUrlSet);
     connect(m_provider, &LogoProvider::LogosChanged, this, &ChannelLogos::ShowPlayingLogo);
 }
 
-void ChannelLogos::AttachList(ListView* view) {
-    new ListLogos(view, m_provider);
+void ChannelLogos::AttachList(ListView* view, LogoPlaces places) {
+    new ListLogos(view, m_provider, places);
     m_lists.emplace_back(view);
 }
 

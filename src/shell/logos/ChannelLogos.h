@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "logos/LogoFetcher.h"
+#include "shell/logos/ListLogos.h"
 
 namespace quorvel {
 
@@ -27,7 +28,7 @@ public:
     LogoProvider* Provider() const { return m_provider; }
     // Shows logos in another list of channels too (search results); what plays from it
     // gets its logo.
-    void AttachList(ListView* view);
+    void AttachList(ListView* view, LogoPlaces places = LogoPlaces::RowsWithLogo);
     // The logo shown beside what plays now; null while none.
     const QImage& PlayingLogo() const { return m_playingImage; }
 

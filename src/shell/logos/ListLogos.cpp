@@ -12,14 +12,17 @@
 
 namespace quorvel {
 
-ListLogos::ListLogos(ListView* view, LogoProvider* provider)
+ListLogos::ListLogos(ListView* view, LogoProvider* provider, LogoPlaces places)
     : QObject(view), m_view(view), m_provider(provider) {
+    // As high as a line of text; logos are mostly wider than high.
     const int side = std::max(16, view->fontMetrics().height());
-    m_box = QSize(side, side);
+    m_box = QSize(side * 3 / 2, side);
     view->setIconSize(m_box);
     QPixmap empty(m_box);
     empty.fill(Qt::transparent);
-    view->RowsModel()->SetRowPicture([this, empty](const ListRow& row) -> QVariant {
+    view->RowsModel()->SetRowPicture([this, empty, places](const ListRow& row) -> QVariant {
+        if (row.logo.empty())
+            return places == LogoPlaces::EveryRow ? QVariant(empty) : QVariant();
         const QPixmap logo = m_provider->ListLogo(row.logo, m_box);
         return logo.isNull() ? empty : logo;
     });

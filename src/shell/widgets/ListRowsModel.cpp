@@ -52,7 +52,7 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
         case TagRole:
             return ToQString(row.tag);
         case Qt::DecorationRole:
-            if (index.column() == 0 && m_picture && !row.logo.empty())
+            if (index.column() == 0 && m_picture)
                 return m_picture(row);
             return {};
         default:

@@ -24,8 +24,8 @@ public:
     const ListRows& Rows() const { return *m_rows; }
     const std::shared_ptr<ListRows>& SharedRows() const { return m_rows; }
 
-    // The picture of a row's first column (its logo), for rows that name one; asked only
-    // for the rows painted.
+    // The picture of a row's first column (its logo, or an empty place); asked only for the
+    // rows painted.
     using RowPicture = std::function<QVariant(const ListRow& row)>;
     void SetRowPicture(RowPicture picture);
     // Pictures came: the views ask again for those they show. Nothing else changed.

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -183,6 +184,7 @@ TEST(ShippedLocalization, GermanVisiblyChangesTheMainWindowAndEnglishBringsItBac
                            main->mnuFile->title(),
                            main->ListView1->model()->headerData(1, Qt::Horizontal).toString(),
                            main->findChild<QLineEdit*>("txtSearch1")->placeholderText(),
+                           main->findChild<QComboBox*>("cboSearchScope")->itemText(1),
                            main->findChild<QPushButton*>("cmdCheckStreams")->text(),
                            PlayerErrorDialog::Message("x")};
     };
