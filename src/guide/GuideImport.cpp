@@ -193,7 +193,8 @@ InputOutcome ReadAddress(const std::string& url, const StoredGuide* held,
         return outcome;
     }
     std::string reason =
-        response.failure == HttpFailure::HttpError
+        response.failure == HttpFailure::Cancelled ? "cancelled"
+        : response.failure == HttpFailure::HttpError
             ? "the server answered " + std::to_string(response.httpStatus)
         : response.failure == HttpFailure::TooLarge
             ? "larger than " + std::to_string(options.maxUnpacked / (1024 * 1024)) + " MB, refused"

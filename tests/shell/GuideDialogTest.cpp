@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 
 #include "../guide/GuideTestFiles.h"
+#include "LocalHttpServer.h"
 
 namespace quorvel {
 namespace {
@@ -43,6 +44,22 @@ TEST(GuideDialog, ReadsGuidesOffTheGuiThreadAndShowsEachOnesState) {
     dialog.RemoveSelected();
     ASSERT_EQ(dialog.lstGuides->count(), 1);
     EXPECT_TRUE(dialog.lstGuides->item(0)->text().startsWith(QString::fromStdString(cut.string())));
+}
+
+TEST(GuideDialog, ClosingWhileAGuideIsReadStopsTheRead) {
+    TempDir dir;
+    test::LocalHttpServer server;
+    server.Stall("/guide");
+    const auto store = dir / "cache" / "guide.sqlite";
+    {
+        GuideDialog dialog(store);
+        dialog.AddSource(QString::fromStdString(server.Url("/guide")));
+        ASSERT_TRUE(server.WaitForRequests("/guide", 1, 30'000));
+    }
+    std::string error;
+    const auto guides = guide::GuideStore::Open(store, error)->Guides();
+    ASSERT_EQ(guides.size(), 1u);
+    EXPECT_EQ(guides[0].lastError, "cancelled");
 }
 
 }  // namespace

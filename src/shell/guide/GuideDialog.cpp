@@ -87,8 +87,11 @@ GuideDialog::GuideDialog(std::filesystem::path storePath, QWidget* parent)
 }
 
 GuideDialog::~GuideDialog() {
-    if (m_reading)
+    *m_cancel = true;
+    if (m_reading) {
         m_reading->wait();
+        delete m_reading.data();
+    }
 }
 
 void GuideDialog::RetranslateUi() {
@@ -161,7 +164,8 @@ void GuideDialog::AddSource(const QString& source) {
     options.now = now();
     options.language = QLocale().name().section(QLatin1Char('_'), 0, 0).toStdString();
     const std::string key = source.toStdString();
-    m_reading = QThread::create([result, path, options, key] {
+    m_reading = QThread::create([result, path, options, key, cancel = m_cancel]() mutable {
+        options.cancel = cancel.get();
         std::string error;
         auto store = guide::GuideStore::Open(path, error);
         if (!store) {

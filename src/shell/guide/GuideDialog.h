@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "guide/GuideTime.h"
@@ -53,6 +55,8 @@ private:
 
     std::filesystem::path m_storePath;
     QPointer<QThread> m_reading;
+    // Set when the window closes: a guide still being read stops at once.
+    std::shared_ptr<std::atomic<bool>> m_cancel = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace quorvel
