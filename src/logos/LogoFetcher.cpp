@@ -111,8 +111,13 @@ void LogoFetcher::Request(const std::string& address) {
     std::string dropped;
     {
         const std::lock_guard lock(m_mutex);
-        if (m_stopping || m_running.count(address))
+        if (m_stopping)
             return;
+        // Asked again while it is under way (its answer may already be out): once more after.
+        if (m_running.count(address)) {
+            m_again.insert(address);
+            return;
+        }
         if (const auto it = m_queued.find(address); it != m_queued.end()) {
             m_queue.splice(m_queue.begin(), m_queue, it->second);
             return;
@@ -145,8 +150,10 @@ void LogoFetcher::Retain(const std::function<bool(const std::string&)>& keep) {
         }
         // Those under way tell Cancelled themselves.
         for (auto& [address, cancel] : m_running) {
-            if (!keep(address))
+            if (!keep(address)) {
                 *cancel = true;
+                m_again.erase(address);
+            }
         }
     }
     for (const std::string& address : dropped)
@@ -185,6 +192,10 @@ void LogoFetcher::Work(bool first) {
             [&](const std::string&) { m_delivered(address, LogoOutcome::None, {}); });
         lock.lock();
         m_running.erase(address);
+        if (m_again.erase(address) && !m_queued.count(address)) {
+            m_queue.push_front(address);
+            m_queued.emplace(address, m_queue.begin());
+        }
     }
 }
 

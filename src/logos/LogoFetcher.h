@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "logos/LogoCache.h"
@@ -43,8 +44,9 @@ void BringLogo(LogoCache& cache, const std::string& address, std::int64_t now,
 
 // Brings channel logos from the cache or the network, a few at once on worker threads of
 // the lowest priority, the newest request first. Asking again for an address that is queued
-// or under way adds nothing. The cache policy decides (LogoPolicy); every fetch goes through
-// src/net: http and https only, at most kMaxLogoBytes, an image type only.
+// adds nothing; one under way is brought once more after it (from the cache, by then). The
+// cache policy decides (LogoPolicy); every fetch goes through src/net: http and https only,
+// at most kMaxLogoBytes, an image type only.
 class LogoFetcher {
 public:
     // On a worker thread, as BringLogo tells it; Cancelled also on the thread that asked,
@@ -89,6 +91,8 @@ private:
     std::list<std::string> m_queue;  // newest first
     std::unordered_map<std::string, std::list<std::string>::iterator> m_queued;
     std::unordered_map<std::string, std::shared_ptr<std::atomic<bool>>> m_running;
+    // Asked for again while under way.
+    std::unordered_set<std::string> m_again;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };

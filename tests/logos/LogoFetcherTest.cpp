@@ -182,7 +182,7 @@ TEST(LogoFetcherTest, RequestsCoalesceAndThoseScrolledAwayAreCancelled) {
     const std::string never = server.Url("/never.png");
     fetcher.Request(slow);
     ASSERT_TRUE(server.WaitForRequests("/slow.png", 1, 10'000));
-    fetcher.Request(slow);  // under way: nothing more
+    fetcher.Request(slow);  // under way: once more after, from the cache
     fetcher.Request(never);
     ASSERT_TRUE(server.WaitForRequests("/never.png", 1, 10'000));
     fetcher.Retain([&](const std::string& address) { return address == slow; });

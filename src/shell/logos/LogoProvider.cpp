@@ -109,6 +109,18 @@ void LogoProvider::Arrived(const std::string& address, LogoOutcome outcome,
         Q_EMIT LogoMissing(QString::fromStdString(address));
         return;
     }
+    if (fitted.empty()) {
+        // A newer logo after the copy already shown (its check a week on): the sizes held go,
+        // and the next paint asks again, for the new copy.
+        for (auto it = m_lruOrder.begin(); it != m_lruOrder.end();) {
+            if (it->first.compare(it->first.find(' ') + 1, std::string::npos, address) == 0) {
+                m_lru.erase(it->first);
+                it = m_lruOrder.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
     for (Fitted& one : fitted) {
         Key key = KeyOf(address, one.box, one.fit);
         Held held;

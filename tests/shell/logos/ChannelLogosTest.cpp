@@ -163,6 +163,46 @@ TEST(ChannelLogosTest, RowsAskWhenPaintedAndHostileLogosLeaveThemAsTheyAre) {
         EXPECT_EQ(server.RequestCount(path), 1) << path;
 }
 
+std::string FilledPng(QColor colour) {
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+TEST(ChannelLogosTest, ALogoChangedOnTheServerReplacesTheCopyShownAWeekOn) {
+    TempDir dir;
+    LocalHttpServer server;
+    const std::string address = server.Url("/changed.png");
+    server.Serve("/changed.png", FilledPng(Qt::blue), "image/png");
+    server.AddHeaders("/changed.png", "ETag: \"new\"\r\n");
+    const std::int64_t now = 2'000'000'000;
+    LogoCache cache(dir / "logos");
+    std::string error;
+    ASSERT_TRUE(cache.StoreCopy({address, now - kLogoRecheckSeconds, "\"old\"", 0},
+                                FilledPng(Qt::red), error))
+        << error;
+    LogoFetcher::Options options;
+    options.folder = dir / "logos";
+    options.clock = [now] { return now; };
+    LogoProvider provider(options);
+    QSignalSpy changed(&provider, &LogoProvider::LogosChanged);
+    const QSize box(20, 20);
+    const auto centre = [&] { return provider.Logo(address, box).pixelColor(10, 10); };
+
+    EXPECT_FALSE(centre().isValid());  // asked for
+    ASSERT_TRUE(changed.wait(10'000));
+    EXPECT_EQ(centre(), QColor(Qt::red));  // the copy, at once
+    ASSERT_TRUE(changed.wait(10'000));     // the server had a newer one
+    EXPECT_FALSE(centre().isValid());      // asked for again
+    ASSERT_TRUE(changed.wait(10'000));
+    EXPECT_EQ(centre(), QColor(Qt::blue));
+    EXPECT_EQ(server.RequestCount("/changed.png"), 1);
+}
+
 TEST(ChannelLogosTest, WhatPlaysShowsItsLogoLarger) {
     test::Form1Fixture fixture;
     TempDir dir;
