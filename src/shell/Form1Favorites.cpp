@@ -39,7 +39,13 @@ void Form1::SaveFavorites() {
 }
 
 void Form1::cmdFav_Click() {
-    const ListRows& channels = ListView1->Rows();
+    // While the search of everything lists its results over the channel list, a result
+    // chosen there is the channel meant.
+    const ListView* list = ListView1;
+    if (auto* found = findChild<ListView*>(QStringLiteral("lstEverything"));
+        found && found->isVisible())
+        list = found;
+    const ListRows& channels = list->Rows();
     const std::optional<int> selected = channels.SelectedPosition();
     if (!selected || !FavoritesMayChange())
         return;

@@ -151,6 +151,10 @@ TEST(ChannelSearch, EverythingListsEveryCategoryAndPlaylistOverTheListAndPlaysAC
     QTest::keyClick(search->lstEverything, Qt::Key_Return);
     ASSERT_EQ(played.count(), 1);
     EXPECT_EQ(played.last().at(0).toString(), "http://mine/1");
+    // "Add to Favorites" takes the result chosen, by its address.
+    form->cmdFav_Click();
+    ASSERT_EQ(form->ListView2->Rows().Count(), 1);
+    EXPECT_EQ(form->ListView2->Rows().At(1).tag, "http://mine/1");
 
     // Back to this list: the results go and the box narrows the channel list.
     search->cboSearchScope->setCurrentIndex(ChannelSearch::ThisList);
