@@ -696,4 +696,42 @@ std::vector<StoredProgramme> GuideStore::Programmes(std::string_view id, GuideTi
     return programmes;
 }
 
+std::vector<GuideStore::FoundProgramme> GuideStore::FindTitles(std::string_view text,
+                                                               GuideTime from, GuideTime to,
+                                                               std::size_t limit) {
+    std::vector<FoundProgramme> found;
+    if (text.empty() || limit == 0)
+        return found;
+    sqlite::ScopedTransaction read(m_db.get(), sqlite::ScopedTransaction::Kind::Read);
+    Queries& queries = CurrentQueries();
+    for (const auto& guide : queries.guides) {
+        const std::string c = Table('c', guide.generation);
+        const std::string p = Table('p', guide.generation);
+        // instr, not LIKE: the text's own % and _ stay letters.
+        Statement find(m_db.get(),
+                       "SELECT p.start, p.stop, p.title, p.subtitle, p.description, p.category,"
+                       " c.name FROM " +
+                           p + " p JOIN " + c +
+                           " c ON c.id = p.channel WHERE instr(lower(p.title), lower(?1)) > 0"
+                           " AND p.start < ?3 AND p.stop > ?2 ORDER BY p.start LIMIT ?4");
+        find.Start().Bind(1, text).Bind(2, from).Bind(3, to).Bind(4,
+                                                                  static_cast<std::int64_t>(limit));
+        while (find.Step() == SQLITE_ROW) {
+            FoundProgramme one;
+            one.programme.start = find.Int(0);
+            one.programme.stop = find.Int(1);
+            for (int kind = 0; kind < kProgrammeTextCount; ++kind)
+                one.programme.texts[kind] = find.Text(2 + kind);
+            one.channel = find.Text(6);
+            found.push_back(std::move(one));
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.programme.start < b.programme.start;
+    });
+    if (found.size() > limit)
+        found.resize(limit);
+    return found;
+}
+
 }  // namespace quorvel::guide

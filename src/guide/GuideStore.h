@@ -121,6 +121,14 @@ public:
     bool RemoveGuide(std::string_view source);
     // The channel's programmes overlapping [from, to), by start, then guide order.
     std::vector<StoredProgramme> Programmes(std::string_view id, GuideTime from, GuideTime to);
+    // Programmes overlapping [from, to) whose title holds `text` (ASCII letters in any case),
+    // by start; at most `limit` of them. An empty text finds nothing.
+    struct FoundProgramme {
+        std::string channel;
+        StoredProgramme programme;
+    };
+    std::vector<FoundProgramme> FindTitles(std::string_view text, GuideTime from, GuideTime to,
+                                           std::size_t limit);
 
     const std::string& Error() const { return m_error; }
 

@@ -173,6 +173,25 @@ constexpr ProgramText kTexts[] = {
     {"MSG_RECRECORDING", "Recording"},
     {"MSG_RECFINISHED", "Finished"},
     {"MSG_RECFAILED", "Failed"},
+    // The guide window and what it does with a programme.
+    {"MSG_GUIDEWINDOW", "Guide"},
+    {"MSG_GUIDESHOW", "Show Guide"},
+    {"MSG_GUIDENOW", "Now"},
+    {"MSG_GUIDESEARCH", "Search titles"},
+    {"MSG_GUIDETODAY", "Today"},
+    {"MSG_GUIDENOTFOUND", "No programme found"},
+    {"MSG_GUIDERECORDSERIES", "Record Series"},
+    {"MSG_GUIDEREMIND", "Remind Me"},
+    {"MSG_GUIDEFROMSTART", "Play from Start"},
+    {"MSG_GUIDEPLAYCHANNEL", "Play Channel"},
+    {"MSG_GUIDENORECORDING", "The recording could not be planned."},
+    {"MSG_GUIDERECORDING", "Recording planned: %1"},
+    {"MSG_GUIDESERIES", "Series planned: %1 recordings"},
+    {"MSG_GUIDESOMESERIES", "Some programmes of the series could not be planned."},
+    {"MSG_GUIDENOREMINDER", "The reminder could not be planned."},
+    {"MSG_GUIDEREMINDER", "Reminder planned: %1"},
+    {"MSG_GUIDENOCATCHUP", "This programme cannot be played from its start."},
+    {"MSG_GUIDENOSTORE", "The programme guide could not be opened."},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
 #include "shell/guide/GuidePanel.h"
+#include "shell/guide/GuideWindowMenu.h"
 #include "shell/logos/ChannelLogos.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
         auto* playlists = new quorvel::PlaylistsPanel(form1);
         new quorvel::GuidePanel(form1);
         auto* schedule = new quorvel::ScheduleMenu(form1);
+        new quorvel::GuideWindowMenu(form1, playlists, schedule);
         new quorvel::ChannelLogos(form1);
         if (auto* search = form1->findChild<quorvel::ChannelSearch*>()) {
             search->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });

@@ -57,6 +57,23 @@ Schedule::Added ScheduleRunner::Add(const ScheduleEntry& entry) {
     return added;
 }
 
+std::vector<Schedule::Added> ScheduleRunner::ApplySeries(
+    const std::vector<ProgrammeSlot>& programmes) {
+    std::vector<Schedule::Added> results = m_schedule.ApplySeries(programmes, m_clock());
+    bool added = false;
+    for (const Schedule::Added& one : results) {
+        if (one.id != 0) {
+            Save(one.id);
+            added = true;
+        }
+    }
+    if (added) {
+        Q_EMIT Changed();
+        CheckNow();
+    }
+    return results;
+}
+
 void ScheduleRunner::Remove(std::uint64_t id) {
     if (const auto it = m_running.find(id); it != m_running.end()) {
         it->second->Stop();

@@ -39,6 +39,8 @@ public:
 
     // Adds and keeps an entry; the problem says why one was refused.
     Schedule::Added Add(const ScheduleEntry& entry);
+    // Plans a recording of every programme a series rule matches, as Schedule::ApplySeries.
+    std::vector<Schedule::Added> ApplySeries(const std::vector<ProgrammeSlot>& programmes);
     // A running recording ends whole; a planned one goes; a finished one leaves the list (its
     // file stays).
     void Remove(std::uint64_t id);
