@@ -191,7 +191,8 @@ void GuideGrid::paintEvent(QPaintEvent*) {
     painter.fillRect(0, 0, width, header, colours.window());
     painter.setPen(colours.windowText().color());
     painter.setClipRect(kChannelWidth, 0, width - kChannelWidth, header);
-    for (std::int64_t hour = m_from + std::max<std::int64_t>(0, (shownFrom - m_from) / 1800) * 1800;
+    for (std::int64_t hour =
+             m_from + std::max<std::int64_t>(0, (shownFrom - m_from + 1799) / 1800) * 1800;
          hour < shownTo && hour < m_to; hour += 1800) {
         const int x = XOf(hour);
         painter.drawLine(x, header - 6, x, header);

@@ -251,8 +251,15 @@ void GuideWindow::Search() {
         lstFound->hide();
         return;
     }
-    const guide::KeptSpan kept = guide::KeptAround(m_clock());
-    for (const auto& found : m_store->FindTitles(text, kept.from, kept.to, kMostFound)) {
+    // What is still to come first, then what has aired.
+    const std::int64_t now = m_clock();
+    const guide::KeptSpan kept = guide::KeptAround(now);
+    auto foundList = m_store->FindTitles(text, now, kept.to, kMostFound);
+    for (auto& aired : m_store->FindTitles(text, kept.from, now, kMostFound)) {
+        if (aired.programme.stop <= now && foundList.size() < kMostFound)
+            foundList.push_back(std::move(aired));
+    }
+    for (const auto& found : foundList) {
         const auto row = m_rowOfGuideChannel.find(found.channel);
         if (row == m_rowOfGuideChannel.end())
             continue;

@@ -168,7 +168,8 @@ TEST(GuideWindow, GuideTextsStayPlainAndCappedAndTitlesAreFoundInAnyCase) {
     const test::TempDir dir;
     const std::string hostile = "<img src=\"/dev/zero\"><b>Late</b> News";
     auto store =
-        StoreWith(dir, {{"one", kNow + 600, kNow + 1800, hostile, std::string(100000, 'x')}});
+        StoreWith(dir, {{"one", kNow - 7200, kNow - 3600, "Late Show"},
+                        {"one", kNow + 600, kNow + 1800, hostile, std::string(100000, 'x')}});
     GuideWindow window(store.get(), nullptr);
     window.SetClock([] { return kNow; });
     window.SetRows({Channel("<i>One</i>", "one")});
@@ -181,8 +182,10 @@ TEST(GuideWindow, GuideTextsStayPlainAndCappedAndTitlesAreFoundInAnyCase) {
 
     window.txtSearch->setText(QStringLiteral("LATE"));
     Q_EMIT window.txtSearch->returnPressed();
-    ASSERT_EQ(window.lstFound->count(), 1);
+    // What is still to come first.
+    ASSERT_EQ(window.lstFound->count(), 2);
     EXPECT_TRUE(window.lstFound->item(0)->text().endsWith(QString::fromStdString(hostile)));
+    EXPECT_TRUE(window.lstFound->item(1)->text().endsWith(QStringLiteral("Late Show")));
     window.txtSearch->setText(QStringLiteral("%"));
     Q_EMIT window.txtSearch->returnPressed();
     ASSERT_EQ(window.lstFound->count(), 1);
