@@ -8,12 +8,14 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -84,9 +86,30 @@ GuideWindow::GuideWindow(guide::GuideStore* store, ScheduleRunner* runner, QWidg
     connect(txtSearch, &QLineEdit::returnPressed, this, &GuideWindow::Search);
     connect(lstFound, &QListWidget::itemActivated, this, &GuideWindow::FoundActivated);
     connect(lstFound, &QListWidget::itemClicked, this, &GuideWindow::FoundActivated);
+    txtSearch->installEventFilter(this);
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        txtSearch->setFocus();
+        txtSearch->selectAll();
+    });
     KeepTranslated(this, [this] { RetranslateUi(); });
     resize(1000, 640);
     ShowDay(0);
+}
+
+bool GuideWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Down goes from the search box into what it found.
+    if (watched == txtSearch && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && lstFound->isVisible() &&
+        lstFound->count() > 0) {
+        lstFound->setFocus();
+        if (!lstFound->currentItem())
+            lstFound->setCurrentRow(0);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void GuideWindow::RetranslateUi() {
@@ -287,6 +310,7 @@ void GuideWindow::FoundActivated(QListWidgetItem* item) {
     const QDate day = QDateTime::fromSecsSinceEpoch(start).toLocalTime().date();
     ShowDay(static_cast<int>(today.daysTo(day)));
     grid->Choose(row, start);
+    grid->setFocus();
 }
 
 }  // namespace quorvel

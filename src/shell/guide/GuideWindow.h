@@ -64,6 +64,9 @@ Q_SIGNALS:
     // A programme to play from its start: the address built for it.
     void PlayAddress(const quorvel::GuideChannelRow& channel, const QString& address);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FillDays();
     void ShowCurrent();
