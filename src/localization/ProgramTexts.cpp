@@ -192,6 +192,17 @@ constexpr ProgramText kTexts[] = {
     {"MSG_GUIDEREMINDER", "Reminder planned: %1"},
     {"MSG_GUIDENOCATCHUP", "This programme cannot be played from its start."},
     {"MSG_GUIDENOSTORE", "The programme guide could not be opened."},
+    // What is on now in the channel list, and the guide channel chosen by hand.
+    {"MSG_GUIDEONNOW", "On Now"},
+    {"MSG_GUIDESPAN", "%1–%2 %3"},
+    {"MSG_GUIDENEXT", "Next: %1 %2"},
+    {"MSG_GUIDELEFT", "%1 (%2 min left)"},
+    {"MSG_GUIDECHANNELMENU", "Guide Channel..."},
+    {"MSG_GUIDECHANNEL", "Guide Channel"},
+    {"MSG_GUIDECHANNELOF", "Guide channel of %1:"},
+    {"MSG_GUIDEFILTER", "Filter"},
+    {"MSG_GUIDEAUTOMATIC", "Match Automatically"},
+    {"MSG_GUIDEOFFSET", "Move every channel's times by (hours):"},
 };
 
 }  // namespace

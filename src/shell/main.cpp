@@ -1,13 +1,17 @@
 #include "appearance/ProductInfo.h"
 #include "appearance/ProgramFiles.h"
+#include "guide/GuideStore.h"
 #include "playback/TimeshiftStore.h"
 #include "settings/SettingsStore.h"
 #include "shell/Form1.h"
 #include "shell/PermissionPrompt.h"
 #include "shell/desktop/DesktopIntegration.h"
 #include "shell/frmSplash.h"
+#include "shell/guide/GuideChannelPicker.h"
+#include "shell/guide/GuideFeeds.h"
 #include "shell/guide/GuidePanel.h"
 #include "shell/guide/GuideWindowMenu.h"
+#include "shell/guide/NowColumn.h"
 #include "shell/logos/ChannelLogos.h"
 #include "shell/mpris/MprisService.h"
 #include "shell/playlists/PlaylistsPanel.h"
@@ -55,7 +59,29 @@ int main(int argc, char** argv) {
             quorvel::Branding().ProgramName, "Settings", "TimeshiftMB", "1024"));
         auto* form1 = new quorvel::Form1(options);
         auto* playlists = new quorvel::PlaylistsPanel(form1);
-        new quorvel::GuidePanel(form1);
+        auto* guide = new quorvel::GuidePanel(form1);
+        auto* onNow =
+            new quorvel::NowColumn(form1->ListView1, quorvel::guide::DefaultGuideStorePath());
+        quorvel::AddGuideChannelMenu(form1->ListView1, onNow);
+        quorvel::ShowProgrammeInPlayer(form1, onNow);
+        onNow->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });
+        QObject::connect(playlists, &quorvel::PlaylistsPanel::Loaded, onNow,
+                         &quorvel::NowColumn::PlaylistsChanged);
+        QObject::connect(playlists, &quorvel::PlaylistsPanel::Opened, onNow,
+                         &quorvel::NowColumn::PlaylistsChanged);
+        QObject::connect(guide, &quorvel::GuidePanel::GuidesChanged, onNow,
+                         &quorvel::NowColumn::Reload);
+        // The guides the playlists name come with them, and on their own schedule after.
+        auto* feeds = new quorvel::GuideFeeds(quorvel::guide::DefaultGuideStorePath(), form1);
+        feeds->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });
+        QObject::connect(playlists, &quorvel::PlaylistsPanel::Loaded, feeds,
+                         &quorvel::GuideFeeds::PlaylistsChanged);
+        QObject::connect(playlists, &quorvel::PlaylistsPanel::Opened, feeds,
+                         &quorvel::GuideFeeds::PlaylistsChanged);
+        QObject::connect(feeds, &quorvel::GuideFeeds::Refreshed, onNow, [onNow](int replaced) {
+            if (replaced > 0)
+                onNow->Reload();
+        });
         auto* schedule = new quorvel::ScheduleMenu(form1);
         new quorvel::GuideWindowMenu(form1, playlists, schedule);
         new quorvel::ChannelLogos(form1);

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -16,6 +17,7 @@
 
 #include "guide/GuideImport.h"
 #include "guide/GuideStore.h"
+#include "shell/guide/GuideChoices.h"
 #include "shell/widgets/PlainText.h"
 #include "shell/widgets/ProgramTranslator.h"
 
@@ -59,11 +61,26 @@ GuideDialog::GuideDialog(std::filesystem::path storePath, QWidget* parent)
     auto* top = new QHBoxLayout;
     top->addWidget(lstGuides, 1);
     top->addLayout(side);
+    lblOffset = new QLabel(this);
+    txtOffset = new QDoubleSpinBox(this);
+    txtOffset->setObjectName(QStringLiteral("txtOffset"));
+    txtOffset->setRange(-24, 24);
+    txtOffset->setSingleStep(0.5);
+    txtOffset->setDecimals(2);
+    txtOffset->setValue(GuideOffsetHours());
+    lblOffset->setBuddy(txtOffset);
+    connect(txtOffset, &QDoubleSpinBox::valueChanged, this,
+            [](double hours) { SetGuideOffsetHours(hours); });
+    auto* offset = new QHBoxLayout;
+    offset->addWidget(lblOffset);
+    offset->addWidget(txtOffset);
+    offset->addStretch();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lblState);
+    layout->addLayout(offset);
     layout->addWidget(buttons);
 
     askAddress = [this] {
@@ -100,6 +117,7 @@ void GuideDialog::RetranslateUi() {
     cmdAddFile->setText(tr("Add File..."));
     cmdRemove->setText(tr("Remove"));
     cmdRefresh->setText(tr("Refresh Now"));
+    lblOffset->setText(tr("Move every channel's times by (hours):"));
 }
 
 void GuideDialog::Fill(const QString& select) {

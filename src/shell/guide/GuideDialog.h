@@ -11,6 +11,7 @@
 
 #include "guide/GuideTime.h"
 
+class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -33,6 +34,9 @@ public:
     QPushButton* cmdAddFile = nullptr;
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdRefresh = nullptr;
+    // Moves every channel's times (the user's settings), for guides in the wrong zone.
+    QLabel* lblOffset = nullptr;
+    QDoubleSpinBox* txtOffset = nullptr;
 
     // Reads a guide (an address or a file) into the store; `Read` tells when it is over.
     void AddSource(const QString& source);

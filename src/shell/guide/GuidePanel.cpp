@@ -33,6 +33,7 @@ void GuidePanel::RetranslateUi() {
 void GuidePanel::mnuGuide_Click() {
     GuideDialog dialog(m_storePath, m_form);
     dialog.exec();
+    Q_EMIT GuidesChanged();
 }
 
 }  // namespace quorvel

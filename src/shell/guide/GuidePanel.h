@@ -20,6 +20,10 @@ public:
 
     void mnuGuide_Click();
 
+Q_SIGNALS:
+    // The Programme Guide window closed: its guides may have changed.
+    void GuidesChanged();
+
 private:
     void RetranslateUi();
 

@@ -164,6 +164,10 @@ void MediaPlayer::setLogo(const QImage& logo) {
     m_panel->SetLogo(logo);
 }
 
+void MediaPlayer::setProgramme(const QString& programme) {
+    m_controls->ShowProgramme(programme);
+}
+
 void MediaPlayer::setUrl(const QString& url) {
     if (url != m_optionsUrl) {
         m_fileOptions.clear();

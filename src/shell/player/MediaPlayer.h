@@ -90,6 +90,8 @@ public:
     // The channel's logo, shown with what plays while there is no picture; a null image
     // takes it away. Kept until the next address is set.
     void setLogo(const QImage& logo);
+    // The guide's programme on air and its time left, shown beside the title; empty for none.
+    void setProgramme(const QString& programme);
     // What the picture area shows while it has no picture (connecting, radio).
     PlayerStatusPanel* statusPanel() const { return m_panel; }
     // The folder recordings go to: the last recording's, or the videos folder.

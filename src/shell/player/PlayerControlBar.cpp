@@ -318,6 +318,13 @@ void PlayerControlBar::ShowDuration(double seconds) {
     m_seek->setEnabled(seekable && m_session.IsActive());
 }
 
+void PlayerControlBar::ShowProgramme(const QString& programme) {
+    if (programme == m_programme)
+        return;
+    m_programme = programme;
+    RefreshTitle();
+}
+
 void PlayerControlBar::ShowTitle(const QString& title) {
     m_nowPlaying = title;
     RefreshTitle();
@@ -449,9 +456,13 @@ void PlayerControlBar::ShowReconnecting(bool reconnecting) {
 }
 
 void PlayerControlBar::RefreshTitle() {
+    const QString playing = m_programme.isEmpty() ? m_nowPlaying
+                            : m_nowPlaying.isEmpty()
+                                ? m_programme
+                                : m_nowPlaying + QStringLiteral(" · ") + m_programme;
     const QString text = !m_status.isEmpty() ? m_status
                          : m_reconnecting    ? tr("Reconnecting...")
-                                             : m_nowPlaying;
+                                             : playing;
     SetPlainText(*m_title, text);
     m_title->setToolTip(PlainToolTip(text));
     // A message (a saved recording) takes the title's place for the while it shows.

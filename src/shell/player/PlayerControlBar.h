@@ -34,6 +34,8 @@ public:
     // What plays now; empty hides it. While a dropped stream is opened again the bar says
     // "Reconnecting..." in its place.
     void ShowTitle(const QString& title);
+    // The guide's programme on air and its time left, beside the title; empty for none.
+    void ShowProgramme(const QString& programme);
     // The sleep timer's time left; empty hides it.
     void ShowSleep(const QString& status);
     QLabel* SleepLabel() const { return m_sleep; }
@@ -109,6 +111,7 @@ private:
     QToolButton* m_openFolder = nullptr;
     QTimer* m_messageTimer = nullptr;
     QString m_nowPlaying;
+    QString m_programme;
     QString m_status;
     // The message whole; the label shows it cut to its width.
     QString m_messageText;

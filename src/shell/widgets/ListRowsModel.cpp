@@ -35,7 +35,7 @@ int ListRowsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ListRowsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_columnCount;
+    return parent.isValid() ? 0 : m_columnCount + (m_extra ? 1 : 0);
 }
 
 QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
@@ -43,6 +43,8 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const ListRow& row = m_rows->At(index.row() + 1);
+    if (m_extra && index.column() == m_columnCount)
+        return role == TagRole ? ToQString(row.tag) : m_extra(row, role);
     switch (role) {
         case Qt::DisplayRole:
             return CellText(row.Column(index.column()));
@@ -70,12 +72,37 @@ void ListRowsModel::PicturesChanged() {
         Q_EMIT dataChanged(index(0, 0), index(m_rows->Count() - 1, 0), {Qt::DecorationRole});
 }
 
+void ListRowsModel::SetExtraColumn(QString header, ExtraColumn cells) {
+    m_extraHeader = std::move(header);
+    if (m_extra && !cells) {
+        beginRemoveColumns(QModelIndex(), m_columnCount, m_columnCount);
+        m_extra = nullptr;
+        endRemoveColumns();
+    } else if (!m_extra && cells) {
+        beginInsertColumns(QModelIndex(), m_columnCount, m_columnCount);
+        m_extra = std::move(cells);
+        endInsertColumns();
+    } else if (cells) {
+        m_extra = std::move(cells);
+        Q_EMIT headerDataChanged(Qt::Horizontal, m_columnCount, m_columnCount);
+        ExtraColumnChanged();
+    }
+}
+
+void ListRowsModel::ExtraColumnChanged() {
+    if (m_extra && m_rows->Count() > 0)
+        Q_EMIT dataChanged(index(0, m_columnCount), index(m_rows->Count() - 1, m_columnCount),
+                           {Qt::DisplayRole, Qt::ToolTipRole, ExtraCellsRole});
+}
+
 QVariant ListRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Vertical) {
         return section >= 0 && section < rowCount() ? QVariant(section + 1) : QVariant();
     }
+    if (m_extra && section == m_columnCount)
+        return m_extraHeader;
     if (section < 0 || section >= m_columnCount)
         return {};
     const auto& columns = m_rows->Columns();

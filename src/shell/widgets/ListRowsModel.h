@@ -16,6 +16,8 @@ class ListRowsModel : public QAbstractTableModel, private ListRowsObserver {
     Q_OBJECT
 public:
     static constexpr int TagRole = Qt::UserRole + 1;
+    // Among the roles of a change to the extra column's cells only.
+    static constexpr int ExtraCellsRole = Qt::UserRole + 2;
 
     explicit ListRowsModel(std::shared_ptr<ListRows> rows, QObject* parent = nullptr);
     ~ListRowsModel() override;
@@ -30,6 +32,15 @@ public:
     void SetRowPicture(RowPicture picture);
     // Pictures came: the views ask again for those they show. Nothing else changed.
     void PicturesChanged();
+
+    // A column after the rows' own ones whose cells the caller makes (what is on now), asked
+    // only for the cells the views show. An empty `cells` takes the column away.
+    using ExtraColumn = std::function<QVariant(const ListRow& row, int role)>;
+    void SetExtraColumn(QString header, ExtraColumn cells);
+    // The extra column's index, or -1 while there is none.
+    int ExtraColumnIndex() const { return m_extra ? m_columnCount : -1; }
+    // The extra column's cells changed: the views ask again for those they show.
+    void ExtraColumnChanged();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -57,6 +68,8 @@ private:
 
     std::shared_ptr<ListRows> m_rows;
     RowPicture m_picture;
+    ExtraColumn m_extra;
+    QString m_extraHeader;
     // The column count the views were last told; ListRows reports column changes only
     // after the fact, so the model keeps its own count until it has announced the change.
     int m_columnCount = 0;

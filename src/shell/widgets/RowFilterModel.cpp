@@ -53,14 +53,16 @@ void RowFilterModel::ConnectSource() {
     connect(s, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
                    const QList<int>& roles) {
-                if (roles == QList<int>{Qt::DecorationRole}) {
-                    // Pictures came: nothing the filter reads changed, and the views
-                    // repaint what they show.
+                if (roles == QList<int>{Qt::DecorationRole} ||
+                    roles.contains(ListRowsModel::ExtraCellsRole)) {
+                    // Pictures came, or the extra column's cells changed: nothing the filter
+                    // reads changed, and the views repaint what they show.
                     if (!m_visible)
                         Q_EMIT dataChanged(mapFromSource(topLeft), mapFromSource(bottomRight),
                                            roles);
                     else if (!m_visible->empty())
-                        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 0), roles);
+                        Q_EMIT dataChanged(index(0, topLeft.column()),
+                                           index(rowCount() - 1, bottomRight.column()), roles);
                     return;
                 }
                 m_rowsChanged = true;
