@@ -203,6 +203,10 @@ constexpr ProgramText kTexts[] = {
     {"MSG_GUIDEFILTER", "Filter"},
     {"MSG_GUIDEAUTOMATIC", "Match Automatically"},
     {"MSG_GUIDEOFFSET", "Move every channel's times by (hours):"},
+    {"MSG_RECBEFORE", "Start recordings early by:"},
+    {"MSG_RECAFTER", "End recordings late by:"},
+    {"MSG_RECLEAD", "Remind me early by:"},
+    {"MSG_RECMINUTES", "min"},
 };
 
 }  // namespace

@@ -45,6 +45,39 @@ bool DeleteScheduleEntry(std::string_view appName, std::uint64_t id) {
     return DeleteSetting(appName, kScheduleSection, std::to_string(id));
 }
 
+namespace {
+
+std::int64_t MarginSetting(std::string_view appName, std::string_view key, std::int64_t fallback) {
+    const std::string text = GetSetting(appName, "Settings", key, "");
+    std::int64_t minutes = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, minutes);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end || minutes < 0 ||
+        minutes > kMaxMargin / 60)
+        return fallback;
+    return minutes * 60;
+}
+
+}  // namespace
+
+ScheduleMargins LoadScheduleMargins(std::string_view appName) {
+    ScheduleMargins margins;
+    margins.before = MarginSetting(appName, "RecordMarginBefore", kDefaultMarginBefore);
+    margins.after = MarginSetting(appName, "RecordMarginAfter", kDefaultMarginAfter);
+    margins.lead = MarginSetting(appName, "ReminderLead", kDefaultReminderLead);
+    return margins;
+}
+
+bool SaveScheduleMargins(std::string_view appName, const ScheduleMargins& margins) {
+    bool saved = true;
+    for (const auto& [key, seconds] :
+         {std::pair{"RecordMarginBefore", margins.before},
+          std::pair{"RecordMarginAfter", margins.after}, std::pair{"ReminderLead", margins.lead}}) {
+        saved = SaveSetting(appName, "Settings", key, std::to_string(seconds / 60)) && saved;
+    }
+    return saved;
+}
+
 int LoadConcurrentLimit(std::string_view appName) {
     return ParseConcurrentLimit(GetSetting(appName, "Settings", "ConcurrentRecordings", ""));
 }

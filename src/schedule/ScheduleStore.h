@@ -28,4 +28,16 @@ bool DeleteScheduleEntry(std::string_view appName, std::uint64_t id);
 // "ConcurrentRecordings" in the section "Settings".
 int LoadConcurrentLimit(std::string_view appName);
 
+// How much earlier a recording starts and later it ends than its programme, and how long
+// before its programme a reminder comes, in seconds; kept as whole minutes in the section
+// "Settings" ("RecordMarginBefore", "RecordMarginAfter", "ReminderLead"). A kept value that
+// is not a whole number of minutes from 0 to a day reads as its default.
+struct ScheduleMargins {
+    std::int64_t before = kDefaultMarginBefore;
+    std::int64_t after = kDefaultMarginAfter;
+    std::int64_t lead = kDefaultReminderLead;
+};
+ScheduleMargins LoadScheduleMargins(std::string_view appName);
+bool SaveScheduleMargins(std::string_view appName, const ScheduleMargins& margins);
+
 }  // namespace quorvel

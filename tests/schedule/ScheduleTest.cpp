@@ -161,6 +161,26 @@ TEST(ScheduleStore, EntriesSurviveARestartAndADamagedOneIsLeftOut) {
     EXPECT_EQ(LoadSchedule(kApp).entries, (std::vector{recording, series}));
 }
 
+TEST(ScheduleStore, MarginsAreWholeMinutesUpToADayElseTheirDefault) {
+    const test::ScopedHives hives;
+    const struct {
+        const char* kept;
+        std::int64_t before;
+    } rows[] = {{"10", 10 * kMinute},         {"0", 0},
+                {"1440", 24 * kHour},         {"1441", kDefaultMarginBefore},
+                {"-1", kDefaultMarginBefore}, {"5.5", kDefaultMarginBefore},
+                {"", kDefaultMarginBefore},   {"9223372036854775807", kDefaultMarginBefore}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(SaveSetting(kApp, "Settings", "RecordMarginBefore", row.kept));
+        EXPECT_EQ(LoadScheduleMargins(kApp).before, row.before) << row.kept;
+    }
+    ASSERT_TRUE(SaveScheduleMargins(kApp, {0, 15 * kMinute, 3 * kMinute}));
+    const ScheduleMargins kept = LoadScheduleMargins(kApp);
+    EXPECT_EQ(kept.before, 0);
+    EXPECT_EQ(kept.after, 15 * kMinute);
+    EXPECT_EQ(kept.lead, 3 * kMinute);
+}
+
 TEST(ScheduleStore, DamagedTextsAreRefusedWhole) {
     const std::string good = EncodeEntry(Recording("News", kEight, kEight + kHour));
     ASSERT_TRUE(DecodeEntry(good).has_value());

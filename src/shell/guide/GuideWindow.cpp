@@ -1,5 +1,6 @@
 #include "shell/guide/GuideWindow.h"
 
+#include "schedule/ScheduleStore.h"
 #include "shell/guide/ProgrammeDetails.h"
 #include "shell/schedule/ScheduleRunner.h"
 #include "shell/widgets/PlainText.h"
@@ -180,7 +181,11 @@ void GuideWindow::Record(bool series) {
     const guide::StoredProgramme* programme = grid->CurrentProgramme();
     if (!channel || !programme || !m_runner)
         return;
-    const Schedule::Added added = m_runner->Add(RecordingOf(*channel, *programme, series));
+    ScheduleEntry entry = RecordingOf(*channel, *programme, series);
+    const ScheduleMargins margins = LoadScheduleMargins(m_runner->AppName());
+    entry.marginBefore = margins.before;
+    entry.marginAfter = margins.after;
+    const Schedule::Added added = m_runner->Add(entry);
     if (added.id == 0) {
         tell(this, tr("The recording could not be planned.") + QLatin1Char('\n') +
                        QString::fromStdString(added.problem));
@@ -220,7 +225,9 @@ void GuideWindow::Remind() {
     const guide::StoredProgramme* programme = grid->CurrentProgramme();
     if (!channel || !programme || !m_runner)
         return;
-    const Schedule::Added added = m_runner->Add(ReminderOf(*channel, *programme));
+    ScheduleEntry entry = ReminderOf(*channel, *programme);
+    entry.lead = LoadScheduleMargins(m_runner->AppName()).lead;
+    const Schedule::Added added = m_runner->Add(entry);
     if (added.id == 0) {
         tell(this, tr("The reminder could not be planned.") + QLatin1Char('\n') +
                        QString::fromStdString(added.problem));

@@ -1,5 +1,6 @@
 #include "shell/schedule/RecordingsDialog.h"
 
+#include "schedule/ScheduleStore.h"
 #include "shell/schedule/ScheduleRunner.h"
 #include "shell/widgets/PlainText.h"
 #include "shell/widgets/ProgramTranslator.h"
@@ -7,11 +8,13 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -72,6 +75,23 @@ RecordingsDialog::RecordingsDialog(ScheduleRunner& runner, QWidget* parent)
     cmdOpenFile->setObjectName(QStringLiteral("cmdOpenFile"));
     layout->addWidget(lstRecordings, 1);
     layout->addWidget(lblReason);
+    auto* margins = new QFormLayout;
+    const ScheduleMargins kept = LoadScheduleMargins(m_runner.AppName());
+    auto addMinutes = [this, margins](QLabel*& label, QSpinBox*& box, const char* name,
+                                      std::int64_t seconds) {
+        label = new QLabel(this);
+        box = new QSpinBox(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(0, static_cast<int>(kMaxMargin / 60));
+        box->setValue(static_cast<int>(seconds / 60));
+        label->setBuddy(box);
+        margins->addRow(label, box);
+        connect(box, &QSpinBox::valueChanged, this, &RecordingsDialog::SaveMargins);
+    };
+    addMinutes(lblBefore, spnBefore, "spnBefore", kept.before);
+    addMinutes(lblAfter, spnAfter, "spnAfter", kept.after);
+    addMinutes(lblLead, spnLead, "spnLead", kept.lead);
+    layout->addLayout(margins);
     layout->addWidget(lblNote);
     layout->addWidget(buttons);
     resize(640, 360);
@@ -91,8 +111,19 @@ RecordingsDialog::RecordingsDialog(ScheduleRunner& runner, QWidget* parent)
     Fill();
 }
 
+void RecordingsDialog::SaveMargins() {
+    SaveScheduleMargins(m_runner.AppName(), {spnBefore->value() * std::int64_t{60},
+                                             spnAfter->value() * std::int64_t{60},
+                                             spnLead->value() * std::int64_t{60}});
+}
+
 void RecordingsDialog::RetranslateUi() {
     setWindowTitle(tr("Recordings"));
+    lblBefore->setText(tr("Start recordings early by:"));
+    lblAfter->setText(tr("End recordings late by:"));
+    lblLead->setText(tr("Remind me early by:"));
+    for (QSpinBox* box : {spnBefore, spnAfter, spnLead})
+        box->setSuffix(QLatin1Char(' ') + tr("min"));
     lstRecordings->setHeaderLabels({tr("Programme"), tr("Channel"), tr("Starts"), tr("State")});
     cmdRemove->setText(tr("Cancel Recording"));
     cmdOpenFile->setText(tr("Open File"));

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTreeWidget;
 
 namespace quorvel {
@@ -25,6 +26,14 @@ public:
     QPushButton* cmdOpenFile = nullptr;
     QLabel* lblReason = nullptr;
     QLabel* lblNote = nullptr;
+    QLabel* lblBefore = nullptr;
+    QLabel* lblAfter = nullptr;
+    QLabel* lblLead = nullptr;
+    // Minutes a recording starts early and ends late, and a reminder comes early; kept at
+    // once for what is planned next.
+    QSpinBox* spnBefore = nullptr;
+    QSpinBox* spnAfter = nullptr;
+    QSpinBox* spnLead = nullptr;
 
     // Stand-in for the desktop's file opener, for tests.
     std::function<void(const QString& path)> openFile;
@@ -33,6 +42,7 @@ private:
     void Fill();
     void ShowSelected();
     void RetranslateUi();
+    void SaveMargins();
     std::uint64_t SelectedId() const;
 
     ScheduleRunner& m_runner;

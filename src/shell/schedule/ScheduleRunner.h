@@ -47,6 +47,7 @@ public:
 
     void SetFolders(std::filesystem::path videos, std::filesystem::path music);
     const Schedule& Plan() const { return m_schedule; }
+    const std::string& AppName() const { return m_appName; }
     ScheduledRecording* Running(std::uint64_t id) const;
 
     // Looks at the clock now rather than at the next timer.

@@ -1,5 +1,6 @@
 // The guide window: what it asks of the store, what a click plays, and what its actions plan.
 #include "guide/GuideStore.h"
+#include "schedule/ScheduleStore.h"
 #include "shell/guide/GuideWindow.h"
 #include "shell/guide/ProgrammeDetails.h"
 #include "shell/schedule/ScheduleRunner.h"
@@ -118,6 +119,7 @@ TEST(GuideWindow, PlansRecordingsSeriesAndRemindersAndBuildsCatchupAddresses) {
     window.SetRows({Channel("News One", "news", "default", "http://archive.example/{utc}-{utcend}"),
                     Channel("Sport", "sport"), Channel("Film", "film")});
     GuideGrid& grid = *window.grid;
+    ASSERT_TRUE(SaveScheduleMargins(kApp, {10 * 60, 15 * 60, 3 * 60}));
 
     grid.Choose(0, kNext);
     window.Record(false);
@@ -130,7 +132,10 @@ TEST(GuideWindow, PlansRecordingsSeriesAndRemindersAndBuildsCatchupAddresses) {
     EXPECT_EQ(recording.title, "News");
     EXPECT_EQ(recording.start, kNext);
     EXPECT_EQ(recording.stop, kNext + 1800);
+    EXPECT_EQ(recording.marginBefore, 10 * 60);
+    EXPECT_EQ(recording.marginAfter, 15 * 60);
     EXPECT_EQ(runner.Plan().Entries()[1].kind, EntryKind::Reminder);
+    EXPECT_EQ(runner.Plan().Entries()[1].lead, 3 * 60);
 
     // The series: the rule, and the programme on air and tomorrow's (the next is planned).
     window.Record(true);

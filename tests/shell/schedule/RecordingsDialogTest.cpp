@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 namespace quorvel {
@@ -55,6 +56,11 @@ TEST(RecordingsDialog, ListsEveryStateCancelsOpensAFileAndTellsWhyOneFailed) {
     EXPECT_EQ(list.topLevelItem(1)->text(3), QStringLiteral("Finished"));
     EXPECT_EQ(list.topLevelItem(2)->text(3), QStringLiteral("Scheduled"));
     EXPECT_TRUE(dialog.lblNote->text().contains(QStringLiteral("does not wake the computer")));
+    // The margins shown are the defaults, and a change is kept at once.
+    EXPECT_EQ(dialog.spnBefore->value(), 2);
+    EXPECT_EQ(dialog.spnAfter->value(), 5);
+    dialog.spnAfter->setValue(20);
+    EXPECT_EQ(LoadScheduleMargins(kListApp).after, 20 * 60);
 
     list.setCurrentItem(list.topLevelItem(0));
     EXPECT_FALSE(dialog.lblReason->isHidden());
