@@ -83,7 +83,14 @@ int main(int argc, char** argv) {
                 onNow->Reload();
         });
         auto* schedule = new quorvel::ScheduleMenu(form1);
-        new quorvel::GuideWindowMenu(form1, playlists, schedule);
+        auto* guideWindow = new quorvel::GuideWindowMenu(form1, playlists, schedule);
+        QObject::connect(guide, &quorvel::GuidePanel::GuidesChanged, guideWindow,
+                         &quorvel::GuideWindowMenu::Refresh);
+        QObject::connect(feeds, &quorvel::GuideFeeds::Refreshed, guideWindow,
+                         [guideWindow](int replaced) {
+                             if (replaced > 0)
+                                 guideWindow->Refresh();
+                         });
         new quorvel::ChannelLogos(form1);
         if (auto* search = form1->findChild<quorvel::ChannelSearch*>()) {
             search->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueEditing.h"
 #include "guide/ChannelMatch.h"
 #include "shell/Form1.h"
+#include "shell/guide/GuideChoices.h"
 #include "shell/guide/GuideWindow.h"
 #include "shell/player/MediaPlayer.h"
 #include "shell/playlists/PlaylistsPanel.h"
@@ -65,7 +66,9 @@ std::vector<GuideChannelRow> GuideWindowMenu::ShownRows() {
     std::vector<guide::GuideChannelNames> names;
     for (guide::StoredChannel& channel : m_store->Channels())
         names.push_back({std::move(channel.id), std::move(channel.displayNames)});
-    const guide::ChannelMatcher matcher(names);
+    // The guide channels chosen by hand win, as in the channel list.
+    const guide::ChannelMatcher matcher(names, HandGuideChannels());
+    const double offsetHours = GuideOffsetHours();
     // What the playlists say of their channels, by address.
     std::vector<NamedPlaylist> playlists;
     std::unordered_map<std::string, const PlaylistChannel*> byAddress;
@@ -94,13 +97,14 @@ std::vector<GuideChannelRow> GuideWindowMenu::ShownRows() {
             channel.name = listed.name;
             keys.tvgId = listed.tvgId;
             keys.tvgName = listed.tvgName;
-            channel.shift = guide::TimeShift(listed.tvgShift);
+            channel.shift = guide::TimeShift(listed.tvgShift, offsetHours);
             channel.catchup = {listed.address, listed.catchup, listed.catchupSource,
                                listed.catchupDays, listed.timeshift};
             channel.userAgent = listed.userAgent;
             channel.referrer = listed.referrer;
         } else {
             channel.name = RowChannelFields(row).name;
+            channel.shift = guide::TimeShift({}, offsetHours);
         }
         keys.name = channel.name;
         if (const auto match = matcher.Match(keys))
@@ -133,6 +137,10 @@ void GuideWindowMenu::mnuProgrammeGuide_Click() {
     m_window->raise();
     m_window->activateWindow();
     m_window->grid->setFocus();
+}
+
+void GuideWindowMenu::Refresh() {
+    ListChanged();
 }
 
 void GuideWindowMenu::ListChanged() {

@@ -32,6 +32,8 @@ public:
     QAction* mnuProgrammeGuide = nullptr;
 
     void mnuProgrammeGuide_Click();
+    // The guides or the choices about them changed: an open window reads its rows again.
+    void Refresh();
     GuideWindow* Window() const;
 
     // The list's shown rows as the guide sees them, matched to the store's guide channels.
