@@ -50,12 +50,16 @@ void NowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     const double part = std::clamp(progress.toDouble(), 0.0, 1.0);
     QRect bar = option.rect.adjusted(4, 0, -4, 0);
     bar.setTop(option.rect.bottom() - 2);
-    bar.setHeight(2);
+    bar.setHeight(3);
     const bool selected = option.state & QStyle::State_Selected;
     painter->fillRect(bar, option.palette.color(QPalette::Mid));
     bar.setWidth(static_cast<int>(bar.width() * part));
     painter->fillRect(
         bar, option.palette.color(selected ? QPalette::HighlightedText : QPalette::Highlight));
+}
+
+QSize NowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    return QStyledItemDelegate::sizeHint(option, index) + QSize(0, 4);
 }
 
 NowColumn::NowColumn(ListView* view, std::filesystem::path storePath)
@@ -125,8 +129,12 @@ void NowColumn::Install(bool on) {
     model->SetExtraColumn(tr("On Now"),
                           [this](const ListRow& row, int role) { return Cell(row, role); });
     PlaceDelegate();
-    m_view->header()->resizeSection(model->ExtraColumnIndex(),
-                                    m_view->fontMetrics().averageCharWidth() * 28);
+    QHeaderView* header = m_view->header();
+    const int column = model->ExtraColumnIndex();
+    header->resizeSection(column, m_view->fontMetrics().averageCharWidth() * 24);
+    // Beside the name, where it is seen without scrolling the list sideways.
+    if (column > 1)
+        header->moveSection(header->visualIndex(column), 1);
     m_tick->start();
 }
 
