@@ -192,6 +192,7 @@ constexpr ProgramText kTexts[] = {
     {"MSG_GUIDEREMINDER", "Reminder planned: %1"},
     {"MSG_GUIDENOCATCHUP", "This programme cannot be played from its start."},
     {"MSG_GUIDENOSTORE", "The programme guide could not be opened."},
+    {"MSG_GUIDENONE", "No programme guide yet: add one with File > Programme Guide..."},
     // What is on now in the channel list, and the guide channel chosen by hand.
     {"MSG_GUIDEONNOW", "On Now"},
     {"MSG_GUIDESPAN", "%1–%2 %3"},

@@ -134,6 +134,9 @@ void GuideWindow::SetRows(std::vector<GuideChannelRow> rows) {
     }
     grid->SetRows(std::move(rows));
     details->ShowNothing();
+    lblStatus->clear();
+    if (m_store && m_store->Guides().empty())
+        Status(tr("No programme guide yet: add one with File > Programme Guide..."));
     if (!txtSearch->text().isEmpty())
         Search();
 }

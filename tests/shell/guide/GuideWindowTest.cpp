@@ -85,9 +85,13 @@ TEST(GuideWindow, AsksTheStoreOnlyForTheRowsOnScreenAndOnceForEach) {
 
 TEST(GuideWindow, AClickOnAChannelPlaysIt) {
     const test::TempDir dir;
-    auto store = StoreWith(dir, {});
+    std::string error;
+    auto store = guide::GuideStore::Open(dir / "guide.sqlite", error);
+    ASSERT_TRUE(store) << error;
     GuideWindow window(store.get(), nullptr);
     window.SetRows({Channel("One", "one"), Channel("Two", "two")});
+    // No guide yet: the window says where one is added.
+    EXPECT_TRUE(window.lblStatus->text().contains(QStringLiteral("File > Programme Guide...")));
     GuideGrid& grid = *window.grid;
     grid.resize(800, 400);
     QSignalSpy played(&window, &GuideWindow::PlayChannel);
