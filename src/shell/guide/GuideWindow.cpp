@@ -132,8 +132,25 @@ void GuideWindow::SetRows(std::vector<GuideChannelRow> rows) {
         if (!rows[i].guideId.empty())
             m_rowOfGuideChannel.emplace(rows[i].guideId, static_cast<int>(i));
     }
+    // The list filled again (filtered, sorted, reread) keeps the channel and programme chosen.
+    std::string chosenAddress;
+    std::optional<std::int64_t> chosenStart;
+    if (const GuideChannelRow* chosen = grid->CurrentChannel()) {
+        chosenAddress = chosen->address;
+        if (const guide::StoredProgramme* programme = grid->CurrentProgramme())
+            chosenStart = programme->start;
+    }
+    int chosenRow = -1;
+    for (std::size_t i = 0; i < rows.size() && !chosenAddress.empty(); ++i) {
+        if (rows[i].address == chosenAddress) {
+            chosenRow = static_cast<int>(i);
+            break;
+        }
+    }
     grid->SetRows(std::move(rows));
     details->ShowNothing();
+    if (chosenRow >= 0)
+        grid->Choose(chosenRow, chosenStart.value_or(m_clock()));
     lblStatus->clear();
     if (m_store && m_store->Guides().empty())
         Status(tr("No programme guide yet: add one with File > Programme Guide..."));

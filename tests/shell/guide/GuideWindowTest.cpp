@@ -103,6 +103,11 @@ TEST(GuideWindow, AClickOnAChannelPlaysIt) {
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
                       QPoint(GuideGrid::kChannelWidth + 50, grid.HeaderHeight() + 5));
     EXPECT_EQ(played.count(), 1);
+    // The list filled again in another order keeps the channel chosen.
+    grid.Choose(1, kNow);
+    window.SetRows({Channel("Two", "two"), Channel("Three", "three")});
+    ASSERT_TRUE(grid.CurrentChannel());
+    EXPECT_EQ(grid.CurrentChannel()->name, "Two");
 }
 
 TEST(GuideWindow, PlansRecordingsSeriesAndRemindersAndBuildsCatchupAddresses) {
