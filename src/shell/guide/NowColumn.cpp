@@ -114,6 +114,7 @@ void NowColumn::Reload() {
     Install(any);
     if (any)
         m_view->RowsModel()->ExtraColumnChanged();
+    Q_EMIT Reloaded();
 }
 
 void NowColumn::Install(bool on) {
@@ -302,6 +303,7 @@ void ShowProgrammeInPlayer(Form1* form, NowColumn* column) {
         *playing = url;
         show();
     });
+    QObject::connect(column, &NowColumn::Reloaded, column, show);
     // The time left goes down, and the next programme follows.
     auto* tick = new QTimer(column);
     tick->setInterval(kNowTickMs);

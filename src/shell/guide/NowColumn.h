@@ -78,6 +78,8 @@ public:
 Q_SIGNALS:
     // A batch of rows was answered.
     void Answered();
+    // The guides, the choices by hand or the offset were read again.
+    void Reloaded();
 
 private:
     struct Entry {
