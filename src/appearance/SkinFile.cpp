@@ -1,5 +1,7 @@
 #include "appearance/SkinFile.h"
 
+#include "files/TextCase.h"
+
 #include <array>
 #include <cstdio>
 
@@ -8,32 +10,13 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 80;
 
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<SkinColor> ParseColor(std::string_view text) {
     if (text.size() != 7 || text[0] != '#')
         return std::nullopt;
     std::array<std::uint8_t, 3> parts{};
     for (std::size_t i = 0; i < 3; ++i) {
-        const int high = HexDigit(text[1 + 2 * i]);
-        const int low = HexDigit(text[2 + 2 * i]);
+        const int high = HexDigitValue(text[1 + 2 * i]);
+        const int low = HexDigitValue(text[2 + 2 * i]);
         if (high < 0 || low < 0)
             return std::nullopt;
         parts[i] = static_cast<std::uint8_t>(high * 16 + low);
@@ -162,7 +145,7 @@ SkinParseResult ParseSkinFile(std::string_view text) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos)
             end = text.size();
-        const std::string_view line = Trim(text.substr(pos, end - pos));
+        const std::string_view line = TrimSpacesAndTabs(text.substr(pos, end - pos));
         pos = end + 1;
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
             ++pos;
@@ -173,8 +156,8 @@ SkinParseResult ParseSkinFile(std::string_view text) {
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos)
             return Failure(lineNumber, "expected \"key = value\"");
-        const std::string_view key = Trim(line.substr(0, equals));
-        const std::string_view value = Trim(line.substr(equals + 1));
+        const std::string_view key = TrimSpacesAndTabs(line.substr(0, equals));
+        const std::string_view value = TrimSpacesAndTabs(line.substr(equals + 1));
         if (key == "name") {
             if (value.size() > kMaxNameLength)
                 return Failure(lineNumber, "the name is too long");

@@ -31,5 +31,17 @@ std::string ReplaceAllIgnoringCase(std::string_view text, std::string_view from,
                                    std::string_view to);
 // Blanks (spaces only, as classic Trim does) removed from both ends.
 std::string_view TrimBlanks(std::string_view text);
+// Spaces and tabs removed from both ends, as the text formats we read lay out their fields.
+std::string_view TrimSpacesAndTabs(std::string_view text);
+// The value of a hexadecimal digit of either case; -1 for any other character.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 }  // namespace quorvel

@@ -5,32 +5,15 @@
 namespace quorvel {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "%XX" decoded; a "%" not followed by two hex digits stays as written.
 std::string PercentDecoded(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 &&
-            HexDigit(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2])));
+        if (text[i] == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+            HexDigitValue(text[i + 2]) >= 0) {
+            out.push_back(
+                static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
             i += 2;
         } else {
             out.push_back(text[i]);
@@ -55,7 +38,7 @@ bool IsSafeHeaderValue(std::string_view value) {
 AddressSuffix SplitAddressSuffix(std::string_view line) {
     AddressSuffix result;
     const std::size_t bar = line.find('|');
-    result.address = Trim(line.substr(0, bar));
+    result.address = TrimSpacesAndTabs(line.substr(0, bar));
     if (bar == std::string_view::npos)
         return result;
     std::string_view rest = line.substr(bar + 1);
@@ -66,8 +49,8 @@ AddressSuffix SplitAddressSuffix(std::string_view line) {
         const std::size_t equals = option.find('=');
         if (equals == std::string_view::npos)
             continue;
-        const std::string_view key = Trim(option.substr(0, equals));
-        const std::string_view value = Trim(option.substr(equals + 1));
+        const std::string_view key = TrimSpacesAndTabs(option.substr(0, equals));
+        const std::string_view value = TrimSpacesAndTabs(option.substr(equals + 1));
         // Only the two headers are decoded, so hundreds of other options cost a scan each.
         if (EqualsIgnoringCase(key, "User-Agent"))
             result.userAgent = PercentDecoded(value);
@@ -80,9 +63,9 @@ AddressSuffix SplitAddressSuffix(std::string_view line) {
 std::optional<std::string_view> OptionValue(std::string_view option, std::string_view name) {
     const std::size_t equals = option.find('=');
     if (equals == std::string_view::npos ||
-        !EqualsIgnoringCase(Trim(option.substr(0, equals)), name))
+        !EqualsIgnoringCase(TrimSpacesAndTabs(option.substr(0, equals)), name))
         return std::nullopt;
-    std::string_view value = Trim(option.substr(equals + 1));
+    std::string_view value = TrimSpacesAndTabs(option.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);

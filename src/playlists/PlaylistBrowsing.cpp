@@ -9,19 +9,11 @@
 namespace quorvel {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 template <typename Fn>
 void ForEachLanguage(std::string_view languages, Fn&& fn) {
     while (!languages.empty()) {
         const std::size_t stop = languages.find_first_of(";,");
-        const std::string_view language = Trim(languages.substr(0, stop));
+        const std::string_view language = TrimSpacesAndTabs(languages.substr(0, stop));
         languages =
             stop == std::string_view::npos ? std::string_view{} : languages.substr(stop + 1);
         if (!language.empty())

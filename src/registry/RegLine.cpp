@@ -5,22 +5,12 @@
 namespace quorvel::reg {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Leading hexadecimal digits; reading stops at the first other character. False when the
 // number does not fit in 32 bits (it used to wrap silently).
 bool LeadingHex(std::string_view text, std::uint32_t& value) {
     std::uint64_t number = 0;
     for (char c : text) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             break;
         number = (number << 4) | static_cast<std::uint64_t>(digit);

@@ -38,18 +38,6 @@ void DropLastCharacter(std::string& text) {
     text.erase(cut);
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return c - 'a' + 10;
-}
-
 }  // namespace
 
 clsRegistryAccess::Parsed clsRegistryAccess::ParseKeyPath(std::string_view path) const {
@@ -287,7 +275,7 @@ std::string clsRegistryAccess::StrToBin(std::string& sBin) {
         int value = 0;
         bool hex = true;
         for (char c : piece)
-            hex = hex && IsHexDigit(c);
+            hex = hex && HexDigitValue(c) >= 0;
         if (hex) {
             for (char c : piece)
                 value = value * 16 + HexDigitValue(c);
