@@ -208,6 +208,10 @@ constexpr ProgramText kTexts[] = {
     {"MSG_RECAFTER", "End recordings late by:"},
     {"MSG_RECLEAD", "Remind me early by:"},
     {"MSG_RECMINUTES", "min"},
+    // The channel list's menu: the programme on air and the next.
+    {"MSG_RECORDNOWPROGRAMME", "Record Now Playing Programme"},
+    {"MSG_RECORDNEXTPROGRAMME", "Record Next Programme"},
+    {"MSG_REMINDNEXTPROGRAMME", "Remind Me of Next Programme"},
 };
 
 }  // namespace

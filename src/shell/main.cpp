@@ -62,7 +62,6 @@ int main(int argc, char** argv) {
         auto* guide = new quorvel::GuidePanel(form1);
         auto* onNow =
             new quorvel::NowColumn(form1->ListView1, quorvel::guide::DefaultGuideStorePath());
-        quorvel::AddGuideChannelMenu(form1->ListView1, onNow);
         quorvel::ShowProgrammeInPlayer(form1, onNow);
         onNow->SetPlaylists([playlists] { return playlists->ReadPlaylists(); });
         QObject::connect(playlists, &quorvel::PlaylistsPanel::Loaded, onNow,
@@ -84,6 +83,10 @@ int main(int argc, char** argv) {
         });
         auto* schedule = new quorvel::ScheduleMenu(form1);
         auto* guideWindow = new quorvel::GuideWindowMenu(form1, playlists, schedule);
+        // The channel list's menu: the guide channel by hand, and the programme on air and next.
+        quorvel::AddGuideChannelMenu(
+            form1->ListView1, onNow,
+            [guideWindow](QMenu& menu, int source) { guideWindow->AddRowActions(menu, source); });
         QObject::connect(guide, &quorvel::GuidePanel::GuidesChanged, guideWindow,
                          &quorvel::GuideWindowMenu::Refresh);
         QObject::connect(feeds, &quorvel::GuideFeeds::Refreshed, guideWindow,

@@ -94,32 +94,35 @@ std::string GuideChannelPicker::Picked() const {
     return lstChannels->currentItem()->data(kPickerIdRole).toString().toStdString();
 }
 
-void AddGuideChannelMenu(ListView* view, NowColumn* column) {
+void AddGuideChannelMenu(ListView* view, NowColumn* column, RowMenuActions more) {
     view->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(view, &QWidget::customContextMenuRequested, column, [view, column](QPoint at) {
-        // From the keyboard (the menu key) the menu is for the current row.
-        QModelIndex index = view->indexAt(at);
-        if (!index.isValid())
-            index = view->currentIndex();
-        const std::vector<guide::StoredChannel> channels = column->GuideChannels();
-        if (!index.isValid() || channels.empty())
-            return;
-        const int position = view->FilterModel()->mapToSource(index).row() + 1;
-        const ListRow row = view->Rows().At(position);
-        QMenu menu(view);
-        QAction* pick = menu.addAction(GuideChannelPicker::tr("Guide Channel..."));
-        if (menu.exec(view->viewport()->mapToGlobal(view->visualRect(index).center())) != pick)
-            return;
-        const std::map<std::string, std::string> hand = HandGuideChannels();
-        const auto chosen = hand.find(row.tag);
-        GuideChannelPicker picker(
-            QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size())), channels,
-            chosen == hand.end() ? std::string() : chosen->second, view->window());
-        if (picker.exec() != QDialog::Accepted)
-            return;
-        SetHandGuideChannel(row.tag, picker.Picked());
-        column->Reload();
-    });
+    QObject::connect(
+        view, &QWidget::customContextMenuRequested, column, [view, column, more](QPoint at) {
+            // From the keyboard (the menu key) the menu is for the current row.
+            QModelIndex index = view->indexAt(at);
+            if (!index.isValid())
+                index = view->currentIndex();
+            const std::vector<guide::StoredChannel> channels = column->GuideChannels();
+            if (!index.isValid() || channels.empty())
+                return;
+            const int source = view->FilterModel()->mapToSource(index).row();
+            const ListRow row = view->Rows().At(source + 1);
+            QMenu menu(view);
+            QAction* pick = menu.addAction(GuideChannelPicker::tr("Guide Channel..."));
+            if (more)
+                more(menu, source);
+            if (menu.exec(view->viewport()->mapToGlobal(view->visualRect(index).center())) != pick)
+                return;
+            const std::map<std::string, std::string> hand = HandGuideChannels();
+            const auto chosen = hand.find(row.tag);
+            GuideChannelPicker picker(
+                QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size())),
+                channels, chosen == hand.end() ? std::string() : chosen->second, view->window());
+            if (picker.exec() != QDialog::Accepted)
+                return;
+            SetHandGuideChannel(row.tag, picker.Picked());
+            column->Reload();
+        });
 }
 
 }  // namespace quorvel

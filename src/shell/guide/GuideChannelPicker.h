@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 
 class QLineEdit;
 class QListWidget;
+class QMenu;
 
 namespace quorvel {
 
@@ -36,7 +38,9 @@ private:
 };
 
 // The channel list's context menu gets "Guide Channel...": the choice is kept in the user's
-// settings and the now column asks again.
-void AddGuideChannelMenu(ListView* view, NowColumn* column);
+// settings and the now column asks again. `more` adds the actions of the row at a source
+// position of the list.
+using RowMenuActions = std::function<void(QMenu& menu, int source)>;
+void AddGuideChannelMenu(ListView* view, NowColumn* column, RowMenuActions more = {});
 
 }  // namespace quorvel

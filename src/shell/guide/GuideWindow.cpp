@@ -1,6 +1,6 @@
 #include "shell/guide/GuideWindow.h"
 
-#include "schedule/ScheduleStore.h"
+#include "shell/guide/GuideActions.h"
 #include "shell/guide/ProgrammeDetails.h"
 #include "shell/schedule/ScheduleRunner.h"
 #include "shell/widgets/PlainText.h"
@@ -201,43 +201,10 @@ void GuideWindow::Record(bool series) {
     const guide::StoredProgramme* programme = grid->CurrentProgramme();
     if (!channel || !programme || !m_runner)
         return;
-    ScheduleEntry entry = RecordingOf(*channel, *programme, series);
-    const ScheduleMargins margins = LoadScheduleMargins(m_runner->AppName());
-    entry.marginBefore = margins.before;
-    entry.marginAfter = margins.after;
-    const Schedule::Added added = m_runner->Add(entry);
-    if (added.id == 0) {
-        tell(this, tr("The recording could not be planned.") + QLatin1Char('\n') +
-                       QString::fromStdString(added.problem));
-        return;
-    }
-    if (!series) {
-        Status(tr("Recording planned: %1")
-                   .arg(QString::fromStdString(programme->texts[guide::kTitle])));
-        return;
-    }
-    // Every programme of the title on the channel that the guide keeps ahead.
-    const std::int64_t now = m_clock();
-    const guide::KeptSpan kept = guide::KeptAround(now);
-    std::vector<ProgrammeSlot> slots;
-    for (const guide::StoredProgramme& one :
-         m_store->Programmes(channel->guideId, now - channel->shift, kept.to - channel->shift)) {
-        if (one.texts[guide::kTitle] == programme->texts[guide::kTitle])
-            slots.push_back({channel->name, one.texts[guide::kTitle], one.start + channel->shift,
-                             one.stop + channel->shift});
-    }
-    QStringList refused;
-    int planned = 0;
-    for (const Schedule::Added& one : m_runner->ApplySeries(slots)) {
-        if (one.id != 0)
-            ++planned;
-        else
-            refused << QString::fromStdString(one.problem);
-    }
-    Status(tr("Series planned: %1 recordings").arg(planned));
-    if (!refused.isEmpty())
-        tell(this, tr("Some programmes of the series could not be planned.") + QLatin1Char('\n') +
-                       refused.join(QLatin1Char('\n')));
+    const QString done = GuideActions::Record(*m_runner, m_store, *channel, *programme, series,
+                                              m_clock(), this, tell);
+    if (!done.isEmpty())
+        Status(done);
 }
 
 void GuideWindow::Remind() {
@@ -245,15 +212,9 @@ void GuideWindow::Remind() {
     const guide::StoredProgramme* programme = grid->CurrentProgramme();
     if (!channel || !programme || !m_runner)
         return;
-    ScheduleEntry entry = ReminderOf(*channel, *programme);
-    entry.lead = LoadScheduleMargins(m_runner->AppName()).lead;
-    const Schedule::Added added = m_runner->Add(entry);
-    if (added.id == 0) {
-        tell(this, tr("The reminder could not be planned.") + QLatin1Char('\n') +
-                       QString::fromStdString(added.problem));
-        return;
-    }
-    Status(tr("Reminder planned: %1").arg(QString::fromStdString(programme->texts[guide::kTitle])));
+    const QString done = GuideActions::Remind(*m_runner, *channel, *programme, this, tell);
+    if (!done.isEmpty())
+        Status(done);
 }
 
 void GuideWindow::PlayFromStart() {
@@ -261,13 +222,9 @@ void GuideWindow::PlayFromStart() {
     const guide::StoredProgramme* programme = grid->CurrentProgramme();
     if (!channel || !programme)
         return;
-    const guide::CatchupAddress built = CatchupOf(*channel, *programme, m_clock());
-    if (!built.Playable()) {
-        tell(this, tr("This programme cannot be played from its start.") + QLatin1Char('\n') +
-                       QString::fromStdString(built.problem));
-        return;
-    }
-    Q_EMIT PlayAddress(*channel, QString::fromStdString(built.address));
+    const QString address = GuideActions::StartAddress(*channel, *programme, m_clock(), this, tell);
+    if (!address.isEmpty())
+        Q_EMIT PlayAddress(*channel, address);
 }
 
 void GuideWindow::ShowMenu(const QPoint& globalPos) {

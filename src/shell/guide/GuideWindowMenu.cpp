@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueEditing.h"
 #include "guide/ChannelMatch.h"
 #include "shell/Form1.h"
+#include "shell/guide/GuideActions.h"
 #include "shell/guide/GuideChoices.h"
 #include "shell/guide/GuideWindow.h"
 #include "shell/player/MediaPlayer.h"
@@ -13,6 +14,7 @@
 #include "shell/widgets/RowFilterModel.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -60,6 +62,16 @@ void GuideWindowMenu::RetranslateUi() {
 }
 
 std::vector<GuideChannelRow> GuideWindowMenu::ShownRows() {
+    const RowFilterModel* shown = m_form->ListView1->FilterModel();
+    const int count = shown->rowCount();
+    std::vector<int> sources;
+    sources.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        sources.push_back(shown->mapToSource(shown->index(i, 0)).row());
+    return RowsOf(sources);
+}
+
+std::vector<GuideChannelRow> GuideWindowMenu::RowsOf(const std::vector<int>& sources) {
     std::vector<GuideChannelRow> rows;
     if (!m_store)
         return rows;
@@ -79,12 +91,9 @@ std::vector<GuideChannelRow> GuideWindowMenu::ShownRows() {
                 byAddress.emplace(channel.address, &channel);
         }
     }
-    const RowFilterModel* shown = m_form->ListView1->FilterModel();
     const ListRows& list = m_form->ListView1->Rows();
-    const int count = shown->rowCount();
-    rows.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const int source = shown->mapToSource(shown->index(i, 0)).row();
+    rows.reserve(sources.size());
+    for (const int source : sources) {
         if (source < 0 || source >= list.Count())
             continue;
         const ListRow& row = list.At(source + 1);
@@ -114,16 +123,40 @@ std::vector<GuideChannelRow> GuideWindowMenu::ShownRows() {
     return rows;
 }
 
-void GuideWindowMenu::mnuProgrammeGuide_Click() {
+bool GuideWindowMenu::OpenStore() {
+    if (m_store)
+        return true;
+    std::string error;
+    m_store = guide::GuideStore::Open(guide::DefaultGuideStorePath(), error);
     if (!m_store) {
-        std::string error;
-        m_store = guide::GuideStore::Open(guide::DefaultGuideStorePath(), error);
-        if (!m_store) {
-            ShowApplicationMessage(m_form, tr("The programme guide could not be opened.") +
-                                               QLatin1Char('\n') + QString::fromStdString(error));
-            return;
-        }
+        ShowApplicationMessage(m_form, tr("The programme guide could not be opened.") +
+                                           QLatin1Char('\n') + QString::fromStdString(error));
+        return false;
     }
+    return true;
+}
+
+void GuideWindowMenu::AddRowActions(QMenu& menu, int source) {
+    if (!OpenStore())
+        return;
+    const std::vector<GuideChannelRow> rows = RowsOf({source});
+    if (rows.empty() || rows[0].guideId.empty())
+        return;
+    const GuideChannelRow& channel = rows[0];
+    const std::int64_t now = QDateTime::currentSecsSinceEpoch();
+    const std::vector<guide::NowAndNext> found =
+        m_store->NowAndNextOf({{channel.guideId, channel.shift}}, now);
+    if (found.empty())
+        return;
+    AddNowNextActions(
+        menu, channel, found[0], m_schedule ? &m_schedule->Runner() : nullptr, now, m_form,
+        ShowApplicationMessage,
+        [this](const GuideChannelRow& row, const QString& address) { Play(row, address); });
+}
+
+void GuideWindowMenu::mnuProgrammeGuide_Click() {
+    if (!OpenStore())
+        return;
     if (!m_window) {
         m_window =
             new GuideWindow(m_store.get(), m_schedule ? &m_schedule->Runner() : nullptr, m_form);

@@ -38,8 +38,13 @@ public:
 
     // The list's shown rows as the guide sees them, matched to the store's guide channels.
     std::vector<GuideChannelRow> ShownRows();
+    // The channel list's context menu on the row at `source` of the list: what can be done
+    // with its programme on air and the next.
+    void AddRowActions(QMenu& menu, int source);
 
 private:
+    bool OpenStore();
+    std::vector<GuideChannelRow> RowsOf(const std::vector<int>& sources);
     void ListChanged();
     void Play(const GuideChannelRow& channel, const QString& address);
     void RetranslateUi();

@@ -1,4 +1,5 @@
 #include "shell/guide/NowColumn.h"
+#include "shell/guide/ProgrammeActions.h"
 
 #include <QDateTime>
 #include <QHeaderView>
@@ -149,7 +150,7 @@ void NowColumn::PlaceDelegate() {
         m_view->setItemDelegateForColumn(column, m_delegate);
 }
 
-QString NowColumn::ProgrammeLine(const ListRow& row) {
+QString NowColumn::ProgrammeLine(const ListRow& row, std::optional<double>* passed) {
     if (!m_store || !m_matcher)
         return {};
     const RowChannel channel = ChannelOf(row);
@@ -162,6 +163,8 @@ QString NowColumn::ProgrammeLine(const ListRow& row) {
     if (found.empty() || !found[0].now)
         return {};
     const auto minutes = (found[0].now->stop - at + 59) / 60;
+    if (passed)
+        *passed = ProgrammePassed(found[0].now->start, found[0].now->stop, at);
     return tr("%1 (%2 min left)").arg(NowTitle(*found[0].now)).arg(minutes);
 }
 
@@ -261,10 +264,9 @@ QVariant NowColumn::Cell(const ListRow& row, int role) {
     if (role == Qt::DisplayRole)
         return found.now ? NowTitle(*found.now) : QVariant();
     if (role == ProgressRole) {
-        if (!found.now || found.now->stop <= found.now->start)
-            return {};
-        return static_cast<double>(now() - found.now->start) /
-               static_cast<double>(found.now->stop - found.now->start);
+        const std::optional<double> passed =
+            found.now ? ProgrammePassed(found.now->start, found.now->stop, now()) : std::nullopt;
+        return passed ? QVariant(*passed) : QVariant();
     }
     QStringList parts;
     if (found.now) {
@@ -297,7 +299,10 @@ void ShowProgrammeInPlayer(Form1* form, NowColumn* column) {
                 }
             }
         }
-        player->setProgramme(position ? column->ProgrammeLine(rows.At(*position)) : QString());
+        std::optional<double> passed;
+        const QString line =
+            position ? column->ProgrammeLine(rows.At(*position), &passed) : QString();
+        player->setProgramme(line, passed);
     };
     QObject::connect(form, &Form1::PlayerUrlSet, column, [playing, show](const QString& url) {
         *playing = url;

@@ -63,8 +63,8 @@ public:
     };
     RowChannel ChannelOf(const ListRow& row);
     // The programme on air on the row's channel and its time left, for the player; empty
-    // when the guide has none.
-    QString ProgrammeLine(const ListRow& row);
+    // when the guide has none. `passed` gets how much of it has run.
+    QString ProgrammeLine(const ListRow& row, std::optional<double>* passed = nullptr);
     // Every channel of the guides held; empty while there is none.
     std::vector<guide::StoredChannel> GuideChannels();
 

@@ -34,6 +34,16 @@ ProgrammeChoices ChoicesFor(const GuideChannelRow& channel, const guide::StoredP
     return choices;
 }
 
+std::optional<double> ProgrammePassed(std::int64_t start, std::int64_t stop, std::int64_t at) {
+    if (stop <= start)
+        return std::nullopt;
+    if (at <= start)
+        return 0.0;
+    if (at >= stop)
+        return 1.0;
+    return static_cast<double>(at - start) / static_cast<double>(stop - start);
+}
+
 ScheduleEntry RecordingOf(const GuideChannelRow& channel, const guide::StoredProgramme& programme,
                           bool series) {
     ScheduleEntry entry = EntryOf(channel, programme);

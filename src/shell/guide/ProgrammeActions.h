@@ -5,6 +5,7 @@
 #include "schedule/ScheduleEntry.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorvel {
@@ -29,6 +30,10 @@ struct ProgrammeChoices {
 };
 ProgrammeChoices ChoicesFor(const GuideChannelRow& channel, const guide::StoredProgramme& programme,
                             std::int64_t now);
+
+// How much of a programme has passed at `at`: 0 before its start, 1 from its stop on;
+// nothing for a programme without length.
+std::optional<double> ProgrammePassed(std::int64_t start, std::int64_t stop, std::int64_t at);
 
 ScheduleEntry RecordingOf(const GuideChannelRow& channel, const guide::StoredProgramme& programme,
                           bool series);

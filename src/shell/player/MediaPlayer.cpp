@@ -164,8 +164,9 @@ void MediaPlayer::setLogo(const QImage& logo) {
     m_panel->SetLogo(logo);
 }
 
-void MediaPlayer::setProgramme(const QString& programme) {
+void MediaPlayer::setProgramme(const QString& programme, std::optional<double> passed) {
     m_controls->ShowProgramme(programme);
+    m_controls->ShowProgrammeSpan(passed);
 }
 
 void MediaPlayer::setUrl(const QString& url) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "shell/player/PlayerErrorDialog.h"
 #include "shell/player/SessionOptions.h"
 
@@ -91,7 +93,8 @@ public:
     // takes it away. Kept until the next address is set.
     void setLogo(const QImage& logo);
     // The guide's programme on air and its time left, shown beside the title; empty for none.
-    void setProgramme(const QString& programme);
+    // `passed`: how much of it has run (0..1), shown under the seek bar.
+    void setProgramme(const QString& programme, std::optional<double> passed = {});
     // What the picture area shows while it has no picture (connecting, radio).
     PlayerStatusPanel* statusPanel() const { return m_panel; }
     // The folder recordings go to: the last recording's, or the videos folder.

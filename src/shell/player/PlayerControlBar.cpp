@@ -12,11 +12,13 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +29,7 @@ namespace {
 
 // The seek slider counts tenths of a second.
 constexpr int kSeekSteps = 10;
+constexpr int kSpanSteps = 1000;
 
 // The style's focus frame is a faint dark line that vanishes on the black bar: these draw
 // a ring of the bar's own foreground colour around themselves while they have the focus.
@@ -110,6 +113,13 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     m_seek->setEnabled(false);
     m_seek->setMinimumWidth(60);
     m_seek->setFocusPolicy(Qt::NoFocus);
+    // The programme on air of a live stream with a guide: how much of it has run.
+    m_span = new QProgressBar(this);
+    m_span->setObjectName(QStringLiteral("programmeSpan"));
+    m_span->setRange(0, kSpanSteps);
+    m_span->setTextVisible(false);
+    m_span->setFixedHeight(3);
+    m_span->setVisible(false);
     m_elapsed = new QLabel(FormatTime(0), this);
     m_total = new QLabel(FormatTime(0), this);
     // Titles come from the stream: plain text, and never wider than the bar allows.
@@ -172,7 +182,12 @@ PlayerControlBar::PlayerControlBar(PlayerEngine& engine, QWidget* parent)
     layout->addWidget(m_playPause);
     layout->addWidget(m_stop);
     layout->addWidget(m_elapsed);
-    layout->addWidget(m_seek, 1);
+    auto* seekColumn = new QVBoxLayout;
+    seekColumn->setContentsMargins(0, 0, 0, 0);
+    seekColumn->setSpacing(0);
+    seekColumn->addWidget(m_seek, 1);
+    seekColumn->addWidget(m_span);
+    layout->addLayout(seekColumn, 1);
     layout->addWidget(m_total);
     layout->addWidget(m_behind);
     layout->addWidget(m_live);
@@ -325,6 +340,13 @@ void PlayerControlBar::ShowProgramme(const QString& programme) {
     RefreshTitle();
 }
 
+void PlayerControlBar::ShowProgrammeSpan(std::optional<double> passed) {
+    if (passed)
+        m_span->setValue(static_cast<int>(std::lround(*passed * kSpanSteps)));
+    m_span->setVisible(passed.has_value() && !m_seek->isHidden());
+    m_hasSpan = passed.has_value();
+}
+
 void PlayerControlBar::ShowTitle(const QString& title) {
     m_nowPlaying = title;
     RefreshTitle();
@@ -472,6 +494,7 @@ void PlayerControlBar::RefreshTitle() {
     if (title == m_title->isHidden() || seek == m_seek->isHidden()) {
         m_title->setVisible(title);
         m_seek->setVisible(seek);
+        m_span->setVisible(seek && m_hasSpan);
         // Laid out now: the text is readable from the moment it is set.
         layout()->activate();
     }

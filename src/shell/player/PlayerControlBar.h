@@ -1,11 +1,14 @@
 #pragma once
 
+#include <optional>
+
 #include <QColor>
 #include <QIcon>
 #include <QList>
 #include <QWidget>
 
 class QLabel;
+class QProgressBar;
 class QTimer;
 class QSlider;
 class QToolButton;
@@ -36,6 +39,10 @@ public:
     void ShowTitle(const QString& title);
     // The guide's programme on air and its time left, beside the title; empty for none.
     void ShowProgramme(const QString& programme);
+    // How much of the programme on air has passed (0..1), as a thin line under the seek
+    // bar; nothing hides it.
+    void ShowProgrammeSpan(std::optional<double> passed);
+    QProgressBar* ProgrammeSpanLine() const { return m_span; }
     // The sleep timer's time left; empty hides it.
     void ShowSleep(const QString& status);
     QLabel* SleepLabel() const { return m_sleep; }
@@ -96,6 +103,7 @@ private:
     QToolButton* m_playPause = nullptr;
     QToolButton* m_stop = nullptr;
     QSlider* m_seek = nullptr;
+    QProgressBar* m_span = nullptr;
     QLabel* m_elapsed = nullptr;
     QLabel* m_total = nullptr;
     QLabel* m_title = nullptr;
@@ -116,6 +124,7 @@ private:
     // The message whole; the label shows it cut to its width.
     QString m_messageText;
     bool m_reconnecting = false;
+    bool m_hasSpan = false;
     // Icons and the focus frame take this colour: the style's own are dark on the black bar.
     QColor m_foreground = Qt::white;
 };
