@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QToolButton>
 
@@ -55,6 +56,12 @@ TEST(PlayerBar, ShowsTheRecordingAndHowFarBehindLiveThePictureIs) {
         return timeshift.BehindLive() < 3;
     }));
     EXPECT_TRUE(bar.BehindLabel()->isHidden());
+    // A guide's programme on air: how much of it has run shows under the seek bar.
+    player->setProgramme(QStringLiteral("News (12 min left)"), 0.25);
+    EXPECT_TRUE(bar.ProgrammeSpanLine()->isVisible());
+    EXPECT_EQ(bar.ProgrammeSpanLine()->value(), bar.ProgrammeSpanLine()->maximum() / 4);
+    player->setProgramme({}, {});
+    EXPECT_FALSE(bar.ProgrammeSpanLine()->isVisible());
 
     bar.RecordButton()->click();
     ASSERT_TRUE(SignalWait().On(&recorder, &StreamRecorder::Started).Until([&] {
