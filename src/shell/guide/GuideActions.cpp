@@ -76,15 +76,20 @@ QString GuideActions::StartAddress(const GuideChannelRow& channel,
 
 void AddNowNextActions(QMenu& menu, const GuideChannelRow& channel, const guide::NowAndNext& found,
                        ScheduleRunner* runner, std::int64_t now, QWidget* parent,
-                       const MessagePresenter& tell, const PlayFromStart& play) {
+                       const MessagePresenter& tell, const PlayFromStart& play,
+                       const ActionDone& done) {
     if (!found.now && !found.next)
         return;
+    const auto told = [done](const QString& status) {
+        if (done && !status.isEmpty())
+            done(status);
+    };
     menu.addSeparator();
     if (runner && found.now && ChoicesFor(channel, *found.now, now).record) {
         menu.addAction(GuideActions::tr("Record Now Playing Programme"), &menu,
                        [=, programme = *found.now] {
-                           GuideActions::Record(*runner, nullptr, channel, programme, false, now,
-                                                parent, tell);
+                           told(GuideActions::Record(*runner, nullptr, channel, programme, false,
+                                                     now, parent, tell));
                        });
     }
     if (runner && found.next) {
@@ -92,15 +97,16 @@ void AddNowNextActions(QMenu& menu, const GuideChannelRow& channel, const guide:
         if (choices.record) {
             menu.addAction(GuideActions::tr("Record Next Programme"), &menu,
                            [=, programme = *found.next] {
-                               GuideActions::Record(*runner, nullptr, channel, programme, false,
-                                                    now, parent, tell);
+                               told(GuideActions::Record(*runner, nullptr, channel, programme,
+                                                         false, now, parent, tell));
                            });
         }
         if (choices.remind) {
-            menu.addAction(GuideActions::tr("Remind Me of Next Programme"), &menu,
-                           [=, programme = *found.next] {
-                               GuideActions::Remind(*runner, channel, programme, parent, tell);
-                           });
+            menu.addAction(
+                GuideActions::tr("Remind Me of Next Programme"), &menu,
+                [=, programme = *found.next] {
+                    told(GuideActions::Remind(*runner, channel, programme, parent, tell));
+                });
         }
     }
     if (play && found.now && ChoicesFor(channel, *found.now, now).playFromStart) {

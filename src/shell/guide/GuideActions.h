@@ -39,9 +39,12 @@ public:
 };
 
 // A channel's programme on air and the next, as the channel list's context menu offers them.
+// `done` gets the line that tells what was planned.
 using PlayFromStart = std::function<void(const GuideChannelRow&, const QString& address)>;
+using ActionDone = std::function<void(const QString& status)>;
 void AddNowNextActions(QMenu& menu, const GuideChannelRow& channel, const guide::NowAndNext& found,
                        ScheduleRunner* runner, std::int64_t now, QWidget* parent,
-                       const MessagePresenter& tell, const PlayFromStart& play);
+                       const MessagePresenter& tell, const PlayFromStart& play,
+                       const ActionDone& done = {});
 
 }  // namespace quorvel

@@ -7,6 +7,7 @@
 #include "shell/guide/GuideChoices.h"
 #include "shell/guide/GuideWindow.h"
 #include "shell/player/MediaPlayer.h"
+#include "shell/player/PlayerControlBar.h"
 #include "shell/playlists/PlaylistsPanel.h"
 #include "shell/schedule/ScheduleMenu.h"
 #include "shell/widgets/ListView.h"
@@ -151,7 +152,12 @@ void GuideWindowMenu::AddRowActions(QMenu& menu, int source) {
     AddNowNextActions(
         menu, channel, found[0], m_schedule ? &m_schedule->Runner() : nullptr, now, m_form,
         ShowApplicationMessage,
-        [this](const GuideChannelRow& row, const QString& address) { Play(row, address); });
+        [this](const GuideChannelRow& row, const QString& address) { Play(row, address); },
+        // What was planned shows for a while in the player's bar.
+        [this](const QString& status) {
+            if (MediaPlayer* player = m_form->WindowsMediaPlayer1)
+                player->controlBar()->ShowMessage(status);
+        });
 }
 
 void GuideWindowMenu::mnuProgrammeGuide_Click() {

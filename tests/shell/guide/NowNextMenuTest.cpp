@@ -73,10 +73,12 @@ TEST(NowNextMenu, PlansWhatTheGuideWindowPlansForTheProgrammeOnAirAndTheNext) {
     QStringList told;
     const MessagePresenter tell = [&told](QWidget*, const QString& text) { told << text; };
     QStringList played;
+    QStringList said;
     QMenu menu;
     AddNowNextActions(
         menu, channel, store->NowAndNextOf({{"news", channel.shift}}, at)[0], &byMenu, at, nullptr,
-        tell, [&played](const GuideChannelRow&, const QString& address) { played << address; });
+        tell, [&played](const GuideChannelRow&, const QString& address) { played << address; },
+        [&said](const QString& status) { said << status; });
     for (const char* text : {"Record Now Playing Programme", "Record Next Programme",
                              "Remind Me of Next Programme", "Play from Start"}) {
         QAction* action = MenuActionNamed(menu, text);
@@ -84,6 +86,8 @@ TEST(NowNextMenu, PlansWhatTheGuideWindowPlansForTheProgrammeOnAirAndTheNext) {
         action->trigger();
     }
     EXPECT_TRUE(told.isEmpty()) << told.join('\n').toStdString();
+    EXPECT_EQ(said, (QStringList{"Recording planned: News", "Recording planned: Film",
+                                 "Reminder planned: Film"}));
 
     std::vector<ScheduleEntry> expected = byWindow.Plan().Entries();
     std::vector<ScheduleEntry> planned = byMenu.Plan().Entries();
