@@ -341,9 +341,9 @@ ImportResult ImportGuide(GuideStore& store, std::string_view source, const Impor
         for (std::size_t i = 0; i < batch->programmes.size(); ++i) {
             addChannelsBefore(i);
             const auto& row = batch->programmes[i];
-            const std::string_view texts[kProgrammeTextCount] = {
-                batch->View(row.texts[0]), batch->View(row.texts[1]), batch->View(row.texts[2]),
-                batch->View(row.texts[3])};
+            std::string_view texts[kProgrammeTextCount];
+            for (int kind = 0; kind < kProgrammeTextCount; ++kind)
+                texts[kind] = batch->View(row.texts[kind]);
             import->AddProgramme(batch->View(row.channel), row.start,
                                  row.hasStop ? std::optional<GuideTime>(row.stop) : std::nullopt,
                                  texts);

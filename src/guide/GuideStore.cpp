@@ -79,6 +79,33 @@ void DropOrphans(sqlite3* db) {
         DropGeneration(db, generation);
 }
 
+// Guides stored before programmes had an episode and a rating get the columns, empty: they
+// fill in at the guide's next refresh.
+bool AddProgrammeColumns(sqlite3* db) {
+    Statement held(db, "SELECT generation FROM guides WHERE generation IS NOT NULL");
+    std::vector<std::int64_t> old;
+    while (held.Step() == SQLITE_ROW) {
+        const std::string p = Table('p', held.Int(0));
+        if (!Prepare(db, "SELECT episode, rating FROM " + p + " LIMIT 0") &&
+            Prepare(db, "SELECT * FROM " + p + " LIMIT 0"))
+            old.push_back(held.Int(0));
+    }
+    held = Statement();
+    for (const std::int64_t generation : old) {
+        const std::string p = Table('p', generation);
+        const std::string alter = "BEGIN IMMEDIATE; ALTER TABLE " + p +
+                                  " ADD COLUMN episode TEXT; ALTER TABLE " + p +
+                                  " ADD COLUMN rating TEXT; COMMIT;";
+        if (sqlite::Execute(db, alter.c_str()) == SQLITE_OK)
+            continue;
+        sqlite::Execute(db, "ROLLBACK");
+        // Another process opening the store at the same moment may have added them.
+        if (!Prepare(db, "SELECT episode, rating FROM " + p + " LIMIT 0"))
+            return false;
+    }
+    return true;
+}
+
 StoredProgramme ReadProgramme(sqlite3_stmt* stmt, bool allTexts) {
     StoredProgramme programme;
     programme.start = sqlite3_column_int64(stmt, 0);
@@ -124,7 +151,7 @@ public:
             "CREATE TABLE " +
             p +
             "(channel INTEGER NOT NULL, start INTEGER NOT NULL, stop INTEGER, title TEXT,"
-            " subtitle TEXT, description TEXT, category TEXT);"
+            " subtitle TEXT, description TEXT, category TEXT, episode TEXT, rating TEXT);"
             "CREATE INDEX " +
             p + "_at ON " + p + "(channel, start);";
         if (sqlite::Execute(db, create.c_str()) != SQLITE_OK || reserve.Commit() != SQLITE_OK) {
@@ -132,7 +159,7 @@ public:
             m_generation = 0;
             return;
         }
-        m_insertProgramme = Prepare(db, "INSERT INTO " + p + " VALUES(?1,?2,?3,?4,?5,?6,?7)");
+        m_insertProgramme = Prepare(db, "INSERT INTO " + p + " VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9)");
         m_insertChannel = Prepare(db, "INSERT INTO " + c + "(id, name, declared) VALUES(?1,?2,?3)");
         m_declare = Prepare(db, "UPDATE " + c + " SET declared = 1 WHERE id = ?1");
         m_insertName = Prepare(db, "INSERT INTO " + n + " VALUES(?1,?2)");
@@ -469,6 +496,10 @@ std::unique_ptr<GuideStore> GuideStore::Open(const std::filesystem::path& path,
         }
     }
     DropOrphans(db.get());
+    if (!AddProgrammeColumns(db.get())) {
+        error = path.string() + ": " + sqlite3_errmsg(db.get());
+        return nullptr;
+    }
     return std::unique_ptr<GuideStore>(new GuideStore(std::move(db)));
 }
 
@@ -585,7 +616,7 @@ GuideStore::Queries& GuideStore::CurrentQueries() {
                                     " p.start > ?2 ORDER BY p.start, p.rowid LIMIT 1");
         guide.range = Prepare(m_db.get(),
                               "SELECT p.start, p.stop, p.title, p.subtitle, p.description,"
-                              " p.category FROM " +
+                              " p.category, p.episode, p.rating FROM " +
                                   c + " c JOIN " + p +
                                   " p ON p.channel = c.id WHERE c.name = ?1 AND p.start < ?3"
                                   " AND p.start > ?2 - ?4 AND p.stop > ?2"
@@ -710,7 +741,7 @@ std::vector<GuideStore::FoundProgramme> GuideStore::FindTitles(std::string_view 
         // instr, not LIKE: the text's own % and _ stay letters.
         Statement find(m_db.get(),
                        "SELECT p.start, p.stop, p.title, p.subtitle, p.description, p.category,"
-                       " c.name FROM " +
+                       " p.episode, p.rating, c.name FROM " +
                            p + " p JOIN " + c +
                            " c ON c.id = p.channel WHERE instr(lower(p.title), lower(?1)) > 0"
                            " AND p.start < ?3 AND p.stop > ?2 ORDER BY p.start LIMIT ?4");
@@ -722,7 +753,7 @@ std::vector<GuideStore::FoundProgramme> GuideStore::FindTitles(std::string_view 
             one.programme.stop = find.Int(1);
             for (int kind = 0; kind < kProgrammeTextCount; ++kind)
                 one.programme.texts[kind] = find.Text(2 + kind);
-            one.channel = find.Text(6);
+            one.channel = find.Text(2 + kProgrammeTextCount);
             found.push_back(std::move(one));
         }
     }

@@ -99,7 +99,81 @@ int TextKind(const char* name) {
     return -1;
 }
 
+// How much an episode-num's system is preferred, the higher the better (0: none kept yet).
+int EpisodeRank(const char* system) {
+    if (system && std::strcmp(system, "onscreen") == 0)
+        return 3;
+    if (system && std::strcmp(system, "xmltv_ns") == 0)
+        return 2;
+    return 1;
+}
+
+// One field of an xmltv_ns number: "", "4", "4/10", "/10", spaces allowed around each.
+bool ParseEpisodeField(std::string_view field, long& number, long& total) {
+    number = -1;
+    total = -1;
+    std::size_t i = 0;
+    const auto skipSpaces = [&] {
+        while (i < field.size() && field[i] == ' ')
+            ++i;
+    };
+    // At most nine digits: no overflow, and no real number is longer.
+    const auto digits = [&](long& into) {
+        const std::size_t from = i;
+        long value = 0;
+        while (i < field.size() && field[i] >= '0' && field[i] <= '9' && i - from < 9)
+            value = value * 10 + (field[i++] - '0');
+        if (i > from)
+            into = value;
+    };
+    skipSpaces();
+    digits(number);
+    skipSpaces();
+    if (i < field.size() && field[i] == '/') {
+        ++i;
+        skipSpaces();
+        digits(total);
+        if (total < 0)
+            return false;
+        skipSpaces();
+    }
+    return i == field.size();
+}
+
 }  // namespace
+
+bool ReadableEpisode(std::string_view ns, std::string& out) {
+    static constexpr const char* kWords[] = {"Season ", "Episode ", "Part "};
+    out.clear();
+    std::size_t field = 0;
+    for (std::size_t pos = 0;; ++field) {
+        const std::size_t dot = ns.find('.', pos);
+        if (field >= 3)
+            return false;
+        long number = -1;
+        long total = -1;
+        if (!ParseEpisodeField(ns.substr(pos, dot == std::string_view::npos ? dot : dot - pos),
+                               number, total))
+            return false;
+        // A total alone says nothing of this programme.
+        if (number >= 0) {
+            if (!out.empty())
+                out += ", ";
+            out += kWords[field];
+            out += std::to_string(number + 1);
+            if (total > 0) {
+                out += " of ";
+                out += std::to_string(total);
+            }
+        }
+        if (dot == std::string_view::npos)
+            break;
+        pos = dot + 1;
+    }
+    if (field != 2)
+        out.clear();
+    return !out.empty();
+}
 
 struct XmltvReader::State {
     GuideSink& sink;
@@ -129,9 +203,18 @@ struct XmltvReader::State {
     bool textInLanguage[kProgrammeTextCount] = {};
     std::vector<std::string> names;
     std::size_t nameCount = 0;
+    // The rank of the episode kept (EpisodeRank), and of the one being collected.
+    int episodeRank = 0;
+    int collectingRank = 0;
+    // Inside the programme's first rating: its system, until a value is found.
+    bool inRating = false;
+    std::string ratingSystem;
+    // Kept between programmes, so the readable episode needs no new buffer each time.
+    std::string readable;
 
     // The text element being collected: its kind (kProgrammeTextCount for a display name).
     int collecting = -1;
+    int collectingDepth = 0;
     bool collectingInLanguage = false;
     std::string scratch;
     bool pendingSpace = false;
@@ -232,11 +315,30 @@ struct XmltvReader::State {
     void StartElement(const XML_Char* name, const XML_Char** attributes) {
         ++depth;
         if (in == In::Programme) {
+            if (depth == outerDepth + 2 && inRating && collecting == -1 &&
+                std::strcmp(name, "value") == 0) {
+                StartCollecting(kRating, false);
+                return;
+            }
             if (depth != outerDepth + 1)
                 return;
             const int kind = TextKind(name);
-            if (kind < 0)
+            if (kind < 0) {
+                if (std::strcmp(name, "episode-num") == 0) {
+                    const int rank = EpisodeRank(Attribute(attributes, "system"));
+                    if (rank > episodeRank) {
+                        StartCollecting(kEpisode, false);
+                        collectingRank = rank;
+                    }
+                    return;
+                }
+                if (std::strcmp(name, "rating") == 0 && !haveText[kRating]) {
+                    inRating = true;
+                    const char* system = Attribute(attributes, "system");
+                    CopyCapped(ratingSystem, system ? system : "");
+                }
                 return;
+            }
             const char* lang = Attribute(attributes, "lang");
             const bool inLanguage = lang && LanguageMatches(lang, language);
             if (haveText[kind] && (textInLanguage[kind] || !inLanguage))
@@ -262,6 +364,7 @@ struct XmltvReader::State {
         // others never reaches a handler.
         XML_SetCharacterDataHandler(parser.get(), OnText);
         collecting = kind;
+        collectingDepth = depth;
         collectingInLanguage = inLanguage;
         scratch.clear();
         pendingSpace = false;
@@ -275,6 +378,8 @@ struct XmltvReader::State {
             textInLanguage[kind] = false;
             texts[kind].clear();
         }
+        episodeRank = 0;
+        inRating = false;
         const char* channel = Attribute(attributes, "channel");
         const char* start = Attribute(attributes, "start");
         const char* stop = Attribute(attributes, "stop");
@@ -290,8 +395,10 @@ struct XmltvReader::State {
     }
 
     void EndElement() {
-        if (collecting != -1 && depth == outerDepth + 1)
+        if (collecting != -1 && depth == collectingDepth)
             EndCollecting();
+        if (in == In::Programme && depth == outerDepth + 1)
+            inRating = false;
         if (depth == outerDepth && in == In::Programme) {
             in = In::Nothing;
             EndProgramme();
@@ -322,9 +429,44 @@ struct XmltvReader::State {
             names[nameCount++].swap(scratch);
             return;
         }
+        if (kind == kEpisode) {
+            if (scratch.empty())
+                return;
+            if (collectingRank == 2) {
+                // A malformed one leaves whatever was kept before.
+                if (!ReadableEpisode(scratch, readable))
+                    return;
+                texts[kind].swap(readable);
+            } else {
+                texts[kind].swap(scratch);
+            }
+            episodeRank = collectingRank;
+            CapText(texts[kind]);
+            return;
+        }
+        if (kind == kRating) {
+            if (scratch.empty())
+                return;
+            inRating = false;
+            std::string& rating = texts[kind];
+            rating.clear();
+            if (!ratingSystem.empty())
+                rating.append(ratingSystem).append(": ");
+            rating.append(scratch);
+            CapText(rating);
+            haveText[kind] = true;
+            return;
+        }
         texts[kind].swap(scratch);
         haveText[kind] = true;
         textInLanguage[kind] = collectingInLanguage;
+    }
+
+    void CapText(std::string& text) const {
+        if (text.size() > limits.maxText) {
+            text.resize(limits.maxText);
+            TrimPartialCharacter(text);
+        }
     }
 
     void EndProgramme() {

@@ -12,8 +12,18 @@
 
 namespace quorvel::guide {
 
-// The texts a programme keeps, in this order.
-enum ProgrammeText { kTitle, kSubTitle, kDescription, kCategory, kProgrammeTextCount };
+// The texts a programme keeps, in this order. The episode is the on-screen number as written,
+// else the xmltv_ns one made readable ("Season 3, Episode 5"), else the first of another
+// system; the rating is the first one's value after its system ("FSK: 12").
+enum ProgrammeText {
+    kTitle,
+    kSubTitle,
+    kDescription,
+    kCategory,
+    kEpisode,
+    kRating,
+    kProgrammeTextCount
+};
 
 // Views into the reader's own buffers: valid only during the call that hands them over.
 struct ParsedProgramme {
@@ -52,6 +62,11 @@ struct ReaderLimits {
 // ever read, entity declarations are refused (real guides have none), and texts and
 // attributes are capped. Programmes with a time that does not follow the rules, or a stop at
 // or before their start, are left out here; a programme without stop comes out without one.
+// An xmltv_ns episode number ("2.4.0/1": zero-based season, episode and part, each with an
+// optional total, any of them empty) as "Season 3, Episode 5, Part 1 of 1" into `out`; false
+// when it is malformed or empty.
+bool ReadableEpisode(std::string_view ns, std::string& out);
+
 class XmltvReader {
 public:
     // `language`: texts in this language win over the first of their kind (empty: the first).

@@ -212,6 +212,8 @@ constexpr ProgramText kTexts[] = {
     {"MSG_RECORDNOWPROGRAMME", "Record Now Playing Programme"},
     {"MSG_RECORDNEXTPROGRAMME", "Record Next Programme"},
     {"MSG_REMINDNEXTPROGRAMME", "Remind Me of Next Programme"},
+    // A programme's details in the guide window.
+    {"MSG_GUIDERATING", "Rating: %1"},
 };
 
 }  // namespace

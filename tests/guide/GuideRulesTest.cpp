@@ -23,6 +23,11 @@ const std::vector<std::string> kRulesTable = {
     "one.example 20261208133000 20261208143000 Tie later|||",
     "One.example 20261208100000 20261208110000 Capital|||",
     "two.example 20261209000000 20261210000000 Whole day|||",
+    "two.example 20261210000000 20261210010000 Onscreen||||S02E05|FSK: 12",
+    "two.example 20261210010000 20261210020000 Numbered||||Season 3, Episode 5, Part 1 of 1|PG",
+    "two.example 20261210020000 20261210030000 Malformed|||",
+    "two.example 20261210030000 20261210040000 Totals||||Season 1 of 2, Episode 10 of 10|",
+    "two.example 20261210040000 20261210050000 Other||||EP1.2|",
     "ghost.example 20261208100000 20261208110000 Ghost|||",
 };
 
@@ -45,6 +50,38 @@ TEST(GuideRules, SmallGuideIsStoredByTheRulesWhateverItsPacking) {
         }
         EXPECT_EQ(Table(*store, kRulesIds), kRulesTable);
     }
+}
+
+TEST(GuideRules, StoreFromBeforeEpisodesOpensAndFillsThemAtTheNextImport) {
+    TempDir dir;
+    const auto path = dir.Write("guide.xml", kRulesGuide).string();
+    ASSERT_TRUE(ImportGuide(*OpenStore(dir), path, Options()).Ok());
+    {
+        // The programmes' table as a store made before episodes and ratings has it.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open((dir / "cache" / "guide.sqlite").c_str(), &raw), SQLITE_OK);
+        sqlite::DatabasePtr db(raw);
+        sqlite::Statement find(db.get(), "SELECT generation FROM guides");
+        ASSERT_EQ(find.Step(), SQLITE_ROW);
+        const std::string p = "p" + std::to_string(find.Int(0));
+        find = sqlite::Statement();
+        ASSERT_EQ(
+            sqlite::Execute(db.get(), ("ALTER TABLE " + p + " DROP COLUMN episode; ALTER TABLE " +
+                                       p + " DROP COLUMN rating")
+                                          .c_str()),
+            SQLITE_OK)
+            << sqlite3_errmsg(db.get());
+    }
+    auto store = OpenStore(dir);
+    ASSERT_TRUE(store);
+    std::vector<std::string> before;
+    for (const std::string& row : kRulesTable) {
+        const auto cut = row.find("||||");
+        before.push_back(cut == std::string::npos ? row : row.substr(0, cut) + "|||");
+    }
+    EXPECT_EQ(Table(*store, kRulesIds), before);
+    ASSERT_TRUE(ImportGuide(*store, path, Options()).Ok());
+    EXPECT_EQ(Table(*store, kRulesIds), kRulesTable);
 }
 
 TEST(GuideRules, NowAndNextMoveWithTheChannelsShift) {

@@ -57,6 +57,23 @@ inline const char* const kRulesGuide = R"(<?xml version="1.0" encoding="UTF-8"?>
   <programme start="20261209" stop="20261210" channel="two.example"><title>Whole day</title></programme>
   <programme start="20261223000000" stop="20261223010000" channel="two.example"><title>Too far</title></programme>
   <programme start="20261208100000" stop="20261208110000" channel="ghost.example"><title>Ghost</title></programme>
+  <programme start="20261210000000" stop="20261210010000" channel="two.example"><title>Onscreen</title>
+    <episode-num system="xmltv_ns">1.2.</episode-num><episode-num system="onscreen"> S02E05 </episode-num>
+    <rating system="FSK"><value>12</value></rating><rating system="MPAA"><value>PG</value></rating>
+  </programme>
+  <programme start="20261210010000" stop="20261210020000" channel="two.example"><title>Numbered</title>
+    <episode-num system="dd_progid">EP1.2</episode-num><episode-num system="xmltv_ns">2.4.0/1</episode-num>
+    <rating><icon src="x.png"/><value>PG</value></rating>
+  </programme>
+  <programme start="20261210020000" stop="20261210030000" channel="two.example"><title>Malformed</title>
+    <episode-num system="xmltv_ns">2.x.0</episode-num><episode-num system="xmltv_ns">1.2.3.4</episode-num>
+  </programme>
+  <programme start="20261210030000" stop="20261210040000" channel="two.example"><title>Totals</title>
+    <episode-num system="xmltv_ns"> 0 / 2 . 9 / 10 . </episode-num><episode-num>1x10</episode-num>
+  </programme>
+  <programme start="20261210040000" stop="20261210050000" channel="two.example"><title>Other</title>
+    <episode-num system="dd_progid">EP1.2</episode-num><episode-num system="xmltv_ns">..</episode-num>
+  </programme>
 </tv>
 )";
 
@@ -97,7 +114,8 @@ inline ImportOptions Options() {
 }
 
 // Every programme the store holds for the channels, one line each:
-// "channel start stop title|sub-title|description|category".
+// "channel start stop title|sub-title|description|category", then "|episode|rating" when the
+// programme has either.
 inline std::vector<std::string> Table(GuideStore& store, const std::vector<std::string>& ids) {
     std::vector<std::string> rows;
     constexpr GuideTime kFar = std::numeric_limits<GuideTime>::max() / 4;
@@ -106,7 +124,10 @@ inline std::vector<std::string> Table(GuideStore& store, const std::vector<std::
             rows.push_back(id + " " + FormatGuideTime(p.start).substr(0, 14) + " " +
                            FormatGuideTime(p.stop).substr(0, 14) + " " + p.texts[kTitle] + "|" +
                            p.texts[kSubTitle] + "|" + p.texts[kDescription] + "|" +
-                           p.texts[kCategory]);
+                           p.texts[kCategory] +
+                           (p.texts[kEpisode].empty() && p.texts[kRating].empty()
+                                ? std::string()
+                                : "|" + p.texts[kEpisode] + "|" + p.texts[kRating]));
         }
     }
     return rows;

@@ -22,7 +22,7 @@ TEST(GuideTool, ImportThenNowAndProgrammes) {
     const ProcessResult imported =
         GuideTool({"import", "--store", store, "--now", "20261208120000", guide});
     ASSERT_EQ(imported.exitStatus, 0) << imported.err;
-    EXPECT_EQ(imported.out, "1 of 1 guide read: 3 channels, 10 programmes\n");
+    EXPECT_EQ(imported.out, "1 of 1 guide read: 3 channels, 15 programmes\n");
 
     // On air: start <= T < stop; of several, the latest start, then the later in the file.
     const ProcessResult now =

@@ -42,7 +42,9 @@ ProgrammeDetails::ProgrammeDetails(QWidget* parent) : QWidget(parent) {
     lblTitle->setFont(bold);
     lblTime = makeLabel("lblTime");
     lblSubTitle = makeLabel("lblSubTitle");
+    lblEpisode = makeLabel("lblEpisode");
     lblCategory = makeLabel("lblCategory");
+    lblRating = makeLabel("lblRating");
     lblDescription = makeLabel("lblDescription");
     lblDescription->setWordWrap(true);
     lblDescription->setMaximumHeight(fontMetrics().height() * 4);
@@ -70,12 +72,18 @@ void ProgrammeDetails::RetranslateUi() {
     cmdRecordSeries->setText(tr("Record Series"));
     cmdRemind->setText(tr("Remind Me"));
     cmdPlay->setText(m_choices.playArchive ? tr("Play") : tr("Play from Start"));
+    if (m_rating.isEmpty())
+        lblRating->clear();
+    else
+        SetPlainText(*lblRating, tr("Rating: %1").arg(m_rating));
 }
 
 void ProgrammeDetails::ShowNothing() {
-    for (QLabel* label : {lblTitle, lblTime, lblSubTitle, lblCategory, lblDescription})
+    for (QLabel* label :
+         {lblTitle, lblTime, lblSubTitle, lblEpisode, lblCategory, lblRating, lblDescription})
         label->clear();
     m_choices = {};
+    m_rating.clear();
     for (QPushButton* button : {cmdRecord, cmdRecordSeries, cmdRemind, cmdPlay})
         button->setEnabled(false);
     RetranslateUi();
@@ -90,7 +98,9 @@ void ProgrammeDetails::Show(const GuideChannelRow& channel, const guide::StoredP
     SetPlainText(*lblTime, ProgrammeTimeText(programme.start, programme.stop) +
                                QStringLiteral("  \u00b7  ") + QString::fromStdString(channel.name));
     SetPlainText(*lblSubTitle, text(guide::kSubTitle));
+    SetPlainText(*lblEpisode, text(guide::kEpisode));
     SetPlainText(*lblCategory, text(guide::kCategory));
+    m_rating = text(guide::kRating);
     SetPlainText(*lblDescription, text(guide::kDescription));
     m_choices = choices;
     cmdRecord->setEnabled(choices.record);

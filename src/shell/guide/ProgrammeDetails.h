@@ -10,8 +10,8 @@ class QPushButton;
 namespace quorvel {
 
 // A programme's details under the guide: its title, time in the user's time zone, sub-title,
-// category and description, all guide texts shown plain; and buttons for what can be done
-// with it now.
+// episode, category, rating and description, all guide texts shown plain; and buttons for what can
+// be done with it now.
 class ProgrammeDetails : public QWidget {
     Q_OBJECT
 public:
@@ -25,7 +25,9 @@ public:
     QLabel* lblTitle = nullptr;
     QLabel* lblTime = nullptr;
     QLabel* lblSubTitle = nullptr;
+    QLabel* lblEpisode = nullptr;
     QLabel* lblCategory = nullptr;
+    QLabel* lblRating = nullptr;
     QLabel* lblDescription = nullptr;
     QPushButton* cmdRecord = nullptr;
     QPushButton* cmdRecordSeries = nullptr;
@@ -36,6 +38,7 @@ private:
     void RetranslateUi();
 
     ProgrammeChoices m_choices;
+    QString m_rating;
 };
 
 // "Mon 7 Dec, 20:15 – 21:00" in the user's time zone and language.

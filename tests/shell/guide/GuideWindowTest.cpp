@@ -30,6 +30,8 @@ struct Programme {
     std::int64_t stop;
     std::string title;
     std::string description = {};
+    std::string episode = {};
+    std::string rating = {};
 };
 
 std::unique_ptr<guide::GuideStore> StoreWith(const test::TempDir& dir,
@@ -40,7 +42,7 @@ std::unique_ptr<guide::GuideStore> StoreWith(const test::TempDir& dir,
     auto import = store->BeginImport("test-guide", kNow);
     for (const Programme& one : programmes) {
         const std::string_view texts[guide::kProgrammeTextCount] = {
-            one.title, {}, one.description, {}};
+            one.title, {}, one.description, {}, one.episode, one.rating};
         EXPECT_TRUE(import->AddProgramme(one.channel, one.start, one.stop, texts));
     }
     EXPECT_TRUE(import->Commit({}));
@@ -181,9 +183,9 @@ TEST(GuideWindow, PlansRecordingsSeriesAndRemindersAndBuildsCatchupAddresses) {
 TEST(GuideWindow, GuideTextsStayPlainAndCappedAndTitlesAreFoundInAnyCase) {
     const test::TempDir dir;
     const std::string hostile = "<img src=\"/dev/zero\"><b>Late</b> News";
-    auto store =
-        StoreWith(dir, {{"one", kNow - 7200, kNow - 3600, "Late Show"},
-                        {"one", kNow + 600, kNow + 1800, hostile, std::string(100000, 'x')}});
+    auto store = StoreWith(dir, {{"one", kNow - 7200, kNow - 3600, "Late Show"},
+                                 {"one", kNow + 600, kNow + 1800, hostile, std::string(100000, 'x'),
+                                  "S01E02", "FSK: <b>16</b>"}});
     GuideWindow window(store.get(), nullptr);
     window.SetClock([] { return kNow; });
     window.SetRows({Channel("<i>One</i>", "one")});
@@ -193,6 +195,9 @@ TEST(GuideWindow, GuideTextsStayPlainAndCappedAndTitlesAreFoundInAnyCase) {
     EXPECT_EQ(window.details->lblDescription->textFormat(), Qt::PlainText);
     EXPECT_LE(window.details->lblDescription->text().size(), kPlainTextChars);
     EXPECT_EQ(window.details->lblTime->textFormat(), Qt::PlainText);
+    EXPECT_EQ(window.details->lblEpisode->text(), QStringLiteral("S01E02"));
+    EXPECT_EQ(window.details->lblRating->textFormat(), Qt::PlainText);
+    EXPECT_EQ(window.details->lblRating->text(), QStringLiteral("Rating: FSK: <b>16</b>"));
 
     window.txtSearch->setText(QStringLiteral("LATE"));
     Q_EMIT window.txtSearch->returnPressed();
