@@ -32,7 +32,7 @@ TEST(GuideDialog, ReadsGuidesOffTheGuiThreadAndShowsEachOnesState) {
     ASSERT_EQ(dialog.lstGuides->count(), 2);
     const QString first = dialog.lstGuides->item(0)->text();
     EXPECT_TRUE(first.startsWith(QString::fromStdString(good.string()))) << first.toStdString();
-    EXPECT_TRUE(first.contains(QStringLiteral("3 channels, 10 programmes, 2 days; refreshed")))
+    EXPECT_TRUE(first.contains(QStringLiteral("3 channels, 15 programmes, 2 days; refreshed")))
         << first.toStdString();
     const QString second = dialog.lstGuides->item(1)->text();
     EXPECT_TRUE(second.contains(QStringLiteral("Last error: cut off at line 16")))
