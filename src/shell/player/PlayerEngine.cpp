@@ -175,9 +175,13 @@ void PlayerEngine::OnDropped(const QString& reason, double playedSeconds) {
         Q_EMIT ReconnectingChanged(true);
     }
     m_sinceOpen.start();
+    RetryOrGiveUp(reason);
+}
+
+void PlayerEngine::RetryOrGiveUp(const QString& reason) {
     if (ScheduleReconnect())
         return;
-    // It kept dropping as soon as it played again.
+    // It kept failing as soon as it was opened again.
     const int tries = m_reconnect.Tries();
     CancelReconnect();
     Report(
@@ -258,13 +262,7 @@ void PlayerEngine::Fail(const QString& reason) {
         Report(reason);
         return;
     }
-    if (ScheduleReconnect())
-        return;
-    const int tries = m_reconnect.Tries();
-    CancelReconnect();
-    Report(
-        tr("The stream broke off while playing, and %1 tries to open it again failed.").arg(tries) +
-        QLatin1Char('\n') + reason);
+    RetryOrGiveUp(reason);
 }
 
 void PlayerEngine::Report(const QString& reason) {

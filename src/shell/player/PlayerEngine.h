@@ -75,6 +75,8 @@ private:
     void OnSessionEnded();
     void BeginOpen();
     bool ScheduleReconnect();
+    // The next try when the policy allows one, else the failure with the tries made.
+    void RetryOrGiveUp(const QString& reason);
     void CancelReconnect();
     void OnWindowsPlaylistMet(const QString& address, PlaylistOrigin origin);
     void OnSessionStarted();
